@@ -1,0 +1,83 @@
+#pragma once
+
+#include "data/timelist.h"
+#include "stats/timestatistics.h"
+
+#include <QColor>
+#include <QDialog>
+
+#include <memory>
+#include <vector>
+
+class QFont;
+class QPainter;
+class QPainterPath;
+class QPixmap;
+struct TimesDistributionForm;
+
+class TimesDistributionDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TimesDistributionDialog(QWidget *parent = nullptr);
+    ~TimesDistributionDialog() override;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // The computing operations read no state of the dialog.
+    static TimeList parseTimeList(QString text);
+    static TimeStatistics computeStatistics(TimeList times);
+    static std::vector<float> kernelDensity(const TimeList &samples, int points, float low,
+                                            float high, float detail);
+    static QPainterPath densityCurve(TimeList samples, float low, float high, float detail,
+                                     int width, int height, int margin,
+                                     std::vector<float> *normalisedOut);
+
+    void paintChart(QPainter &painter);
+    QPixmap renderChart();
+
+    const TimeList &primaryTimeList() const { return primaryTimes; }
+    const TimeList &secondaryTimeList() const { return secondaryTimes; }
+    QColor mainChartColor() const { return mainColor; }
+    QColor secondaryChartColor() const { return secondaryColor; }
+
+    // "low" and "high" sentinels of kernelDensity: the samples' own minimum and maximum.
+    static constexpr float lowestSample = 3.4028235e38f;
+    static constexpr float highestSample = -3.4028235e38f;
+
+private slots:
+    void on_pasteButton_clicked();
+    void on_clipboardButton_clicked();
+    void on_saveButton_clicked();
+    void on_nameEdit_cursorPositionChanged(int arg1, int arg2);
+    void on_sigmaSlider_valueChanged(int value);
+    void on_trimSlider_valueChanged(int value);
+    void on_colorButton_clicked();
+    void on_pasteButton_2_clicked();
+    void on_colorButton_2_clicked();
+    void on_showQuartiles2_stateChanged(int arg1);
+    void on_showQuartiles_stateChanged(int arg1);
+    void on_showStatsCheck_stateChanged(int arg1);
+
+private:
+    void redraw();
+    void pasteInto(TimeList &target);
+    void chooseColor(QColor &color, const QString &title);
+
+    void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
+                   float high, float detail, bool withQuartiles, const QFont &quartileFont);
+    void drawAxis(QPainter &painter, float low, float high, const QFont &tickFont) const;
+    void drawTitle(QPainter &painter, const QFont &titleFont) const;
+    static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
+                                    int plotWidth, int plotHeight, const QFont &quartileFont);
+    static void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
+                                    const TimeList &secondaryTimes, int width,
+                                    const QFont &statsFont);
+
+    std::unique_ptr<TimesDistributionForm> form;
+    TimeList primaryTimes;
+    TimeList secondaryTimes;
+    QColor mainColor;
+    QColor secondaryColor;
+};

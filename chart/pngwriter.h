@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class QImage;
+class QPixmap;
+
+namespace PngWriter {
+
+// Writes the image as a PNG file without ever leaving a damaged file behind: encoded in memory
+// first, then written beside the target and renamed over it only when every byte is on disk.
+// Returns an empty string on success, otherwise the reason it failed.
+QString write(const QPixmap &image, const QString &fileName);
+
+} // namespace PngWriter
