@@ -1,0 +1,80 @@
+#pragma once
+
+// The straightforward evaluations that the product's fast paths must reproduce: every term of
+// the kernel sum in pasted order, and a comparison sort of a copy for the statistics. Shared by
+// the tests and the benchmarks; never linked into the program.
+
+#include "app/timesdistributiondialog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace Reference {
+
+inline std::vector<float> kernelDensity(const TimeList &samples, int points, float low, float high,
+                                        float detail)
+{
+    std::vector<float> density(std::size_t(points), 0.0f);
+    const auto n = samples.size();
+    if (n == 0)
+        return density;
+    float smallest = samples.first();
+    float largest = samples.first();
+    float sum = 0.0f;
+    for (float v : samples) {
+        smallest = std::min(smallest, v);
+        largest = std::max(largest, v);
+        sum += v;
+    }
+    const float mean = sum / float(n);
+    float squares = 0.0f;
+    for (float v : samples)
+        squares += (v - mean) * (v - mean);
+    const float deviation = std::sqrt(squares / float(n));
+    const float lo = low == TimesDistributionDialog::lowestSample ? smallest : low;
+    const float hi = high == TimesDistributionDialog::highestSample ? largest : high;
+    const float scale = deviation * detail * 0.5f;
+    if (scale == 0.0f || std::isnan(scale))
+        return density;
+    const double bandwidth = 1.0592238410488122 * double(scale) * std::pow(double(n), -0.2);
+    for (int j = 0; j < points; ++j) {
+        const double x = double(j) / double(points) * double(hi - lo) + lo;
+        double total = 0.0;
+        for (float v : samples) {
+            const double u = (double(v) - x) / bandwidth;
+            total += std::exp(u * -0.5 * u) * 0.3989422804014327;
+        }
+        density[std::size_t(j)] = float(total / double(n));
+    }
+    return density;
+}
+
+inline TimeStatistics computeStatistics(TimeList times)
+{
+    const auto n = times.size();
+    if (n == 0)
+        return {0, 0, 0, 0, 0};
+    TimeStatistics result{times.first(), times.last(), times.first(), times.first(), 0.0f};
+    if (n < 3)
+        return result;
+    std::vector<float> s(times.begin(), times.end());
+    std::sort(s.begin(), s.end());
+    const auto half = std::size_t(n / 2);
+    const float median = n % 2 ? s[half] : float(double(s[half - 1] + s[half]) * 0.5);
+    const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
+    float kept = 0.0f;
+    for (qsizetype i = k; i <= n - 2 * k - 1; ++i)
+        kept += s[std::size_t(i)];
+    float groupSum = 0.0f;
+    qsizetype groups = 0;
+    for (qsizetype first = 0; first + 5 <= n; first += 5, ++groups) {
+        float g[5];
+        std::copy(times.begin() + first, times.begin() + first + 5, g);
+        std::sort(g, g + 5);
+        groupSum += (g[2] + g[1] + g[3]) / 3.0f;
+    }
+    return {s.front(), s.back(), kept / float(n - 3 * k), median, groupSum / float(groups)};
+}
+
+} // namespace Reference
