@@ -1,0 +1,40 @@
+# Shared by the scripts in this folder: source it, do not run it.
+
+set -euo pipefail
+
+repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# What building and running the program needs on Debian 12. "Helvetica" resolves to Nimbus Sans
+# from fonts-urw-base35, so charts look the same on every machine.
+build_packages=(cmake g++ make qt6-base-dev fonts-urw-base35)
+# The end-to-end and installation tests drive the real program in a virtual X server.
+test_packages=(xvfb xauth xclip xdotool imagemagick desktop-file-utils appstream)
+
+# Installs the Debian packages that are missing: itself when run as root, otherwise it prints the
+# apt-get line to run and stops.
+need_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing ${missing[*]} ..."
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    else
+        echo "Missing Debian packages. Install them with:" >&2
+        echo "    sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+}
+
+# Configures and builds one CMake preset; extra arguments go to the build (for example --target).
+build_preset() {
+    local preset=$1
+    shift
+    cmake --preset "$preset" -S "$repo_root" >/dev/null
+    cmake --build --preset "$preset" -j "$(nproc)" "$@"
+}
