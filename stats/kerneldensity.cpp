@@ -1,4 +1,5 @@
 #include "app/timesdistributiondialog.h"
+#include "stats/listmemo.h"
 #include "stats/sortedtimes.h"
 
 #include <QPainterPath>
@@ -28,6 +29,32 @@ struct Grid
     double position(int j) const { return double(j) / double(points) * double(span) + low; }
 };
 
+// The passes over the samples in their stored order, in float.
+struct Spread
+{
+    float smallest;
+    float largest;
+    float deviation; // population standard deviation
+};
+
+Spread spreadOf(const TimeList &samples)
+{
+    float smallest = samples.first();
+    float largest = samples.first();
+    float sum = 0.0f;
+    for (float v : samples) {
+        smallest = std::min(smallest, v);
+        largest = std::max(largest, v);
+        sum += v;
+    }
+    const auto n = float(samples.size());
+    const float mean = sum / n;
+    float squares = 0.0f;
+    for (float v : samples)
+        squares += (v - mean) * (v - mean);
+    return {smallest, largest, std::sqrt(squares / n)};
+}
+
 double kernelTerm(double value, double x, double bandwidth)
 {
     const double u = (value - x) / bandwidth;
@@ -35,25 +62,28 @@ double kernelTerm(double value, double x, double bandwidth)
 }
 
 // One grid point: only the distinct values within reach of x can add anything.
-double kernelSum(const std::vector<SortedTimes::Group> &groups, double x, double bandwidth,
-                 double reach)
+double kernelSum(const SortedTimes::Groups &groups, double x, double bandwidth, double reach)
 {
     auto first = groups.begin();
     auto last = groups.end();
     const double radius = reach * bandwidth;
     if (std::isfinite(x) && std::isfinite(radius)) {
         first = std::lower_bound(groups.begin(), groups.end(), x - radius,
-                                 [](const SortedTimes::Group &g, double v) { return g.value < v; });
+                                 [](const SortedTimes::Group &g, double v) {
+                                     return double(g.value) < v;
+                                 });
         last = std::upper_bound(first, groups.end(), x + radius,
-                                [](double v, const SortedTimes::Group &g) { return v < g.value; });
+                                [](double v, const SortedTimes::Group &g) {
+                                    return v < double(g.value);
+                                });
     }
     double sum = 0.0;
     for (auto group = first; group != last; ++group)
-        sum += kernelTerm(group->value, x, bandwidth) * group->count;
+        sum += kernelTerm(double(group->value), x, bandwidth) * double(group->count);
     return sum;
 }
 
-std::vector<double> kernelSums(const std::vector<SortedTimes::Group> &groups, const Grid &grid,
+std::vector<double> kernelSums(const SortedTimes::Groups &groups, const Grid &grid,
                                double bandwidth, double reach)
 {
     std::vector<double> sums(std::size_t(grid.points));
@@ -72,34 +102,22 @@ std::vector<float> TimesDistributionDialog::kernelDensity(const TimeList &sample
     if (n == 0 || points <= 0)
         return density;
 
-    float smallest = samples.first();
-    float largest = samples.first();
-    float sum = 0.0f;
-    for (float v : samples) {
-        smallest = std::min(smallest, v);
-        largest = std::max(largest, v);
-        sum += v;
-    }
-    const float mean = sum / float(n);
-    float squares = 0.0f;
-    for (float v : samples)
-        squares += (v - mean) * (v - mean);
-    const float deviation = std::sqrt(squares / float(n));
-
-    const float lo = low == lowestSample ? smallest : low;
-    const float hi = high == highestSample ? largest : high;
-    const float scale = deviation * detail * 0.5f;
+    thread_local ListMemo<Spread> memo;
+    const Spread spread = memo.get(samples, spreadOf);
+    const float lo = low == lowestSample ? spread.smallest : low;
+    const float hi = high == highestSample ? spread.largest : high;
+    const float scale = spread.deviation * detail * 0.5f;
     if (scale == 0.0f || std::isnan(scale))
         return density;
 
     const double bandwidth = silvermanFactor * double(scale) * std::pow(double(n), -0.2);
     const Grid grid{points, lo, hi - lo};
-    const std::vector<SortedTimes::Group> groups = SortedTimes::grouped(samples);
+    const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(samples);
 
-    std::vector<double> sums = kernelSums(groups, grid, bandwidth, negligibleTermReach);
+    std::vector<double> sums = kernelSums(*groups, grid, bandwidth, negligibleTermReach);
     const double peak = *std::max_element(sums.begin(), sums.end()) / double(n);
     if (!(negligibleTermsBound <= negligibleRelativeError * peak))
-        sums = kernelSums(groups, grid, bandwidth, zeroTermReach);
+        sums = kernelSums(*groups, grid, bandwidth, zeroTermReach);
 
     for (std::size_t j = 0; j < density.size(); ++j)
         density[j] = float(sums[j] / double(n));

@@ -1,106 +1,106 @@
 #include "stats/sortedtimes.h"
 
+#include "stats/listmemo.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <optional>
 
 namespace {
 
 // Lists this short sort faster than they are counted.
 constexpr qsizetype countingThreshold = 64;
-// The counting table may be this much larger than the list before a comparison sort wins.
-constexpr std::int64_t minimumTableSize = 1 << 16;
-constexpr std::int64_t tableSizePerTime = 8;
+// A counting table may be this many times longer than the list before a comparison sort wins.
+constexpr qsizetype tableSizePerTime = 8;
+constexpr qsizetype minimumTableLimit = 1 << 16;
+// Keys stay well inside 32 bits; larger times are counted by the comparison sort.
+constexpr float largestCountedTime = 1e7f;
 
-struct CentisecondTable
+// The nearest centisecond, or a neighbour of it: any key serves as long as it never decreases as
+// the time grows, which truncation after adding a half does on either side of zero.
+std::int32_t centisecondKey(float time)
 {
-    std::int64_t firstKey = 0;
-    std::vector<std::uint32_t> counts;
-    std::vector<float> values; // the one float that each used key stands for
-};
+    const double scaled = double(time) * 100.0;
+    return std::int32_t(scaled >= 0.0 ? scaled + 0.5 : scaled - 0.5);
+}
 
-// Counts the list by centisecond when every key stands for exactly one float pattern; then
-// walking the table in key order yields the values in ascending order. Returns nothing when that
-// does not hold (off-grid values, -0 beside 0, non-finite values, a sparse spread).
-std::optional<CentisecondTable> countByCentisecond(const TimeList &times)
+// Counts the list by centisecond when each key stands for exactly one float pattern; walking the
+// table in key order then yields the values in ascending order. Gives up (returns false) on
+// off-grid values, on -0 beside 0, on non-finite values and on a spread too wide to tabulate.
+bool groupByCentisecond(const TimeList &times, SortedTimes::Groups &groups)
 {
-    if (times.size() < countingThreshold)
-        return std::nullopt;
-
-    std::int64_t lowKey = INT64_MAX;
-    std::int64_t highKey = INT64_MIN;
-    for (float time : times) {
-        if (!(std::fabs(time) < 1e15f))
-            return std::nullopt;
-        const std::int64_t key = std::llrint(double(time) * 100.0);
+    std::vector<std::int32_t> keys(std::size_t(times.size()));
+    std::int32_t lowKey = INT32_MAX;
+    std::int32_t highKey = INT32_MIN;
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        const float time = times[i];
+        if (!(std::fabs(time) <= largestCountedTime))
+            return false;
+        const std::int32_t key = centisecondKey(time);
+        keys[std::size_t(i)] = key;
         lowKey = std::min(lowKey, key);
         highKey = std::max(highKey, key);
     }
-    const std::int64_t tableSize = highKey - lowKey + 1;
-    if (tableSize > std::max<std::int64_t>(minimumTableSize, tableSizePerTime * times.size()))
-        return std::nullopt;
+    const std::int64_t tableSize = std::int64_t(highKey) - lowKey + 1;
+    if (tableSize > std::max(minimumTableLimit, tableSizePerTime * times.size()))
+        return false;
 
-    CentisecondTable table;
-    table.firstKey = lowKey;
-    table.counts.assign(std::size_t(tableSize), 0);
-    table.values.resize(std::size_t(tableSize));
-    for (float time : times) {
-        const auto slot = std::size_t(std::llrint(double(time) * 100.0) - lowKey);
-        if (table.counts[slot] == 0)
-            table.values[slot] = time;
-        else if (std::bit_cast<std::uint32_t>(table.values[slot])
-                 != std::bit_cast<std::uint32_t>(time))
-            return std::nullopt;
-        ++table.counts[slot];
+    std::vector<qsizetype> counts(std::size_t(tableSize), 0);
+    std::vector<float> values(std::size_t(tableSize));
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        const auto slot = std::size_t(keys[std::size_t(i)] - lowKey);
+        const float time = times[i];
+        if (counts[slot] == 0)
+            values[slot] = time;
+        else if (std::bit_cast<std::uint32_t>(values[slot]) != std::bit_cast<std::uint32_t>(time))
+            return false;
+        ++counts[slot];
     }
-    return table;
+    for (std::size_t slot = 0; slot < counts.size(); ++slot) {
+        if (counts[slot] > 0)
+            groups.push_back({values[slot], counts[slot]});
+    }
+    return true;
 }
 
-std::vector<float> comparisonSorted(const TimeList &times)
+void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
 {
     std::vector<float> sorted(times.begin(), times.end());
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
+    // Orders like operator< wherever that is a strict weak order; a NaN would break the order
+    // and with it std::sort, so NaNs go last.
+    std::sort(sorted.begin(), sorted.end(), [](float a, float b) {
+        return a < b || (std::isnan(b) && !std::isnan(a));
+    });
+    for (float time : sorted) {
+        if (!groups.empty()
+            && std::bit_cast<std::uint32_t>(groups.back().value) == std::bit_cast<std::uint32_t>(time))
+            ++groups.back().count;
+        else
+            groups.push_back({time, 1});
+    }
+}
+
+SortedTimes::Groups computeGroups(const TimeList &times)
+{
+    SortedTimes::Groups groups;
+    if (times.size() >= countingThreshold && groupByCentisecond(times, groups))
+        return groups;
+    groups.clear();
+    groupBySorting(times, groups);
+    return groups;
 }
 
 } // namespace
 
 namespace SortedTimes {
 
-std::vector<float> sorted(const TimeList &times)
+std::shared_ptr<const Groups> grouped(const TimeList &times)
 {
-    const std::optional<CentisecondTable> table = countByCentisecond(times);
-    if (!table)
-        return comparisonSorted(times);
-
-    std::vector<float> sorted;
-    sorted.reserve(std::size_t(times.size()));
-    for (std::size_t slot = 0; slot < table->counts.size(); ++slot)
-        sorted.insert(sorted.end(), table->counts[slot], table->values[slot]);
-    return sorted;
-}
-
-std::vector<Group> grouped(const TimeList &times)
-{
-    std::vector<Group> groups;
-    if (const std::optional<CentisecondTable> table = countByCentisecond(times)) {
-        for (std::size_t slot = 0; slot < table->counts.size(); ++slot) {
-            if (table->counts[slot] > 0)
-                groups.push_back({double(table->values[slot]), double(table->counts[slot])});
-        }
-        return groups;
-    }
-
-    const std::vector<float> sorted = comparisonSorted(times);
-    for (float time : sorted) {
-        if (!groups.empty() && groups.back().value == double(time))
-            groups.back().count += 1.0;
-        else
-            groups.push_back({double(time), 1.0});
-    }
-    return groups;
+    thread_local ListMemo<std::shared_ptr<const Groups>> memo;
+    return memo.get(times, [](const TimeList &list) {
+        return std::make_shared<const Groups>(computeGroups(list));
+    });
 }
 
 } // namespace SortedTimes

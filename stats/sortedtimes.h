@@ -2,23 +2,24 @@
 
 #include "data/timelist.h"
 
+#include <memory>
 #include <vector>
 
-// Ascending orderings of a time list. Timer data sits on a 0.01 s grid and repeats heavily, so a
-// counting pass over centiseconds replaces the comparison sort wherever it gives the very same
-// floats; any other list falls back to std::sort.
+// The ascending order of a time list as its distinct values and their counts. Timer data sits on
+// a 0.01 s grid and repeats heavily, so a counting pass over centiseconds replaces the comparison
+// sort wherever it gives the very same floats; any other list falls back to std::sort.
 namespace SortedTimes {
 
 struct Group
 {
-    double value;
-    double count;
+    float value;
+    qsizetype count;
 };
 
-// Bit for bit what std::sort gives for a copy of the list.
-std::vector<float> sorted(const TimeList &times);
+using Groups = std::vector<Group>;
 
-// Distinct values in ascending order, each with the number of times it occurs.
-std::vector<Group> grouped(const TimeList &times);
+// Walking the groups and repeating each value count times gives, bit for bit, what std::sort
+// gives for a copy of the list. The result is shared with later calls for the same list.
+std::shared_ptr<const Groups> grouped(const TimeList &times);
 
 } // namespace SortedTimes

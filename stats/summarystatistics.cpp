@@ -1,4 +1,5 @@
 #include "app/timesdistributiondialog.h"
+#include "stats/listmemo.h"
 #include "stats/sortedtimes.h"
 
 #include <algorithm>
@@ -33,39 +34,79 @@ Middle middleOfFive(const float *group)
     return {a[1], a[2], a[3]};
 }
 
-} // namespace
+// The sorted list as runs of equal values: index lookups and in-order sums without building it.
+class SortedRuns
+{
+public:
+    explicit SortedRuns(const SortedTimes::Groups &groups) : groups(groups) { }
 
-TimeStatistics TimesDistributionDialog::computeStatistics(TimeList times)
+    float at(qsizetype index) const
+    {
+        for (const SortedTimes::Group &group : groups) {
+            if (index < group.count)
+                return group.value;
+            index -= group.count;
+        }
+        return groups.back().value;
+    }
+
+    // s[first] + s[first + 1] + ... + s[last], added one by one in that order, in float.
+    float sum(qsizetype first, qsizetype last) const
+    {
+        float total = 0.0f;
+        qsizetype start = 0;
+        for (const SortedTimes::Group &group : groups) {
+            const qsizetype from = std::max(first, start);
+            const qsizetype to = std::min(last, start + group.count - 1);
+            for (qsizetype i = from; i <= to; ++i)
+                total += group.value;
+            start += group.count;
+            if (start > last)
+                break;
+        }
+        return total;
+    }
+
+private:
+    const SortedTimes::Groups &groups;
+};
+
+TimeStatistics statisticsOf(const TimeList &times)
 {
     const auto n = times.size();
     if (n == 0)
         return {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
-    TimeStatistics result{times.first(), times.last(), times.first(), times.first(), 0.0f};
     if (n < 3)
-        return result;
+        return {times.first(), times.last(), times.first(), times.first(), 0.0f};
 
-    const std::vector<float> s = SortedTimes::sorted(times);
-    const auto half = std::size_t(n / 2);
-    float median = s[half];
+    const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(times);
+    const SortedRuns s(*groups);
+    const qsizetype half = n / 2;
+    float median = s.at(half);
     if (n % 2 == 0)
-        median = float(double(s[half - 1] + s[half]) * 0.5);
+        median = float(double(s.at(half - 1) + s.at(half)) * 0.5);
 
     const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
     // The fast k and the slow 2k times are left out; for n = 3 nothing remains and 0/0 is NaN.
-    float kept = 0.0f;
-    for (qsizetype i = k; i <= n - 2 * k - 1; ++i)
-        kept += s[std::size_t(i)];
-    const float average = kept / float(n - 3 * k);
+    const float average = s.sum(k, n - 2 * k - 1) / float(n - 3 * k);
 
     // Strict averages of five over complete groups in pasted order.
     float groupSum = 0.0f;
-    qsizetype groups = 0;
-    for (qsizetype first = 0; first + 5 <= n; first += 5, ++groups) {
+    qsizetype groupCount = 0;
+    for (qsizetype first = 0; first + 5 <= n; first += 5, ++groupCount) {
         const Middle m = middleOfFive(times.constData() + first);
         groupSum += (m.g2 + m.g1 + m.g3) / 3.0f;
     }
-    const float meanOfAverages = groupSum / float(groups);
+    const float meanOfAverages = groupSum / float(groupCount);
 
-    return {s.front(), s.back(), average, median, meanOfAverages};
+    return {s.at(0), s.at(n - 1), average, median, meanOfAverages};
+}
+
+} // namespace
+
+TimeStatistics TimesDistributionDialog::computeStatistics(TimeList times)
+{
+    thread_local ListMemo<TimeStatistics> memo;
+    return memo.get(times, statisticsOf);
 }
