@@ -46,8 +46,9 @@ bool groupByCentisecond(const TimeList &times, SortedTimes::Groups &groups)
     if (tableSize > std::max(minimumTableLimit, tableSizePerTime * times.size()))
         return false;
 
-    std::vector<qsizetype> counts(std::size_t(tableSize), 0);
-    std::vector<float> values(std::size_t(tableSize));
+    const auto tableLength = static_cast<std::size_t>(tableSize);
+    std::vector<qsizetype> counts(tableLength, 0);
+    std::vector<float> values(tableLength);
     for (qsizetype i = 0; i < times.size(); ++i) {
         const auto slot = std::size_t(keys[std::size_t(i)] - lowKey);
         const float time = times[i];
