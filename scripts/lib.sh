@@ -8,7 +8,7 @@ repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # from fonts-urw-base35, so charts look the same on every machine.
 build_packages=(cmake g++ make qt6-base-dev fonts-urw-base35)
 # The end-to-end and installation tests drive the real program in a virtual X server.
-test_packages=(xvfb xauth xclip xdotool imagemagick desktop-file-utils appstream)
+test_packages=(xvfb xauth x11-utils xclip xdotool imagemagick desktop-file-utils appstream)
 
 # Installs the Debian packages that are missing: itself when run as root, otherwise it prints the
 # apt-get line to run and stops.
