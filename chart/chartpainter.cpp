@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace ChartStyle;
@@ -153,13 +154,16 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
 
     painter.setPen(pen(Qt::black, 1));
     painter.setFont(tickFont);
-    if (!(high >= low))
+    // A spread beyond the float range makes high infinite: there is no whole second to count.
+    if (!(high >= low) || !std::isfinite(high))
         return;
 
     // Counting ticks with an integer keeps the loop finite where a float stepped by 1 would
     // stall (from 2^24 on); huge ranges get fewer, wider-spaced ticks.
     const double seconds = double(high) - double(low);
-    const double step = seconds > plotWidth ? thinnedTickStep(seconds, plotWidth) : 1.0;
+    // A plot of no width (a 40 px viewport) would ask for an infinite step.
+    const double step =
+        seconds > plotWidth ? thinnedTickStep(seconds, std::max(plotWidth, 1)) : 1.0;
     const auto ticks = qint64(std::floor(seconds / step)) + 1;
     for (qint64 i = 0; i < ticks; ++i) {
         const float t = float(double(low) + double(i) * step);

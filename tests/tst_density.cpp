@@ -1,0 +1,483 @@
+#include "app/timesdistributiondialog.h"
+#include "reference.h"
+
+#include <QPainterPath>
+#include <QTest>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <numbers>
+#include <random>
+
+using Density = std::vector<float>;
+Q_DECLARE_METATYPE(Density)
+
+namespace {
+
+constexpr float lowest = TimesDistributionDialog::lowestSample;
+constexpr float highest = TimesDistributionDialog::highestSample;
+
+// A timer records whole centiseconds; the float it hands over depends on how it converted them.
+enum class LatticeForm { Decimal, Division, Mixed };
+
+float latticeTime(int centis, LatticeForm form, std::mt19937 &random)
+{
+    switch (form) {
+    case LatticeForm::Decimal:
+        return QString::number(centis / 100.0, 'f', 2).toFloat();
+    case LatticeForm::Division:
+        return float(centis) / 100;
+    case LatticeForm::Mixed:
+        break;
+    }
+    // A product in double rounds differently from the division for some centiseconds.
+    return random() % 2 ? float(centis) / 100 : float(centis * 0.01);
+}
+
+TimeList latticeTimes(int n, double meanSeconds, double spreadSeconds, LatticeForm form,
+                      unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::normal_distribution<double> normal(meanSeconds * 100, spreadSeconds * 100);
+    TimeList times;
+    times.reserve(n);
+    for (int i = 0; i < n; ++i)
+        times.append(latticeTime(int(std::lround(normal(random))), form, random));
+    return times;
+}
+
+TimeList offGridTimes(int n, float meanSeconds, float spreadSeconds, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::normal_distribution<float> normal(meanSeconds, spreadSeconds);
+    TimeList times;
+    times.reserve(n);
+    for (int i = 0; i < n; ++i)
+        times.append(normal(random));
+    return times;
+}
+
+std::uint32_t bits(float value)
+{
+    return std::bit_cast<std::uint32_t>(value);
+}
+
+float peakOf(const Density &values)
+{
+    return values.empty() ? 0.0f : *std::max_element(values.begin(), values.end());
+}
+
+QPointF point(const QPainterPath &path, int i)
+{
+    return {path.elementAt(i).x, path.elementAt(i).y};
+}
+
+} // namespace
+
+class DensityTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workedExample_data();
+    void workedExample();
+    void gridExcludesHigh();
+    void degenerateSamples_data();
+    void degenerateSamples();
+    void zeroDetail();
+    void halvingDetailHalvesBandwidth();
+    void timesBeyondHighShapeTheCurve();
+    void lowEqualToHigh();
+    void curvePath_data();
+    void curvePath();
+    void nullNormalisedOut();
+    void resultsFollowEdits();
+    void agreesWithReference_data();
+    void agreesWithReference();
+    void statisticsEqualReference_data();
+    void statisticsEqualReference();
+};
+
+void DensityTest::workedExample_data()
+{
+    QTest::addColumn<float>("low");
+    QTest::addColumn<float>("high");
+    QTest::addColumn<Density>("expected");
+
+    QTest::newRow("range 0 to 4") << 0.0f << 4.0f << Density {0.002097f, 0.1351f, 0.1372f, 0.1351f};
+    QTest::newRow("sentinels: the samples' own range")
+        << lowest << highest << Density {0.1351f, 0.09426f, 0.1372f, 0.09426f};
+}
+
+void DensityTest::workedExample()
+{
+    QFETCH(float, low);
+    QFETCH(float, high);
+    QFETCH(Density, expected);
+
+    const Density values = TimesDistributionDialog::kernelDensity({1, 2, 3}, 4, low, high, 1.0f);
+    QCOMPARE(values.size(), expected.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        // Half a unit in the fourth significant digit.
+        const double halfUnit = 0.5 * std::pow(10.0, std::floor(std::log10(expected[i])) - 3);
+        QVERIFY2(std::abs(values[i] - expected[i]) <= halfUnit,
+                 qPrintable(QStringLiteral("value %1 is %2").arg(i).arg(values[i], 0, 'g', 7)));
+    }
+}
+
+// A one-point grid evaluates exactly at its low end, so it probes single positions.
+void DensityTest::gridExcludesHigh()
+{
+    const TimeList samples {249.5f, 252.0f, 255.25f, 256.0f, 256.5f, 258.0f, 261.0f};
+    const Density values = TimesDistributionDialog::kernelDensity(samples, 256, 0, 256, 1.0f);
+    QCOMPARE(values.size(), std::size_t(256));
+    for (int j : {0, 100, 250, 255}) {
+        const float at
+            = TimesDistributionDialog::kernelDensity(samples, 1, float(j), 1e9f, 1.0f)[0];
+        QVERIFY2(std::abs(values[std::size_t(j)] - at) <= 1e-6f * at,
+                 qPrintable(QString::number(j)));
+    }
+    const float atHigh = TimesDistributionDialog::kernelDensity(samples, 1, 256, 1e9f, 1.0f)[0];
+    QVERIFY(std::abs(values.back() - atHigh) > 1e-3f * atHigh);
+}
+
+void DensityTest::degenerateSamples_data()
+{
+    QTest::addColumn<TimeList>("samples");
+
+    QTest::newRow("no samples") << TimeList();
+    QTest::newRow("a single time") << TimeList {9.5f};
+    QTest::newRow("three equal times") << TimeList {12.34f, 12.34f, 12.34f};
+    // 12.25 keeps the float sum exact; for most values the mean misses them by a rounding
+    // residue, which leaves a deviation just above 0.
+    QTest::newRow("a hundred equal times") << TimeList(100, 12.25f);
+    QTest::newRow("zero and minus zero") << TimeList {0.0f, -0.0f, 0.0f};
+}
+
+void DensityTest::degenerateSamples()
+{
+    QFETCH(TimeList, samples);
+
+    for (auto [low, high] : {std::pair {lowest, highest}, std::pair {5.0f, 20.0f}}) {
+        const Density values
+            = TimesDistributionDialog::kernelDensity(samples, 256, low, high, 1.0f);
+        QCOMPARE(values, Density(256, 0.0f));
+    }
+
+    Density normalised {1.0f, 2.0f};
+    const QPainterPath path
+        = TimesDistributionDialog::densityCurve(samples, 5, 20, 1.0f, 500, 300, 10, &normalised);
+    // Only the zero line is left, moved into the plot.
+    QCOMPARE(path.elementCount(), 2);
+    QCOMPARE(point(path, 0), QPointF(20, 340));
+    QCOMPARE(point(path, 1), QPointF(520, 340));
+    QCOMPARE(normalised.size(), std::size_t(256));
+    QVERIFY(
+        std::all_of(normalised.begin(), normalised.end(), [](float v) { return std::isnan(v); }));
+}
+
+void DensityTest::zeroDetail()
+{
+    const TimeList samples = latticeTimes(200, 11, 1.5, LatticeForm::Decimal, 5);
+    QCOMPARE(TimesDistributionDialog::kernelDensity(samples, 256, lowest, highest, 0.0f),
+             Density(256, 0.0f));
+    QCOMPARE(TimesDistributionDialog::kernelDensity(samples, 256, 8, 14, 0.0f), Density(256, 0.0f));
+}
+
+// Two samples 100 s apart: near the first one the other adds nothing, so the curve there is one
+// gaussian of the bandwidth b = (4/3)^0.2 * sd * detail / 2 * n^-0.2 (sd 50, n 2), at height
+// 1/2 * 1/sqrt(2 pi).
+void DensityTest::halvingDetailHalvesBandwidth()
+{
+    const TimeList samples {0.0f, 100.0f};
+    const Density wide = TimesDistributionDialog::kernelDensity(samples, 64, 0, 16, 0.2f);
+    const Density narrow = TimesDistributionDialog::kernelDensity(samples, 64, 0, 8, 0.1f);
+
+    // The same shape over half the distance.
+    for (std::size_t j = 0; j < wide.size(); ++j)
+        QVERIFY2(std::abs(wide[j] - narrow[j]) <= 1e-6f * wide[0], qPrintable(QString::number(j)));
+
+    const double bandwidth = 1.0592238410488122 * 50 * 0.2 * 0.5 * std::pow(2.0, -0.2);
+    QVERIFY(std::abs(wide[0] - 0.5 / std::sqrt(2 * std::numbers::pi)) <= 1e-7);
+    for (std::size_t j : {8u, 20u, 37u}) {
+        const double x = double(j) / 64 * 16;
+        const double expected = std::exp(-x * x / (2 * bandwidth * bandwidth));
+        QVERIFY2(std::abs(wide[j] / wide[0] - expected) <= 1e-5, qPrintable(QString::number(j)));
+    }
+}
+
+void DensityTest::timesBeyondHighShapeTheCurve()
+{
+    const TimeList all {8.2f, 9.7f, 11.3f, 12.0f, 14.6f, 19.9f, 25.1f, 30.0f};
+    const TimeList inRange {8.2f, 9.7f, 11.3f, 12.0f, 14.6f, 19.9f};
+    const Density withSlow = TimesDistributionDialog::kernelDensity(all, 256, 8, 20, 1.0f);
+    const Density without = TimesDistributionDialog::kernelDensity(inRange, 256, 8, 20, 1.0f);
+    double largest = 0;
+    for (std::size_t j = 0; j < withSlow.size(); ++j)
+        largest = std::max(largest, double(std::abs(withSlow[j] - without[j])));
+    QVERIFY(largest > 1e-2 * peakOf(withSlow));
+}
+
+void DensityTest::lowEqualToHigh()
+{
+    const TimeList samples {9.1f, 9.8f, 10.4f, 11.6f};
+    const Density values = TimesDistributionDialog::kernelDensity(samples, 256, 10, 10, 1.0f);
+    QVERIFY(values[0] > 0);
+    QCOMPARE(values, Density(256, values[0]));
+
+    Density normalised;
+    const QPainterPath path
+        = TimesDistributionDialog::densityCurve(samples, 10, 10, 1.0f, 500, 300, 10, &normalised);
+    QCOMPARE(normalised, Density(256, 1.0f));
+    // Along the top of the plot from the first grid point to the last.
+    for (int i = 1; i + 1 < path.elementCount(); ++i)
+        QCOMPARE(path.elementAt(i).y, 40.0);
+}
+
+void DensityTest::curvePath_data()
+{
+    QTest::addColumn<TimeList>("samples");
+    QTest::addColumn<float>("low");
+    QTest::addColumn<float>("high");
+    QTest::addColumn<float>("detail");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("margin");
+
+    const TimeList session = latticeTimes(300, 11, 1.2, LatticeForm::Decimal, 3);
+    QTest::newRow("chart geometry") << session << 7.0f << 16.0f << 1.0f << 560 << 330 << 10;
+    QTest::newRow("sentinel range") << session << lowest << highest << 1.0f << 560 << 330 << 10;
+    QTest::newRow("narrow kernel") << session << 7.0f << 16.0f << 0.002f << 560 << 330 << 10;
+    QTest::newRow("other margin and size")
+        << TimeList {3.5f, 4.25f, 4.5f, 6.0f} << 3.0f << 7.0f << 2.0f << 255 << 100 << 7;
+    QTest::newRow("peak at the left end")
+        << TimeList {10.0f, 10.0f, 10.5f, 14.0f} << 10.0f << 15.0f << 0.2f << 500 << 300 << 10;
+}
+
+void DensityTest::curvePath()
+{
+    QFETCH(TimeList, samples);
+    QFETCH(float, low);
+    QFETCH(float, high);
+    QFETCH(float, detail);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, margin);
+
+    Density normalised;
+    const QPainterPath path = TimesDistributionDialog::densityCurve(
+        samples, low, high, detail, width, height, margin, &normalised);
+
+    QCOMPARE(normalised.size(), std::size_t(256));
+    QVERIFY(std::all_of(normalised.begin(), normalised.end(),
+                        [](float v) { return v >= 0.0f && v <= 1.0f; }));
+    QCOMPARE(peakOf(normalised), 1.0f);
+
+    // Starts and ends on the zero line; the peak touches the top of the plot.
+    const double zeroLine = height + 4 * margin;
+    QCOMPARE(point(path, 0), QPointF(2 * margin, zeroLine));
+    QCOMPARE(point(path, path.elementCount() - 1), QPointF(width + 2 * margin, zeroLine));
+    QCOMPARE(path.boundingRect().top(), double(4 * margin));
+    QCOMPARE(path.boundingRect().left(), double(2 * margin));
+    QCOMPARE(path.boundingRect().right(), double(width + 2 * margin));
+    QCOMPARE(path.boundingRect().bottom(), zeroLine);
+
+    // Grid point i stands at i/255 of the width, its height scaled to the plot.
+    const auto peak
+        = std::size_t(std::max_element(normalised.begin(), normalised.end()) - normalised.begin());
+    bool peakDrawn = false;
+    for (int e = 1; e < path.elementCount(); ++e) {
+        const QPointF p = point(path, e);
+        if (p.y() == 4 * margin
+            && std::abs(p.x() - (double(peak) / 255 * width + 2 * margin)) < 1e-3)
+            peakDrawn = true;
+    }
+    QVERIFY(peakDrawn);
+}
+
+void DensityTest::nullNormalisedOut()
+{
+    const TimeList samples = latticeTimes(100, 10, 1, LatticeForm::Division, 9);
+    Density normalised(3, 7.0f);
+    const QPainterPath withValues
+        = TimesDistributionDialog::densityCurve(samples, 7, 13, 1.0f, 560, 330, 10, &normalised);
+    const QPainterPath withoutValues
+        = TimesDistributionDialog::densityCurve(samples, 7, 13, 1.0f, 560, 330, 10, nullptr);
+    QCOMPARE(withoutValues, withValues);
+    QCOMPARE(normalised.size(), std::size_t(256));
+}
+
+// The same list object, edited in place between calls, must never get an earlier answer.
+void DensityTest::resultsFollowEdits()
+{
+    TimeList times = latticeTimes(200, 12, 1.5, LatticeForm::Decimal, 40);
+    for (int round = 0; round < 4; ++round) {
+        const Density before = TimesDistributionDialog::kernelDensity(times, 256, 6, 18, 1.0f);
+        const TimeStatistics statisticsBefore = TimesDistributionDialog::computeStatistics(times);
+        times[round] = 6.5f + float(round);
+        if (round == 3)
+            times.removeLast();
+        QCOMPARE_NE(TimesDistributionDialog::kernelDensity(times, 256, 6, 18, 1.0f), before);
+        QCOMPARE(TimesDistributionDialog::kernelDensity(times, 256, 6, 18, 1.0f),
+                 Reference::kernelDensity(times, 256, 6, 18, 1.0f));
+        const TimeStatistics statistics = TimesDistributionDialog::computeStatistics(times);
+        QCOMPARE(statistics[0], 6.5f);
+        QVERIFY(std::memcmp(&statistics, &statisticsBefore, sizeof statistics) != 0);
+    }
+}
+
+void DensityTest::agreesWithReference_data()
+{
+    QTest::addColumn<TimeList>("samples");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<float>("low");
+    QTest::addColumn<float>("high");
+    QTest::addColumn<float>("detail");
+
+    const auto decimal = LatticeForm::Decimal;
+    const auto division = LatticeForm::Division;
+    QTest::newRow("1 time") << TimeList {11.37f} << 256 << lowest << highest << 1.0f;
+    QTest::newRow("2 lattice times")
+        << latticeTimes(2, 11, 1, decimal, 1) << 256 << lowest << highest << 1.0f;
+    QTest::newRow("5 lattice times, detail 0.2")
+        << latticeTimes(5, 11, 1, division, 2) << 256 << lowest << highest << 0.2f;
+    QTest::newRow("64 lattice times, decimal form")
+        << latticeTimes(64, 11, 1, decimal, 3) << 256 << lowest << highest << 1.0f;
+    QTest::newRow("65 lattice times, division form")
+        << latticeTimes(65, 11, 1, division, 4) << 256 << lowest << highest << 1.0f;
+    QTest::newRow("65 lattice times, both forms mixed")
+        << latticeTimes(65, 11, 1, LatticeForm::Mixed, 5) << 256 << lowest << highest << 1.0f;
+
+    for (float detail : {0.002f, 0.02f, 0.2f, 1.0f, 2.0f}) {
+        QTest::addRow("1000 lattice times, detail %g", double(detail))
+            << latticeTimes(1000, 12, 1.5, decimal, 6) << 256 << lowest << highest << detail;
+        QTest::addRow("1000 off-grid times, detail %g", double(detail))
+            << offGridTimes(1000, 12, 1.5f, 7) << 256 << lowest << highest << detail;
+        QTest::addRow("1000 mixed-form lattice times, range 8 to 17, detail %g", double(detail))
+            << latticeTimes(1000, 12, 1.5, LatticeForm::Mixed, 8) << 256 << 8.0f << 17.0f << detail;
+    }
+
+    const TimeList session = latticeTimes(1000, 12, 1.5, division, 9);
+    QTest::newRow("explicit range wider than the data") << session << 256 << 0.0f << 40.0f << 1.0f;
+    QTest::newRow("range far above the data") << session << 256 << 1000.0f << 2000.0f << 1.0f;
+    QTest::newRow("range far below the data") << session << 256 << -500.0f << -400.0f << 0.02f;
+    QTest::newRow("range on the far tail, tiny values") << session << 256 << 21.0f << 23.0f << 0.2f;
+    QTest::newRow("1000 grid points") << session << 1000 << lowest << highest << 0.2f;
+    QTest::newRow("4 grid points") << session << 4 << 10.0f << 14.0f << 1.0f;
+
+    TimeList outlier = latticeTimes(99, 12, 0.8, decimal, 10);
+    outlier.append(600.0f);
+    QTest::newRow("99 times near 12 s and one 600 s, sentinels")
+        << outlier << 256 << lowest << highest << 1.0f;
+    QTest::newRow("99 times near 12 s and one 600 s, range 8 to 17")
+        << outlier << 256 << 8.0f << 17.0f << 0.02f;
+    QTest::newRow("99 times near 12 s and one 600 s, detail 0.002")
+        << outlier << 256 << 8.0f << 17.0f << 0.002f;
+
+    TimeList mostlyOne(750, 10.0f);
+    mostlyOne += latticeTimes(240, 12, 2, decimal, 11);
+    mostlyOne += TimeList {0.01f, 59.99f, 120.5f, 300.0f, 9999999.0f};
+    mostlyOne += latticeTimes(5, 11, 1, decimal, 12);
+    std::shuffle(mostlyOne.begin(), mostlyOne.end(), std::mt19937(13));
+    QTest::newRow("75 % identical values plus outliers")
+        << mostlyOne << 256 << lowest << highest << 1.0f;
+    QTest::newRow("75 % identical values plus outliers, range 5 to 20")
+        << mostlyOne << 256 << 5.0f << 20.0f << 0.2f;
+
+    QTest::newRow("negative lattice times")
+        << latticeTimes(500, -3, 2, decimal, 14) << 256 << lowest << highest << 1.0f;
+    QTest::newRow("negative off-grid times, detail 0.02")
+        << offGridTimes(500, -3, 2, 15) << 256 << -10.0f << 5.0f << 0.02f;
+
+    TimeList zeros {-0.0f, 0.0f, 0.0f, -0.0f};
+    zeros += latticeTimes(96, 0.5, 0.3, decimal, 16);
+    std::shuffle(zeros.begin(), zeros.end(), std::mt19937(17));
+    QTest::newRow("minus zero beside zero") << zeros << 256 << lowest << highest << 1.0f;
+    QTest::newRow("minus zero beside zero, narrow") << zeros << 256 << -0.5f << 1.5f << 0.02f;
+
+    TimeList wideSpread = latticeTimes(998, 12, 1.5, decimal, 18);
+    wideSpread += TimeList {0.01f, 9999999.0f};
+    QTest::newRow("0.01 beside 9999999") << wideSpread << 256 << lowest << highest << 1.0f;
+
+    QTest::newRow("100000 lattice times, sentinels")
+        << latticeTimes(100000, 13, 2, decimal, 19) << 256 << lowest << highest << 1.0f;
+    QTest::newRow("100000 lattice times, detail 0.002, range 5 to 25")
+        << latticeTimes(100000, 13, 2, division, 20) << 256 << 5.0f << 25.0f << 0.002f;
+    QTest::newRow("100000 off-grid times, detail 2")
+        << offGridTimes(100000, 13, 2, 21) << 256 << lowest << highest << 2.0f;
+}
+
+void DensityTest::agreesWithReference()
+{
+    QFETCH(TimeList, samples);
+    QFETCH(int, points);
+    QFETCH(float, low);
+    QFETCH(float, high);
+    QFETCH(float, detail);
+
+    const Density fast = TimesDistributionDialog::kernelDensity(samples, points, low, high, detail);
+    const Density reference = Reference::kernelDensity(samples, points, low, high, detail);
+    QCOMPARE(fast.size(), reference.size());
+    const double tolerance = 1e-12 * double(peakOf(reference));
+    for (std::size_t j = 0; j < fast.size(); ++j) {
+        QVERIFY2(std::abs(double(fast[j]) - double(reference[j])) <= tolerance,
+                 qPrintable(QStringLiteral("point %1: %2 against %3")
+                                .arg(j)
+                                .arg(double(fast[j]), 0, 'g', 17)
+                                .arg(double(reference[j]), 0, 'g', 17)));
+    }
+}
+
+void DensityTest::statisticsEqualReference_data()
+{
+    QTest::addColumn<TimeList>("times");
+
+    const auto decimal = LatticeForm::Decimal;
+    const auto division = LatticeForm::Division;
+    for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 10, 39, 40, 63, 64, 65, 100, 1000, 100000})
+        QTest::addRow("%d lattice times", n) << latticeTimes(n, 12, 1.5, decimal, unsigned(n));
+    for (int n : {3, 64, 65, 1001, 100000})
+        QTest::addRow("%d off-grid times", n) << offGridTimes(n, 12, 1.5f, unsigned(n));
+    QTest::newRow("65 division-form lattice times") << latticeTimes(65, 12, 1.5, division, 30);
+    QTest::newRow("10000 mixed-form lattice times")
+        << latticeTimes(10000, 12, 1.5, LatticeForm::Mixed, 31);
+
+    TimeList ties;
+    for (int i = 0; i < 5000; ++i)
+        ties.append(float(1000 + i % 7) / 100);
+    QTest::newRow("5000 times with seven values") << ties;
+
+    TimeList mostlyOne(750, 10.0f);
+    mostlyOne += latticeTimes(245, 12, 2, decimal, 32);
+    mostlyOne += TimeList {0.01f, 120.5f, 300.0f, 9999999.0f, 3e38f};
+    std::shuffle(mostlyOne.begin(), mostlyOne.end(), std::mt19937(33));
+    QTest::newRow("75 % identical values plus outliers") << mostlyOne;
+
+    TimeList zeros {-0.0f, 0.0f, 0.0f, -0.0f, -0.0f};
+    zeros += latticeTimes(95, 0.3, 0.3, decimal, 34);
+    std::shuffle(zeros.begin(), zeros.end(), std::mt19937(35));
+    QTest::newRow("minus zero beside zero") << zeros;
+    QTest::newRow("negative lattice times") << latticeTimes(1000, -2, 3, decimal, 36);
+    QTest::newRow("huge values") << TimeList {1e30f, 3e38f, 12.5f, 3e38f, 1e-45f, 16777217.0f, 7};
+}
+
+void DensityTest::statisticsEqualReference()
+{
+    QFETCH(TimeList, times);
+
+    const TimeStatistics fast = TimesDistributionDialog::computeStatistics(times);
+    const TimeStatistics reference = Reference::computeStatistics(times);
+    for (std::size_t i = 0; i < fast.size(); ++i) {
+        QVERIFY2(bits(fast[i]) == bits(reference[i]),
+                 qPrintable(QStringLiteral("value %1: %2 against %3")
+                                .arg(i)
+                                .arg(double(fast[i]), 0, 'g', 9)
+                                .arg(double(reference[i]), 0, 'g', 9)));
+    }
+}
+
+QTEST_GUILESS_MAIN(DensityTest)
+#include "tst_density.moc"

@@ -1,0 +1,327 @@
+#include "chartdriver.h"
+
+#include <QFontMetrics>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// 552 px wide leaves a plot of 512 px, so marker i stands at exactly x = 2i + 20.
+constexpr int chartWidth = 552;
+constexpr int chartHeight = 400;
+constexpr int plotWidth = chartWidth - 40;
+constexpr int plotHeight = chartHeight - 70;
+constexpr int axisY = chartHeight - 30;
+
+// Symmetric about 10 s, with 8 and 12 setting the axis to exactly that range.
+const QString symmetricTimes = QStringLiteral("8, 9, 9.5, 9.75, 10, 10.25, 10.5, 11, 12");
+
+bool isQuartileLine(const PaintRecord &r)
+{
+    return r.kind == PaintRecord::Line && r.pen.style() == Qt::DashLine;
+}
+
+bool isQuartileLabel(const PaintRecord &r)
+{
+    return r.kind == PaintRecord::Text && r.font.pointSize() == 20;
+}
+
+bool isStatisticsLine(const PaintRecord &r)
+{
+    return r.kind == PaintRecord::Text && r.font.pointSize() == 12 && !r.font.bold();
+}
+
+QList<PaintRecord> select(const QList<PaintRecord> &records, bool (*keep)(const PaintRecord &))
+{
+    QList<PaintRecord> kept;
+    std::copy_if(records.begin(), records.end(), std::back_inserter(kept), keep);
+    return kept;
+}
+
+int markerIndex(const PaintRecord &line)
+{
+    return (int(line.line.x1()) - 20) / 2;
+}
+
+QStringList textsOf(const QList<PaintRecord> &records)
+{
+    QStringList texts;
+    for (const PaintRecord &r : records)
+        texts.append(r.text);
+    return texts;
+}
+
+} // namespace
+
+class OverlaysTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void markersOfSymmetricCurve();
+    void markersFollowTheirCurve();
+    void noMarkersWithoutLevels_data();
+    void noMarkersWithoutLevels();
+    void allLevelsAtTheFirstPoint();
+    void statisticsOfSecondaryOnly();
+    void statisticsOfBothLists();
+    void statisticsFormatting_data();
+    void statisticsFormatting();
+    void noStatisticsWithoutTimes();
+};
+
+void OverlaysTest::markersOfSymmetricCurve()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showQuartiles", true);
+    chart.paste(symmetricTimes);
+    const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
+
+    const QList<PaintRecord> lines = select(records, isQuartileLine);
+    QCOMPARE(lines.size(), 3);
+    for (const PaintRecord &line : lines) {
+        QVERIFY(line.isVertical());
+        QCOMPARE(line.line.y2(), double(axisY));
+        QCOMPARE(int(line.line.x1() - 20) % 2, 0);
+        QCOMPARE(line.pen.color(), QColor(Qt::black));
+        QCOMPARE(line.pen.widthF(), 1.0);
+        QCOMPARE(line.pen.capStyle(), Qt::SquareCap);
+        QCOMPARE(line.pen.joinStyle(), Qt::BevelJoin);
+        QCOMPARE(line.brush.style(), Qt::NoBrush);
+    }
+
+    // 10 s is grid point 128 of 256 over 8 .. 12 s: the peak.
+    const int quarter = markerIndex(lines[0]);
+    const int half = markerIndex(lines[1]);
+    const int threeQuarters = markerIndex(lines[2]);
+    QVERIFY2(std::abs(half - 128) <= 1, qPrintable(QString::number(half)));
+    QVERIFY(quarter < half && half < threeQuarters);
+    QVERIFY2(std::abs((128 - quarter) - (threeQuarters - 128)) <= 1,
+             qPrintable(QStringLiteral("%1 %2").arg(quarter).arg(threeQuarters)));
+    QVERIFY(std::abs(lines[1].line.y1() - 40) <= 1);
+    QVERIFY(lines[0].line.y1() > 45 && lines[0].line.y1() < axisY);
+
+    const QList<PaintRecord> labels = select(records, isQuartileLabel);
+    QCOMPARE(textsOf(labels),
+             (QStringList {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")}));
+    for (int i = 0; i < 3; ++i) {
+        // Centred 24 px left of the line and 15 px above the axis.
+        const QPointF centre = labels[i].textCentre();
+        QVERIFY(std::abs(centre.x() - (lines[i].line.x1() - 24)) <= 0.5);
+        QVERIFY(std::abs(centre.y() - (plotHeight + 25)) <= 1.0);
+        QCOMPARE(labels[i].font.family(), QStringLiteral("Helvetica"));
+        QCOMPARE(labels[i].font.weight(), QFont::Thin);
+    }
+    // All three lines first, then the three labels.
+    const auto firstLabel = std::find_if(records.begin(), records.end(), isQuartileLabel);
+    QVERIFY(std::none_of(firstLabel, records.end(), isQuartileLine));
+}
+
+// Each line rises from the axis to the curve's outline at the grid point it marks.
+void OverlaysTest::markersFollowTheirCurve()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showQuartiles2", true);
+    chart.paste(QStringLiteral("8.4, 9.1, 9.3, 10.2, 11.8, 12.6, 14.0"));
+    chart.pasteSecondary(QStringLiteral("8.0, 8.2, 8.3, 8.9, 9.7, 13.5"));
+    const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
+
+    // Only the secondary curve's markers, drawn between its outline and the primary fill.
+    const auto secondaryOutline
+        = std::find_if(records.begin(), records.end(), [&](const PaintRecord &r) {
+              return r.kind == PaintRecord::Path && r.pen.style() == Qt::SolidLine
+                  && r.pen.color() == chart.dialog.secondaryChartColor();
+          });
+    QVERIFY(secondaryOutline != records.end());
+    const qsizetype outlineAt = secondaryOutline - records.begin();
+    const QList<PaintRecord> lines = select(records, isQuartileLine);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(records[outlineAt + 1].kind, PaintRecord::Line);
+    QVERIFY(isQuartileLine(records[outlineAt + 1]));
+    QCOMPARE(records[outlineAt + 7].kind, PaintRecord::Path);
+    QCOMPARE(records[outlineAt + 7].brush.color(), chart.dialog.mainChartColor());
+
+    const QPainterPath &curve = secondaryOutline->path;
+    for (const PaintRecord &line : lines) {
+        const int index = markerIndex(line);
+        const double curveX = double(index) / 255 * plotWidth + 20;
+        bool found = false;
+        for (int e = 1; e < curve.elementCount(); ++e) {
+            if (std::abs(curve.elementAt(e).x - curveX) < 1e-3) {
+                QCOMPARE(line.line.y1(), std::floor(curve.elementAt(e).y));
+                found = true;
+            }
+        }
+        QVERIFY2(found, qPrintable(QString::number(index)));
+    }
+}
+
+void OverlaysTest::noMarkersWithoutLevels_data()
+{
+    QTest::addColumn<QString>("primary");
+    QTest::addColumn<QString>("secondary");
+    QTest::addColumn<bool>("primaryBox");
+    QTest::addColumn<bool>("secondaryBox");
+
+    QTest::newRow("a single time") << QStringLiteral("9.5") << QString() << true << true;
+    QTest::newRow("all times equal")
+        << QStringLiteral("11.25, 11.25, 11.25") << QString() << true << true;
+    QTest::newRow("single secondary time beside a list")
+        << QString() << QStringLiteral("12.5") << true << true;
+    QTest::newRow("both boxes unchecked") << symmetricTimes << symmetricTimes << false << false;
+    QTest::newRow("secondary box only, no secondary list")
+        << symmetricTimes << QString() << false << true;
+}
+
+void OverlaysTest::noMarkersWithoutLevels()
+{
+    QFETCH(QString, primary);
+    QFETCH(QString, secondary);
+    QFETCH(bool, primaryBox);
+    QFETCH(bool, secondaryBox);
+
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showQuartiles", primaryBox);
+    chart.setChecked("showQuartiles2", secondaryBox);
+    if (!primary.isEmpty())
+        chart.paste(primary);
+    if (!secondary.isEmpty())
+        chart.pasteSecondary(secondary);
+    const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
+    QVERIFY(select(records, isQuartileLine).isEmpty());
+    QVERIFY(select(records, isQuartileLabel).isEmpty());
+}
+
+// The narrowest kernel leaves only the fast time on the grid: the first running sum is already
+// the whole area, so all three levels fall on grid point 0.
+void OverlaysTest::allLevelsAtTheFirstPoint()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showQuartiles", true);
+    chart.setSlider("sigmaSlider", 999);
+    chart.paste(QStringLiteral("8, 9"));
+    const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
+
+    const QList<PaintRecord> lines = select(records, isQuartileLine);
+    QCOMPARE(lines.size(), 3);
+    for (const PaintRecord &line : lines)
+        QCOMPARE(line.line, QLineF(20, 40, 20, axisY));
+    const QList<PaintRecord> labels = select(records, isQuartileLabel);
+    QCOMPARE(labels.size(), 3);
+    QCOMPARE(labels[1].baseline, labels[0].baseline);
+    QCOMPARE(labels[2].textCentre().x(), labels[1].textCentre().x());
+}
+
+void OverlaysTest::statisticsOfSecondaryOnly()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showStatsCheck", true);
+    chart.pasteSecondary(QStringLiteral("12, 13.5, 11, 14, 12.5"));
+    const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
+
+    QCOMPARE(textsOf(lines),
+             (QStringList {QStringLiteral("Best: 11.00"), QStringLiteral("Worst: 14.00"),
+                           QStringLiteral("Average: 12.25"), QStringLiteral("Median: 12.50"),
+                           QStringLiteral("MoXAo5: 12.67")}));
+    RecordingPaintDevice device(chartWidth, chartHeight);
+    const int lineHeight = QFontMetrics(lines[0].font, &device).height();
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(lines[i].baseline, QPointF(chartWidth - 100, 20 + i * lineHeight));
+        QCOMPARE(lines[i].pen.color(), QColor(Qt::black));
+        QCOMPARE(lines[i].pen.widthF(), 1.0);
+        QCOMPARE(lines[i].font.family(), QStringLiteral("Helvetica"));
+        QCOMPARE(lines[i].font.weight(), QFont().weight());
+    }
+}
+
+void OverlaysTest::statisticsOfBothLists()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showStatsCheck", true);
+    chart.paste(QStringLiteral("9.874, 10, 11"));
+    chart.pasteSecondary(QStringLiteral("12, 13.5, 11, 14, 12.5"));
+    const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
+
+    QCOMPARE(textsOf(lines),
+             (QStringList {QStringLiteral("Best: 9.87"), QStringLiteral("Worst: 11.00"),
+                           QStringLiteral("Average: nan"), QStringLiteral("Median: 10.00"),
+                           QStringLiteral("MoXAo5: nan"), QStringLiteral("Best: 11.00"),
+                           QStringLiteral("Worst: 14.00"), QStringLiteral("Average: 12.25"),
+                           QStringLiteral("Median: 12.50"), QStringLiteral("MoXAo5: 12.67")}));
+    RecordingPaintDevice device(chartWidth, chartHeight);
+    const int lineHeight = QFontMetrics(lines[0].font, &device).height();
+    QVERIFY(lineHeight > 0);
+    // One empty line between the blocks: line 6 of the chart is left out.
+    for (int i = 0; i < 10; ++i) {
+        const int row = i < 5 ? i : i + 1;
+        QCOMPARE(lines[i].baseline, QPointF(chartWidth - 100, 20 + row * lineHeight));
+    }
+}
+
+void OverlaysTest::statisticsFormatting_data()
+{
+    QTest::addColumn<QString>("times");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("one time: the pasted-order placeholders")
+        << QStringLiteral("7.5")
+        << QStringList {QStringLiteral("Best: 7.50"), QStringLiteral("Worst: 7.50"),
+                        QStringLiteral("Average: 7.50"), QStringLiteral("Median: 7.50"),
+                        QStringLiteral("MoXAo5: 0.00")};
+    QTest::newRow("two times, slower first")
+        << QStringLiteral("12, 10")
+        << QStringList {QStringLiteral("Best: 12.00"), QStringLiteral("Worst: 10.00"),
+                        QStringLiteral("Average: 12.00"), QStringLiteral("Median: 12.00"),
+                        QStringLiteral("MoXAo5: 0.00")};
+    QTest::newRow("four times: no group")
+        << QStringLiteral("4, 1, 3, 2")
+        << QStringList {QStringLiteral("Best: 1.00"), QStringLiteral("Worst: 4.00"),
+                        QStringLiteral("Average: 2.00"), QStringLiteral("Median: 2.50"),
+                        QStringLiteral("MoXAo5: nan")};
+    QTest::newRow("rounding to two decimals")
+        << QStringLiteral("9.996, 10.004, 10.13, 61.5, 10.3")
+        << QStringList {QStringLiteral("Best: 10.00"), QStringLiteral("Worst: 61.50"),
+                        QStringLiteral("Average: 10.07"), QStringLiteral("Median: 10.13"),
+                        QStringLiteral("MoXAo5: 10.14")};
+}
+
+void OverlaysTest::statisticsFormatting()
+{
+    QFETCH(QString, times);
+    QFETCH(QStringList, expected);
+
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.setChecked("showStatsCheck", true);
+    chart.paste(times);
+    QCOMPARE(textsOf(select(chart.paint(chartWidth, chartHeight), isStatisticsLine)), expected);
+}
+
+void OverlaysTest::noStatisticsWithoutTimes()
+{
+    ChartDriver chart;
+    chart.setChecked("showStatsCheck", true);
+    chart.setChecked("showQuartiles", true);
+    chart.setChecked("showQuartiles2", true);
+    QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
+
+    // A paste that reads no time leaves the list empty.
+    chart.paste(QStringLiteral("DNF, DNF"));
+    QVERIFY(chart.dialog.primaryTimeList().isEmpty());
+    QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
+
+    chart.paste(QStringLiteral("10.5, 11"));
+    chart.setChecked("showStatsCheck", false);
+    QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
+}
+
+QTEST_MAIN(OverlaysTest)
+#include "tst_overlays.moc"

@@ -1,0 +1,595 @@
+#include "chartdriver.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QColor mainColor(0x66, 0xCC, 0xFF);
+const QColor secondaryColor(0xFF, 0x82, 0x00);
+
+QFont chartFont(int pointSize, int weight)
+{
+    QFont font;
+    font.setFamily(QStringLiteral("Helvetica"));
+    font.setPointSize(pointSize);
+    font.setWeight(QFont::Weight(weight));
+    return font;
+}
+
+bool hasFont(const PaintRecord &record, int pointSize, int weight)
+{
+    return record.kind == PaintRecord::Text && record.font.family() == QLatin1String("Helvetica")
+        && record.font.pointSize() == pointSize && record.font.weight() == weight;
+}
+
+bool isTickLabel(const PaintRecord &record)
+{
+    return hasFont(record, 12, QFont::Bold);
+}
+
+bool isTitle(const PaintRecord &record)
+{
+    return hasFont(record, 25, QFont::Bold);
+}
+
+struct Tick
+{
+    int x;
+    QString label;
+    QPointF labelCentre;
+};
+
+// A tick is a short solid vertical line across the axis, followed by its label.
+QList<Tick> ticks(const QList<PaintRecord> &records, int axisY)
+{
+    QList<Tick> found;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const PaintRecord &r = records[i];
+        if (r.isVertical() && r.pen.style() == Qt::SolidLine && r.pen.widthF() == 1.0
+            && r.line.y1() == axisY - 2 && r.line.y2() == axisY + 2) {
+            Tick tick {int(r.line.x1()), QString(), QPointF()};
+            if (i + 1 < records.size() && isTickLabel(records[i + 1])) {
+                tick.label = records[i + 1].text;
+                tick.labelCentre = records[i + 1].textCentre();
+            }
+            found.append(tick);
+        }
+    }
+    return found;
+}
+
+// Every path after the frame belongs to a curve: its fill, then its outline.
+QList<PaintRecord> curvePaths(const QList<PaintRecord> &records)
+{
+    QList<PaintRecord> paths;
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        if (records[i].kind == PaintRecord::Path)
+            paths.append(records[i]);
+    }
+    return paths;
+}
+
+double largestElementDistance(const QPainterPath &a, const QPainterPath &b)
+{
+    if (a.elementCount() != b.elementCount())
+        return qInf();
+    double largest = 0.0;
+    for (int i = 0; i < a.elementCount(); ++i) {
+        largest = std::max({largest, std::abs(a.elementAt(i).x - b.elementAt(i).x),
+                            std::abs(a.elementAt(i).y - b.elementAt(i).y)});
+    }
+    return largest;
+}
+
+TimeList timesFrom(const QString &text)
+{
+    return TimesDistributionDialog::parseTimeList(text);
+}
+
+} // namespace
+
+class PainterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workedGeometry();
+    void frameAndTitleOnlyWithoutTimes();
+    void onlySecondaryTimes();
+    void singleTime();
+    void trimmedRange_data();
+    void trimmedRange();
+    void trimmedTimesStillShapeTheCurve();
+    void detailSlider_data();
+    void detailSlider();
+    void titleInCapitals_data();
+    void titleInCapitals();
+    void fontsAndPens();
+    void drawingOrder();
+    void hostileRanges_data();
+    void hostileRanges();
+    void viewportSizes_data();
+    void viewportSizes();
+    void rasterRender();
+};
+
+void PainterTest::workedGeometry()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.paste(QStringLiteral("8.0, 8.5, 9.25, 9.75, 10.0, 10.5, 11.0, 11.5, 12.0"));
+    const QList<PaintRecord> records = chart.paint(600, 400);
+    QVERIFY(records.size() > 3);
+
+    const PaintRecord &frame = records.first();
+    QVERIFY(frame.isRoundedRect(QRectF(5, 5, 590, 390), 10, 10));
+    QCOMPARE(frame.pen.color(), mainColor);
+    QCOMPARE(frame.pen.widthF(), 4.0);
+    QCOMPARE(frame.brush.color(), QColor(Qt::white));
+    QCOMPARE(frame.brush.style(), Qt::SolidPattern);
+    QCOMPARE(frame.opacity, 1.0);
+
+    const QList<PaintRecord> curves = curvePaths(records);
+    QCOMPARE(curves.size(), 2);
+    const PaintRecord &fill = curves[0];
+    const PaintRecord &outline = curves[1];
+    QCOMPARE(fill.path, outline.path);
+    QCOMPARE(fill.pen.style(), Qt::NoPen);
+    QCOMPARE(fill.brush.color(), mainColor);
+    QCOMPARE(fill.brush.style(), Qt::SolidPattern);
+    QCOMPARE(fill.opacity, 0.5);
+    QCOMPARE(outline.pen.color(), mainColor);
+    QCOMPARE(outline.pen.widthF(), 4.0);
+    QCOMPARE(outline.brush.style(), Qt::NoBrush);
+    QCOMPARE(outline.opacity, 1.0);
+    // The curve spans the plot area; its peak touches the top of it.
+    QCOMPARE(outline.path.boundingRect(), QRectF(20, 40, 560, 330));
+    const QPainterPath expected = TimesDistributionDialog::densityCurve(
+        chart.dialog.primaryTimeList(), 8, 12, 1.0f, 560, 330, 10, nullptr);
+    QCOMPARE(outline.path, expected);
+
+    const auto axis = std::find_if(records.begin(), records.end(), [](const PaintRecord &r) {
+        return r.kind == PaintRecord::Line && r.pen.widthF() == 3.0;
+    });
+    QVERIFY(axis != records.end());
+    QCOMPARE(axis->line, QLineF(20, 370, 580, 370));
+    QCOMPARE(axis->pen.color(), QColor(Qt::black));
+
+    const QList<Tick> found = ticks(records, 370);
+    QCOMPARE(found.size(), 5);
+    const int xs[] = {20, 160, 300, 440, 580};
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(found[i].x, xs[i]);
+        QCOMPARE(found[i].label, QString::number(8 + i));
+        // Centred in QRectF(x - 10, 375, 20, 10).
+        QVERIFY2(std::abs(found[i].labelCentre.x() - xs[i]) <= 0.5, qPrintable(found[i].label));
+        QVERIFY2(std::abs(found[i].labelCentre.y() - 380) <= 1.0, qPrintable(found[i].label));
+    }
+}
+
+void PainterTest::frameAndTitleOnlyWithoutTimes()
+{
+    ChartDriver chart;
+    chart.setChecked("showQuartiles", true);
+    chart.setChecked("showQuartiles2", true);
+    chart.setChecked("showStatsCheck", true);
+    chart.setTitle(QStringLiteral("Session 12"));
+    const QList<PaintRecord> records = chart.paint(600, 400);
+    QCOMPARE(records.size(), 2);
+    QVERIFY(records[0].isRoundedRect(QRectF(5, 5, 590, 390), 10, 10));
+    QCOMPARE(records[0].pen.color(), mainColor);
+    QVERIFY(isTitle(records[1]));
+    QCOMPARE(records[1].text, QStringLiteral("SESSION 12"));
+}
+
+void PainterTest::onlySecondaryTimes()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.pasteSecondary(QStringLiteral("20.5, 21.0, 21.75, 22.4, 23.2"));
+    QVERIFY(chart.dialog.primaryTimeList().isEmpty());
+    const QList<PaintRecord> records = chart.paint(600, 400);
+
+    QCOMPARE(records.first().pen.color(), mainColor);
+    const QList<PaintRecord> curves = curvePaths(records);
+    QCOMPARE(curves.size(), 2);
+    QCOMPARE(curves[0].brush.color(), secondaryColor);
+    QCOMPARE(curves[1].pen.color(), secondaryColor);
+
+    // The range comes from the secondary list alone: 20 to 24.
+    const QList<Tick> found = ticks(records, 370);
+    QCOMPARE(found.size(), 5);
+    QCOMPARE(found.first().label, QStringLiteral("20"));
+    QCOMPARE(found.last().label, QStringLiteral("24"));
+}
+
+void PainterTest::singleTime()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.paste(QStringLiteral("9.5"));
+    const QList<PaintRecord> records = chart.paint(600, 400);
+    const QList<Tick> found = ticks(records, 370);
+    QCOMPARE(found.size(), 2);
+    QCOMPARE(found[0].x, 20);
+    QCOMPARE(found[0].label, QStringLiteral("9"));
+    QCOMPARE(found[1].x, 580);
+    QCOMPARE(found[1].label, QStringLiteral("10"));
+}
+
+void PainterTest::trimmedRange_data()
+{
+    QTest::addColumn<QString>("times");
+    QTest::addColumn<int>("trim");
+    QTest::addColumn<int>("tickCount");
+    QTest::addColumn<QString>("lastLabel");
+
+    const QString from82 = QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
+    const QString from80 = QStringLiteral("8.0, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
+    QTest::newRow("8.2 to 30 untrimmed") << from82 << 1000 << 23 << QStringLiteral("30");
+    QTest::newRow("8.2 to 30 at half") << from82 << 500 << 13 << QStringLiteral("20");
+    QTest::newRow("8.2 to 30 at the minimum") << from82 << 1 << 2 << QStringLiteral("9");
+    QTest::newRow("8.0 to 30 at the minimum") << from80 << 1 << 2 << QStringLiteral("9");
+    QTest::newRow("8.0 to 30 at 999") << from80 << 999 << 23 << QStringLiteral("30");
+}
+
+void PainterTest::trimmedRange()
+{
+    QFETCH(QString, times);
+    QFETCH(int, trim);
+    QFETCH(int, tickCount);
+    QFETCH(QString, lastLabel);
+
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.paste(times);
+    chart.setSlider("trimSlider", trim);
+    const QList<PaintRecord> records = chart.paint(600, 400);
+    const QList<Tick> found = ticks(records, 370);
+    QCOMPARE(found.size(), tickCount);
+    QCOMPARE(found.first().label, QStringLiteral("8"));
+    QCOMPARE(found.first().x, 20);
+    QCOMPARE(found.last().label, lastLabel);
+    QCOMPARE(found.last().x, 580);
+}
+
+void PainterTest::trimmedTimesStillShapeTheCurve()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.paste(QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0"));
+    chart.setSlider("trimSlider", 500);
+    const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));
+    QCOMPARE(curves.size(), 2);
+
+    const TimeList all = chart.dialog.primaryTimeList();
+    QCOMPARE(curves[1].path,
+             TimesDistributionDialog::densityCurve(all, 8, 20, 1.0f, 560, 330, 10, nullptr));
+    const TimeList drawn = timesFrom(QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9"));
+    const QPainterPath withoutSlowTimes
+        = TimesDistributionDialog::densityCurve(drawn, 8, 20, 1.0f, 560, 330, 10, nullptr);
+    QVERIFY(largestElementDistance(curves[1].path, withoutSlowTimes) > 1.0);
+}
+
+void PainterTest::detailSlider_data()
+{
+    QTest::addColumn<int>("sliderValue");
+    QTest::addColumn<float>("detail");
+    QTest::addColumn<double>("tolerance");
+
+    QTest::newRow("widest kernel at 0") << 0 << 2.0f << 0.0;
+    QTest::newRow("default 500") << 500 << 1.0f << 0.0;
+    // 1 - 0.999 is not exact in float; a hundredth of a pixel covers the difference.
+    QTest::newRow("narrowest kernel at 999") << 999 << 0.002f << 0.01;
+}
+
+void PainterTest::detailSlider()
+{
+    QFETCH(int, sliderValue);
+    QFETCH(float, detail);
+    QFETCH(double, tolerance);
+
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.paste(QStringLiteral("8.1, 8.9, 9.3, 9.4, 10.2, 11.7, 11.9"));
+    chart.setSlider("sigmaSlider", sliderValue);
+    const QList<PaintRecord> records = chart.paint(600, 400);
+    const QList<PaintRecord> curves = curvePaths(records);
+    QCOMPARE(curves.size(), 2);
+
+    const TimeList &times = chart.dialog.primaryTimeList();
+    const QPainterPath expected
+        = TimesDistributionDialog::densityCurve(times, 8, 12, detail, 560, 330, 10, nullptr);
+    QVERIFY(largestElementDistance(curves[1].path, expected) <= tolerance);
+    // Any other detail draws a visibly different curve.
+    for (float other : {2.0f, 1.0f, 0.002f}) {
+        if (other == detail)
+            continue;
+        const QPainterPath different
+            = TimesDistributionDialog::densityCurve(times, 8, 12, other, 560, 330, 10, nullptr);
+        QVERIFY(largestElementDistance(curves[1].path, different) > 1.0);
+    }
+}
+
+void PainterTest::titleInCapitals_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("drawn");
+
+    QTest::newRow("mixed case") << QStringLiteral("My pbs") << QStringLiteral("MY PBS");
+    QTest::newRow("digits and signs")
+        << QStringLiteral("3x3 oh: 12.5s") << QStringLiteral("3X3 OH: 12.5S");
+    QTest::newRow("accented") << QStringLiteral("Zauberwürfel") << QStringLiteral("ZAUBERWÜRFEL");
+}
+
+void PainterTest::titleInCapitals()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, drawn);
+
+    ChartDriver chart;
+    chart.paste(QStringLiteral("9.1, 10.2, 11.3"));
+    chart.setTitle(typed);
+    RecordingPaintDevice device(600, 400);
+    QPainter painter(&device);
+    chart.dialog.paintChart(painter);
+    painter.end();
+
+    QList<PaintRecord> titles;
+    std::copy_if(device.records().begin(), device.records().end(), std::back_inserter(titles),
+                 isTitle);
+    QCOMPARE(titles.size(), 1);
+    QCOMPARE(titles[0].text, drawn);
+    // The letters stand on the line at the title font's height.
+    const int height = QFontMetrics(chartFont(25, QFont::Bold), &device).height();
+    QCOMPARE(titles[0].baseline, QPointF(10, height));
+    QCOMPARE(titles[0].pen.color(), QColor(Qt::black));
+    QCOMPARE(titles[0].pen.widthF(), 3.0);
+}
+
+void PainterTest::fontsAndPens()
+{
+    ChartDriver chart;
+    chart.setChecked("showQuartiles", true);
+    chart.setChecked("showStatsCheck", true);
+    chart.paste(QStringLiteral("8.3, 9.1, 9.6, 10.2, 10.4, 11.0, 11.8"));
+    const QList<PaintRecord> records = chart.paint(600, 400);
+
+    int tickLabels = 0;
+    int titles = 0;
+    int statistics = 0;
+    int quartileLabels = 0;
+    for (const PaintRecord &r : records) {
+        QVERIFY(r.hints.testFlag(QPainter::Antialiasing));
+        if (r.pen.style() != Qt::NoPen) {
+            QCOMPARE(r.pen.capStyle(), Qt::SquareCap);
+            QCOMPARE(r.pen.joinStyle(), Qt::BevelJoin);
+        }
+        if (r.kind != PaintRecord::Text)
+            continue;
+        QCOMPARE(r.font.family(), QStringLiteral("Helvetica"));
+        if (hasFont(r, 12, QFont::Bold))
+            ++tickLabels;
+        else if (hasFont(r, 25, QFont::Bold))
+            ++titles;
+        else if (hasFont(r, 12, QFont().weight()))
+            ++statistics;
+        else if (hasFont(r, 20, QFont::Thin))
+            ++quartileLabels;
+        else
+            QFAIL(qPrintable(QStringLiteral("unexpected font for ") + r.text));
+    }
+    QCOMPARE(tickLabels, 5);
+    QCOMPARE(titles, 1);
+    QCOMPARE(statistics, 5);
+    QCOMPARE(quartileLabels, 3);
+}
+
+void PainterTest::drawingOrder()
+{
+    ChartDriver chart;
+    chart.setChecked("showQuartiles", true);
+    chart.setChecked("showQuartiles2", true);
+    chart.setChecked("showStatsCheck", true);
+    chart.paste(QStringLiteral("9.3, 9.8, 10.1, 10.4, 11.0, 11.9"));
+    chart.pasteSecondary(QStringLiteral("8.6, 9.9, 10.7, 11.2, 12.4, 13.1"));
+    const QList<PaintRecord> records = chart.paint(600, 400);
+
+    const auto step = [](const PaintRecord &r) -> QString {
+        if (r.isRoundedRect(QRectF(5, 5, 590, 390), 10, 10))
+            return QStringLiteral("frame");
+        const QString colour = r.brush.color() == mainColor || r.pen.color() == mainColor
+            ? QStringLiteral("primary")
+            : QStringLiteral("secondary");
+        if (r.kind == PaintRecord::Path && r.pen.style() == Qt::NoPen)
+            return QStringLiteral("fill ") + colour;
+        if (r.kind == PaintRecord::Path)
+            return QStringLiteral("outline ") + colour;
+        if (r.kind == PaintRecord::Line && r.pen.style() == Qt::DashLine)
+            return QStringLiteral("quartile line");
+        if (r.kind == PaintRecord::Line && r.pen.widthF() == 3.0)
+            return QStringLiteral("axis");
+        if (r.kind == PaintRecord::Line)
+            return QStringLiteral("tick");
+        if (hasFont(r, 20, QFont::Thin))
+            return QStringLiteral("quartile label");
+        if (isTickLabel(r))
+            return QStringLiteral("tick label");
+        if (isTitle(r))
+            return QStringLiteral("title");
+        return QStringLiteral("statistics");
+    };
+    QStringList steps;
+    for (const PaintRecord &r : records) {
+        const QString name = step(r);
+        const bool repeat = !steps.isEmpty() && steps.last() == name;
+        const bool tickPair = name == QLatin1String("tick label")
+            || (name == QLatin1String("tick") && !steps.isEmpty()
+                && steps.last() == QLatin1String("tick label"));
+        if (!repeat && !tickPair)
+            steps.append(name);
+    }
+    const QStringList expected {QStringLiteral("frame"),
+                                QStringLiteral("fill secondary"),
+                                QStringLiteral("outline secondary"),
+                                QStringLiteral("quartile line"),
+                                QStringLiteral("quartile label"),
+                                QStringLiteral("fill primary"),
+                                QStringLiteral("outline primary"),
+                                QStringLiteral("quartile line"),
+                                QStringLiteral("quartile label"),
+                                QStringLiteral("axis"),
+                                QStringLiteral("tick"),
+                                QStringLiteral("title"),
+                                QStringLiteral("statistics")};
+    QCOMPARE(steps, expected);
+}
+
+void PainterTest::hostileRanges_data()
+{
+    QTest::addColumn<QString>("primary");
+    QTest::addColumn<QString>("secondary");
+    // -1: the range holds more seconds than the plot has pixels, so the ticks are thinned.
+    QTest::addColumn<int>("tickCount");
+    QTest::addColumn<QString>("firstLabel");
+
+    QTest::newRow("1e30 beside ordinary times")
+        << QStringLiteral("10.5, 12.25, 1e30") << QString() << -1 << QStringLiteral("10");
+    QTest::newRow("1e30 alone") << QStringLiteral("1e30") << QString() << 1
+                                << QString::number(1e30f, 'f', 0);
+    QTest::newRow("3e38 beside ordinary times")
+        << QStringLiteral("10.5, 3e38") << QString() << -1 << QStringLiteral("10");
+    QTest::newRow("largest float in the second list")
+        << QStringLiteral("10.5, 11.25") << QStringLiteral("3.4028235e38") << -1
+        << QStringLiteral("10");
+    // The spread overflows the float range: the axis has no countable second, so no tick.
+    QTest::newRow("both float extremes")
+        << QStringLiteral("-3e38, 3e38") << QString() << 0 << QString();
+    QTest::newRow("0.01 beside 9999999")
+        << QStringLiteral("0.01, 9999999") << QString() << -1 << QStringLiteral("0");
+    QTest::newRow("every time on one whole second")
+        << QStringLiteral("10, 10, 10") << QStringLiteral("10") << 1 << QStringLiteral("10");
+    QTest::newRow("a single zero") << QStringLiteral("0") << QString() << 1 << QStringLiteral("0");
+    QTest::newRow("both lists negative")
+        << QStringLiteral("-5.5, -3.2") << QStringLiteral("-7.1, -4") << 9 << QStringLiteral("-8");
+    QTest::newRow("a thousand seconds")
+        << QStringLiteral("1, 1001") << QString() << -1 << QStringLiteral("1");
+    QTest::newRow("around 2^24") << QStringLiteral("16777216, 16777280") << QString() << 65
+                                 << QStringLiteral("16777216");
+}
+
+void PainterTest::hostileRanges()
+{
+    QFETCH(QString, primary);
+    QFETCH(QString, secondary);
+    QFETCH(int, tickCount);
+    QFETCH(QString, firstLabel);
+
+    ChartDriver chart;
+    chart.setChecked("showQuartiles", true);
+    chart.setChecked("showQuartiles2", true);
+    chart.paste(primary);
+    if (!secondary.isEmpty())
+        chart.pasteSecondary(secondary);
+    QVERIFY(!chart.dialog.primaryTimeList().isEmpty());
+    const QList<PaintRecord> records = chart.paint(600, 400);
+
+    QVERIFY(std::any_of(records.begin(), records.end(), [](const PaintRecord &r) {
+        return r.kind == PaintRecord::Line && r.line == QLineF(20, 370, 580, 370);
+    }));
+    const QList<Tick> found = ticks(records, 370);
+    if (tickCount == 0) {
+        QVERIFY(found.isEmpty());
+        return;
+    }
+    QCOMPARE(found.first().x, 20);
+    QCOMPARE(found.first().label, firstLabel);
+    for (const Tick &tick : found) {
+        QVERIFY(!tick.label.isEmpty());
+        QVERIFY2(tick.x >= 20 && tick.x <= 580, qPrintable(QString::number(tick.x)));
+    }
+    if (tickCount >= 0) {
+        QCOMPARE(found.size(), tickCount);
+        return;
+    }
+    constexpr int plotWidth = 560;
+    QVERIFY2(found.size() <= plotWidth / 20 + 1, qPrintable(QString::number(found.size())));
+    QVERIFY(found.size() >= 2);
+    for (qsizetype i = 1; i < found.size(); ++i) {
+        const double apart = found[i].labelCentre.x() - found[i - 1].labelCentre.x();
+        QVERIFY2(apart >= 20.0 - 1e-3, qPrintable(QString::number(apart)));
+    }
+}
+
+void PainterTest::viewportSizes_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("hasAxis");
+    QTest::addColumn<int>("tickCount");
+
+    QTest::newRow("0 x 0") << QSize(0, 0) << false << 0;
+    QTest::newRow("1 x 1") << QSize(1, 1) << false << 0;
+    QTest::newRow("39 x 69") << QSize(39, 69) << false << 0;
+    QTest::newRow("39 x 400") << QSize(39, 400) << false << 0;
+    QTest::newRow("600 x 69") << QSize(600, 69) << false << 0;
+    // No pixel of plot width: the six seconds collapse onto one tick at the left end.
+    QTest::newRow("40 x 70") << QSize(40, 70) << true << 1;
+    QTest::newRow("8000 x 8000") << QSize(8000, 8000) << true << 7;
+}
+
+void PainterTest::viewportSizes()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, hasAxis);
+    QFETCH(int, tickCount);
+
+    ChartDriver chart;
+    chart.setChecked("showQuartiles", true);
+    chart.setChecked("showQuartiles2", true);
+    chart.setChecked("showStatsCheck", true);
+    chart.paste(QStringLiteral("9.3, 9.8, 10.1, 10.4, 11.0, 11.9"));
+    chart.pasteSecondary(QStringLiteral("8.6, 9.9, 10.7, 11.2, 12.4, 13.1"));
+    const QList<PaintRecord> records = chart.paint(size.width(), size.height());
+
+    QVERIFY(!records.isEmpty());
+    // The frame shows the chart saw the viewport it was given.
+    QCOMPARE(records.first().path.boundingRect(),
+             QRectF(5, 5, size.width() - 10, size.height() - 10).normalized());
+    const int axisY = size.height() - 30;
+    const auto axis = std::find_if(records.begin(), records.end(), [&](const PaintRecord &r) {
+        return r.kind == PaintRecord::Line && r.pen.widthF() == 3.0;
+    });
+    QCOMPARE(axis != records.end(), hasAxis);
+    if (!hasAxis)
+        return;
+    QCOMPARE(axis->line, QLineF(20, axisY, size.width() - 20, axisY));
+    const QList<Tick> found = ticks(records, axisY);
+    QCOMPARE(found.size(), tickCount);
+    QCOMPARE(found.first().x, 20);
+    QCOMPARE(found.last().x, size.width() - 20);
+}
+
+void PainterTest::rasterRender()
+{
+    ChartDriver chart;
+    chart.paste(QStringLiteral("9.3, 9.8, 10.1, 10.4, 11.0, 11.9"));
+    chart.pasteSecondary(QStringLiteral("8.6, 9.9, 10.7, 11.2, 12.4, 13.1"));
+    QImage image(160, 120, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    chart.dialog.paintChart(painter);
+    painter.end();
+
+    // Outside the rounded corner, on the 4 px border and inside the frame left of the plot.
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+    QCOMPARE(image.pixelColor(5, 60), mainColor);
+    QCOMPARE(image.pixelColor(12, 60), QColor(Qt::white));
+}
+
+QTEST_MAIN(PainterTest)
+#include "tst_painter.moc"
