@@ -36,6 +36,12 @@ public:
 
     void paintChart(QPainter &painter);
     QPixmap renderChart();
+    // The chart's overlays, drawn by paintChart with its geometry and fonts.
+    static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
+                                    int plotWidth, int plotHeight, const QFont &quartileFont);
+    static void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
+                                    const TimeList &secondaryTimes, int width,
+                                    const QFont &statsFont);
 
     const TimeList &primaryTimeList() const { return primaryTimes; }
     const TimeList &secondaryTimeList() const { return secondaryTimes; }
@@ -69,11 +75,6 @@ private:
                    float high, float detail, bool withQuartiles, const QFont &quartileFont);
     void drawAxis(QPainter &painter, float low, float high, const QFont &tickFont) const;
     void drawTitle(QPainter &painter, const QFont &titleFont) const;
-    static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
-                                    int plotWidth, int plotHeight, const QFont &quartileFont);
-    static void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
-                                    const TimeList &secondaryTimes, int width,
-                                    const QFont &statsFont);
 
     std::unique_ptr<TimesDistributionForm> form;
     TimeList primaryTimes;

@@ -60,6 +60,8 @@ class OverlaysTest : public QObject
     Q_OBJECT
 
 private slots:
+    void quartileSearch_data();
+    void quartileSearch();
     void markersOfSymmetricCurve();
     void markersFollowTheirCurve();
     void noMarkersWithoutLevels_data();
@@ -71,6 +73,56 @@ private slots:
     void statisticsFormatting();
     void noStatisticsWithoutTimes();
 };
+
+void OverlaysTest::quartileSearch_data()
+{
+    QTest::addColumn<std::vector<float>>("values");
+    QTest::addColumn<QList<QLineF>>("lines");
+    QTest::addColumn<QList<qreal>>("labelCentres");
+
+    // Running sums 0, 0.5, 1.5, 2, 2: 25 % is reached at index 1, 50 % and 75 % both at index 2.
+    QTest::newRow("worked example")
+        << std::vector<float> {0, 0.5f, 1, 0.5f, 0}
+        << QList<QLineF> {{120, 205, 120, 370}, {220, 40, 220, 370}, {220, 40, 220, 370}}
+        << QList<qreal> {96, 196, 196};
+    QTest::newRow("first sum reaches three quarters")
+        << std::vector<float> {1, 0.1f, 0.1f, 0.1f}
+        << QList<QLineF> {{20, 40, 20, 370}, {20, 40, 20, 370}, {20, 40, 20, 370}}
+        << QList<qreal> {-4, -4, -4};
+    QTest::newRow("NaN values reach no level")
+        << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {};
+    QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {};
+}
+
+// Offsets divide by the number of values: with 5 values over 500 px, index 1 sits 100 px in.
+void OverlaysTest::quartileSearch()
+{
+    QFETCH(std::vector<float>, values);
+    QFETCH(QList<QLineF>, lines);
+    QFETCH(QList<qreal>, labelCentres);
+
+    RecordingPaintDevice device(540, 400);
+    QPainter painter(&device);
+    QFont font(QStringLiteral("Helvetica"));
+    font.setPointSize(20);
+    font.setWeight(QFont::Thin);
+    TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font);
+    painter.end();
+
+    const QList<PaintRecord> drawnLines = select(device.records(), isQuartileLine);
+    QCOMPARE(drawnLines.size(), lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        QCOMPARE(drawnLines[i].line, lines[i]);
+    const QList<PaintRecord> labels = select(device.records(), isQuartileLabel);
+    QCOMPARE(labels.size(), labelCentres.size());
+    const QStringList names {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")};
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        QCOMPARE(labels[i].text, names[i]);
+        // QRectF(offset - 14, 350, 20, 10), centred on (offset - 4, 355).
+        QVERIFY(std::abs(labels[i].textCentre().x() - labelCentres[i]) <= 0.5);
+        QVERIFY(std::abs(labels[i].textCentre().y() - 355) <= 1.0);
+    }
+}
 
 void OverlaysTest::markersOfSymmetricCurve()
 {
