@@ -1,0 +1,448 @@
+#include "app/timesdistributiondialog.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+char *toString(const TimeList &times)
+{
+    QByteArray text = "(";
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        if (i > 0)
+            text += ", ";
+        text += QByteArray::number(times.at(i), 'g', 9);
+    }
+    text += ")";
+    return qstrdup(text.constData());
+}
+
+namespace {
+
+// Counts the paint events that reach the chart area; the dialog's own filter still paints.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// What the colour dialog showed while it was open.
+struct ColourDialogSeen
+{
+    int openings = 0;
+    QString title;
+    QColor initial;
+    QWidget *parent = nullptr;
+    bool offersAlpha = false;
+};
+
+enum class ClipboardState { Cleared, EmptyText, ImageOnly };
+
+enum class Control {
+    DetailSlider,
+    TrimSlider,
+    DetailSliderKeySteps,
+    TrimSliderDrag,
+    ShowStats,
+    PrimaryQuartiles,
+    SecondaryQuartiles,
+    TypeInTitle,
+    BackspaceInTitle,
+    HomeInTitle,
+    DeleteInTitle,
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ClipboardState)
+Q_DECLARE_METATYPE(Control)
+
+class CommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void pasteReplacesTheList_data();
+    void pasteReplacesTheList();
+    void clipboardWithoutTextKeepsTheList_data();
+    void clipboardWithoutTextKeepsTheList();
+    void colourDialogChoosesAndCancelKeeps_data();
+    void colourDialogChoosesAndCancelKeeps();
+    void controlsRepaintTheChartAtOnce_data();
+    void controlsRepaintTheChartAtOnce();
+    void metaObjectHoldsTheTwelveSlots_data();
+    void metaObjectHoldsTheTwelveSlots();
+    void metaObjectHoldsNothingElse();
+
+private:
+    template<typename T> T *child(const char *name) const
+    {
+        return dialog->findChild<T *>(QString::fromLatin1(name));
+    }
+    void paste(const char *button, const QString &text);
+    ColourDialogSeen runColourDialog(const char *button, const QColor &choice);
+
+    std::unique_ptr<IsolatedSettings> settings;
+    std::unique_ptr<TimesDistributionDialog> dialog;
+    PaintCounter counter;
+};
+
+void CommandsTest::init()
+{
+    settings = std::make_unique<IsolatedSettings>();
+    dialog = std::make_unique<TimesDistributionDialog>();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    child<QWidget>("display")->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+}
+
+void CommandsTest::cleanup()
+{
+    dialog.reset();
+    settings.reset();
+    QGuiApplication::clipboard()->clear();
+}
+
+void CommandsTest::paste(const char *button, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    child<QPushButton>(button)->click();
+}
+
+// Clicks a colour button and answers the modal colour dialog: accepts `choice`, or cancels when
+// `choice` is invalid. Any further modal dialog is cancelled and counted, so a doubled command
+// fails the test instead of hanging it.
+ColourDialogSeen CommandsTest::runColourDialog(const char *button, const QColor &choice)
+{
+    ColourDialogSeen seen;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!modal || !modal->isVisible())
+            return;
+        auto *chooser = qobject_cast<QColorDialog *>(modal);
+        if (++seen.openings > 1 || !chooser) {
+            modal->reject();
+            return;
+        }
+        seen.title = chooser->windowTitle();
+        seen.initial = chooser->currentColor();
+        seen.parent = chooser->parentWidget();
+        seen.offersAlpha = chooser->testOption(QColorDialog::ShowAlphaChannel);
+        if (choice.isValid()) {
+            chooser->setCurrentColor(choice);
+            chooser->accept();
+        } else {
+            chooser->reject();
+        }
+    });
+    poll.start();
+    child<QPushButton>(button)->click();
+    return seen;
+}
+
+void CommandsTest::pasteReplacesTheList_data()
+{
+    QTest::addColumn<bool>("primary");
+    QTest::newRow("Paste data") << true;
+    QTest::newRow("Paste 2nd Data") << false;
+}
+
+void CommandsTest::pasteReplacesTheList()
+{
+    QFETCH(bool, primary);
+    const char *button = primary ? "pasteButton" : "pasteButton_2";
+    const char *otherButton = primary ? "pasteButton_2" : "pasteButton";
+    const auto target = [&] {
+        return primary ? dialog->primaryTimeList() : dialog->secondaryTimeList();
+    };
+    const auto other = [&] {
+        return primary ? dialog->secondaryTimeList() : dialog->primaryTimeList();
+    };
+
+    paste(otherButton, QStringLiteral("7, 8"));
+    QCOMPARE_EQ(other(), (TimeList {7.0f, 8.0f}));
+    QVERIFY(target().isEmpty());
+
+    counter.paints = 0;
+    paste(button, QStringLiteral("12.5, 13"));
+    QCOMPARE_EQ(counter.paints, 1);
+    QCOMPARE_EQ(target(), (TimeList {12.5f, 13.0f}));
+
+    paste(button, QStringLiteral("12.5, 13"));
+    QCOMPARE_EQ(target(), (TimeList {12.5f, 13.0f}));
+
+    paste(button, QStringLiteral("1. 9.50   R U\n2. 8.25   F"));
+    QCOMPARE_EQ(target(), (TimeList {9.5f, 8.25f}));
+
+    // Text without a time still replaces: the chart loses that data set.
+    counter.paints = 0;
+    paste(button, QStringLiteral("no times here"));
+    QCOMPARE_EQ(counter.paints, 1);
+    QVERIFY(target().isEmpty());
+
+    QCOMPARE_EQ(other(), (TimeList {7.0f, 8.0f}));
+}
+
+void CommandsTest::clipboardWithoutTextKeepsTheList_data()
+{
+    QTest::addColumn<bool>("primary");
+    QTest::addColumn<ClipboardState>("state");
+
+    QTest::newRow("cleared clipboard, Paste data") << true << ClipboardState::Cleared;
+    QTest::newRow("cleared clipboard, Paste 2nd Data") << false << ClipboardState::Cleared;
+    QTest::newRow("empty text, Paste data") << true << ClipboardState::EmptyText;
+    QTest::newRow("empty text, Paste 2nd Data") << false << ClipboardState::EmptyText;
+    QTest::newRow("only an image, Paste data") << true << ClipboardState::ImageOnly;
+    QTest::newRow("only an image, Paste 2nd Data") << false << ClipboardState::ImageOnly;
+}
+
+void CommandsTest::clipboardWithoutTextKeepsTheList()
+{
+    QFETCH(bool, primary);
+    QFETCH(ClipboardState, state);
+
+    paste("pasteButton", QStringLiteral("12.5, 13"));
+    paste("pasteButton_2", QStringLiteral("7, 8"));
+
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    switch (state) {
+    case ClipboardState::Cleared:
+        clipboard->clear();
+        break;
+    case ClipboardState::EmptyText:
+        clipboard->setText(QString());
+        break;
+    case ClipboardState::ImageOnly: {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        clipboard->setImage(image);
+        break;
+    }
+    }
+    QVERIFY(clipboard->text().isEmpty());
+
+    counter.paints = 0;
+    child<QPushButton>(primary ? "pasteButton" : "pasteButton_2")->click();
+    QCOMPARE_EQ(counter.paints, 1);
+    QCOMPARE_EQ(dialog->primaryTimeList(), (TimeList {12.5f, 13.0f}));
+    QCOMPARE_EQ(dialog->secondaryTimeList(), (TimeList {7.0f, 8.0f}));
+}
+
+void CommandsTest::colourDialogChoosesAndCancelKeeps_data()
+{
+    QTest::addColumn<bool>("primary");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QColor>("initial");
+
+    QTest::newRow("main colour") << true << QStringLiteral("Choose the main chart color")
+                                 << QColor(102, 204, 255);
+    QTest::newRow("secondary colour")
+        << false << QStringLiteral("Choose the secondary chart color") << QColor(255, 130, 0);
+}
+
+void CommandsTest::colourDialogChoosesAndCancelKeeps()
+{
+    QFETCH(bool, primary);
+    QFETCH(QString, title);
+    QFETCH(QColor, initial);
+    const char *button = primary ? "colorButton" : "colorButton_2";
+    const auto colour = [&] {
+        return primary ? dialog->mainChartColor() : dialog->secondaryChartColor();
+    };
+    const auto otherColour = [&] {
+        return primary ? dialog->secondaryChartColor() : dialog->mainChartColor();
+    };
+    const QColor otherInitial = otherColour();
+    const QColor chosen(0x12, 0x34, 0x56);
+
+    counter.paints = 0;
+    ColourDialogSeen seen = runColourDialog(button, chosen);
+    QCOMPARE_EQ(seen.openings, 1);
+    QCOMPARE_EQ(seen.title, title);
+    QCOMPARE_EQ(seen.initial, initial);
+    QCOMPARE_EQ(seen.parent, dialog.get());
+    QVERIFY(!seen.offersAlpha);
+    QCOMPARE_EQ(colour(), chosen);
+    QCOMPARE_GE(counter.paints, 1);
+
+    // Reopening offers the stored colour; cancelling keeps it rather than storing an invalid one.
+    counter.paints = 0;
+    seen = runColourDialog(button, QColor());
+    QCOMPARE_EQ(seen.openings, 1);
+    QCOMPARE_EQ(seen.initial, chosen);
+    QCOMPARE_EQ(colour(), chosen);
+    QVERIFY(colour().isValid());
+    QCOMPARE_GE(counter.paints, 1);
+
+    QCOMPARE_EQ(otherColour(), otherInitial);
+}
+
+void CommandsTest::controlsRepaintTheChartAtOnce_data()
+{
+    QTest::addColumn<Control>("control");
+    QTest::addColumn<int>("paints");
+
+    QTest::newRow("Detail slider moved") << Control::DetailSlider << 1;
+    QTest::newRow("Trim slider moved") << Control::TrimSlider << 1;
+    QTest::newRow("three Detail slider key steps") << Control::DetailSliderKeySteps << 3;
+    QTest::newRow("Trim slider dragged over four positions") << Control::TrimSliderDrag << 4;
+    QTest::newRow("Show Stats cleared") << Control::ShowStats << 1;
+    QTest::newRow("primary Quartiles cleared") << Control::PrimaryQuartiles << 1;
+    QTest::newRow("secondary Quartiles ticked") << Control::SecondaryQuartiles << 1;
+    QTest::newRow("three characters typed in the title") << Control::TypeInTitle << 3;
+    QTest::newRow("Backspace in the title") << Control::BackspaceInTitle << 1;
+    QTest::newRow("Home in the title") << Control::HomeInTitle << 1;
+    // The cursor stays put, so the slot wired to its moves never runs.
+    QTest::newRow("Delete ahead of the cursor") << Control::DeleteInTitle << 0;
+}
+
+void CommandsTest::controlsRepaintTheChartAtOnce()
+{
+    QFETCH(Control, control);
+    QFETCH(int, paints);
+
+    auto *title = child<QLineEdit>("nameEdit");
+    if (control == Control::DeleteInTitle)
+        title->setCursorPosition(0);
+    const QString titleBefore = title->text();
+    counter.paints = 0;
+
+    switch (control) {
+    case Control::DetailSlider:
+        child<QSlider>("sigmaSlider")->setValue(100);
+        break;
+    case Control::TrimSlider:
+        child<QSlider>("trimSlider")->setValue(1);
+        break;
+    case Control::DetailSliderKeySteps:
+        for (int step = 0; step < 3; ++step)
+            QTest::keyClick(child<QSlider>("sigmaSlider"), Qt::Key_Right);
+        QCOMPARE_EQ(child<QSlider>("sigmaSlider")->value(), 503);
+        break;
+    case Control::TrimSliderDrag: {
+        auto *slider = child<QSlider>("trimSlider");
+        slider->setSliderDown(true);
+        for (int position : {900, 800, 700, 600})
+            slider->setSliderPosition(position);
+        slider->setSliderDown(false);
+        QCOMPARE_EQ(slider->value(), 600);
+        break;
+    }
+    case Control::ShowStats:
+        child<QCheckBox>("showStatsCheck")->click();
+        QVERIFY(!child<QCheckBox>("showStatsCheck")->isChecked());
+        break;
+    case Control::PrimaryQuartiles:
+        child<QCheckBox>("showQuartiles")->click();
+        QVERIFY(!child<QCheckBox>("showQuartiles")->isChecked());
+        break;
+    case Control::SecondaryQuartiles:
+        child<QCheckBox>("showQuartiles2")->click();
+        QVERIFY(child<QCheckBox>("showQuartiles2")->isChecked());
+        break;
+    case Control::TypeInTitle:
+        QTest::keyClicks(title, QStringLiteral("abc"));
+        QCOMPARE_EQ(title->text(), titleBefore + QStringLiteral("abc"));
+        break;
+    case Control::BackspaceInTitle:
+        QTest::keyClick(title, Qt::Key_Backspace);
+        QCOMPARE_EQ(title->text(), titleBefore.chopped(1));
+        break;
+    case Control::HomeInTitle:
+        QTest::keyClick(title, Qt::Key_Home);
+        QCOMPARE_EQ(title->cursorPosition(), 0);
+        break;
+    case Control::DeleteInTitle:
+        QTest::keyClick(title, Qt::Key_Delete);
+        QCOMPARE_EQ(title->text(), titleBefore.mid(1));
+        QCOMPARE_EQ(title->cursorPosition(), 0);
+        break;
+    }
+    // Counted before the event loop runs again: the repaint must be synchronous.
+    QCOMPARE_EQ(counter.paints, paints);
+}
+
+void CommandsTest::metaObjectHoldsTheTwelveSlots_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<QByteArrayList>("parameterNames");
+
+    const auto row = [](int index, const char *signature, QByteArrayList names) {
+        QTest::newRow(signature) << index << QByteArray(signature) << names;
+    };
+    row(0, "on_pasteButton_clicked()", {});
+    row(1, "on_clipboardButton_clicked()", {});
+    row(2, "on_saveButton_clicked()", {});
+    row(3, "on_nameEdit_cursorPositionChanged(int,int)", {"arg1", "arg2"});
+    row(4, "on_sigmaSlider_valueChanged(int)", {"value"});
+    row(5, "on_trimSlider_valueChanged(int)", {"value"});
+    row(6, "on_colorButton_clicked()", {});
+    row(7, "on_pasteButton_2_clicked()", {});
+    row(8, "on_colorButton_2_clicked()", {});
+    row(9, "on_showQuartiles2_stateChanged(int)", {"arg1"});
+    row(10, "on_showQuartiles_stateChanged(int)", {"arg1"});
+    row(11, "on_showStatsCheck_stateChanged(int)", {"arg1"});
+}
+
+void CommandsTest::metaObjectHoldsTheTwelveSlots()
+{
+    QFETCH(int, index);
+    QFETCH(QByteArray, signature);
+    QFETCH(QByteArrayList, parameterNames);
+
+    const QMetaObject &meta = TimesDistributionDialog::staticMetaObject;
+    const QMetaMethod method = meta.method(meta.methodOffset() + index);
+    QCOMPARE_EQ(method.methodSignature(), signature);
+    QCOMPARE_EQ(method.parameterNames(), parameterNames);
+    QCOMPARE_EQ(method.methodType(), QMetaMethod::Slot);
+    QCOMPARE_EQ(method.access(), QMetaMethod::Private);
+    QCOMPARE_EQ(method.returnMetaType(), QMetaType::fromType<void>());
+    for (int i = 0; i < method.parameterCount(); ++i)
+        QCOMPARE_EQ(method.parameterMetaType(i), QMetaType::fromType<int>());
+}
+
+void CommandsTest::metaObjectHoldsNothingElse()
+{
+    const QMetaObject &meta = TimesDistributionDialog::staticMetaObject;
+    QCOMPARE_EQ(QByteArray(meta.className()), QByteArray("TimesDistributionDialog"));
+    QCOMPARE_EQ(meta.superClass(), &QDialog::staticMetaObject);
+    QCOMPARE_EQ(meta.methodCount() - meta.methodOffset(), 12);
+    QCOMPARE_EQ(meta.propertyCount(), meta.propertyOffset());
+    QCOMPARE_EQ(meta.enumeratorCount(), meta.enumeratorOffset());
+    QCOMPARE_EQ(meta.classInfoCount(), meta.classInfoOffset());
+    QCOMPARE_EQ(meta.constructorCount(), 0);
+
+    QObject *object = dialog.get();
+    QCOMPARE_EQ(object->metaObject(), &meta);
+    QCOMPARE_EQ(object->qt_metacast("TimesDistributionDialog"), static_cast<void *>(dialog.get()));
+    QCOMPARE_EQ(object->qt_metacast(nullptr), nullptr);
+    QVERIFY(object->qt_metacast("QDialog"));
+}
+
+QTEST_MAIN(CommandsTest)
+#include "tst_commands.moc"

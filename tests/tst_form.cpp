@@ -1,0 +1,490 @@
+#include "app/timesdistributiondialog.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpacerItem>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString quartilesTip = QStringLiteral(
+    "<html><head/><body><p>Display 25%, 50% and 75% cumulative lines (the value is the area "
+    "under the curve, which sums up to 100%). Note that for high detail level (very jagged lines "
+    "and spikes) the computation becomes iffy.</p></body></html>");
+
+// Either a widget's object name or "spacer".
+QString describe(QLayoutItem *item)
+{
+    if (item->spacerItem())
+        return QStringLiteral("spacer");
+    if (item->widget())
+        return item->widget()->objectName();
+    return QStringLiteral("?");
+}
+
+} // namespace
+
+class FormTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void window();
+    void objectTree_data();
+    void objectTree();
+    void layoutOrder_data();
+    void layoutOrder();
+    void gapsAreExpandingSpacers_data();
+    void gapsAreExpandingSpacers();
+    void chartAreaTakesTheExtraWidth();
+    void gapsShareTheExtraHeight();
+    void smallFontOnExactlyFiveWidgets();
+    void slidersStartAtTheirValues_data();
+    void slidersStartAtTheirValues();
+    void checkBoxesStartAtTheirStates_data();
+    void checkBoxesStartAtTheirStates();
+    void textsAndTooltips_data();
+    void textsAndTooltips();
+    void focusOrder();
+    void returnClicksTheDefaultButton_data();
+    void returnClicksTheDefaultButton();
+    void escapeClosesTheWindow();
+
+private:
+    template<typename T = QObject> T *child(const QString &name) const
+    {
+        return dialog->findChild<T *>(name);
+    }
+
+    std::unique_ptr<IsolatedSettings> settings;
+    std::unique_ptr<TimesDistributionDialog> dialog;
+};
+
+void FormTest::init()
+{
+    settings = std::make_unique<IsolatedSettings>();
+    dialog = std::make_unique<TimesDistributionDialog>();
+}
+
+void FormTest::cleanup()
+{
+    dialog.reset();
+    settings.reset();
+}
+
+void FormTest::window()
+{
+    QCOMPARE_EQ(dialog->objectName(), QStringLiteral("TimesDistributionDialog"));
+    QCOMPARE_EQ(dialog->windowTitle(),
+                QStringLiteral("Tamberlin's Solvigram Times Distribution Charts"));
+    QCOMPARE_EQ(dialog->size(), QSize(822, 392));
+    QVERIFY(!dialog->parentWidget());
+    // The program marks no button default; the toolkit picks one when the dialog shows.
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
+        QVERIFY2(button->autoDefault(), qPrintable(button->objectName()));
+    }
+}
+
+void FormTest::objectTree_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("className");
+    QTest::addColumn<QString>("parentName");
+
+    const auto row = [](const char *name, const char *className, const char *parentName) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QByteArray(className)
+                            << QString::fromLatin1(parentName);
+    };
+    row("horizontalLayout", "QHBoxLayout", "TimesDistributionDialog");
+    row("display", "QWidget", "TimesDistributionDialog");
+    row("options", "QWidget", "TimesDistributionDialog");
+    row("verticalLayout", "QVBoxLayout", "options");
+    row("nameEdit", "QLineEdit", "options");
+    row("widget_4", "QWidget", "options");
+    row("horizontalLayout_5", "QHBoxLayout", "widget_4");
+    row("label", "QLabel", "widget_4");
+    row("sigmaSlider", "QSlider", "widget_4");
+    row("widget_3", "QWidget", "options");
+    row("horizontalLayout_4", "QHBoxLayout", "widget_3");
+    row("label_2", "QLabel", "widget_3");
+    row("trimSlider", "QSlider", "widget_3");
+    row("showStatsCheck", "QCheckBox", "options");
+    row("pasteButton", "QPushButton", "options");
+    row("widget", "QWidget", "options");
+    row("horizontalLayout_2", "QHBoxLayout", "widget");
+    row("colorButton", "QPushButton", "widget");
+    row("showQuartiles", "QCheckBox", "widget");
+    row("pasteButton_2", "QPushButton", "options");
+    row("widget_2", "QWidget", "options");
+    row("horizontalLayout_3", "QHBoxLayout", "widget_2");
+    row("colorButton_2", "QPushButton", "widget_2");
+    row("showQuartiles2", "QCheckBox", "widget_2");
+    row("clipboardButton", "QPushButton", "options");
+    row("saveButton", "QPushButton", "options");
+}
+
+void FormTest::objectTree()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, className);
+    QFETCH(QString, parentName);
+
+    // Slots are found by object name, so every name must occur exactly once.
+    const QList<QObject *> found = dialog->findChildren<QObject *>(name);
+    QCOMPARE_EQ(found.size(), 1);
+    QObject *object = found.first();
+    QCOMPARE_EQ(QByteArray(object->metaObject()->className()), className);
+    QVERIFY(object->parent());
+    QCOMPARE_EQ(object->parent()->objectName(), parentName);
+    if (auto *layout = qobject_cast<QLayout *>(object))
+        QCOMPARE_EQ(layout->parentWidget()->layout(), layout);
+}
+
+void FormTest::layoutOrder_data()
+{
+    QTest::addColumn<QString>("layoutName");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<bool>("marginless");
+
+    QTest::newRow("window") << QStringLiteral("horizontalLayout")
+                            << QStringList {QStringLiteral("display"), QStringLiteral("options")}
+                            << false;
+    QTest::newRow("control column")
+        << QStringLiteral("verticalLayout")
+        << QStringList {QStringLiteral("nameEdit"),        QStringLiteral("widget_4"),
+                        QStringLiteral("widget_3"),        QStringLiteral("showStatsCheck"),
+                        QStringLiteral("pasteButton"),     QStringLiteral("widget"),
+                        QStringLiteral("spacer"),          QStringLiteral("pasteButton_2"),
+                        QStringLiteral("widget_2"),        QStringLiteral("spacer"),
+                        QStringLiteral("clipboardButton"), QStringLiteral("saveButton")}
+        << true;
+    QTest::newRow("detail row") << QStringLiteral("horizontalLayout_5")
+                                << QStringList {QStringLiteral("label"),
+                                                QStringLiteral("sigmaSlider")}
+                                << true;
+    QTest::newRow("trim row") << QStringLiteral("horizontalLayout_4")
+                              << QStringList {QStringLiteral("label_2"),
+                                              QStringLiteral("trimSlider")}
+                              << true;
+    QTest::newRow("primary row") << QStringLiteral("horizontalLayout_2")
+                                 << QStringList {QStringLiteral("colorButton"),
+                                                 QStringLiteral("showQuartiles")}
+                                 << true;
+    QTest::newRow("secondary row")
+        << QStringLiteral("horizontalLayout_3")
+        << QStringList {QStringLiteral("colorButton_2"), QStringLiteral("showQuartiles2")} << true;
+}
+
+void FormTest::layoutOrder()
+{
+    QFETCH(QString, layoutName);
+    QFETCH(QStringList, items);
+    QFETCH(bool, marginless);
+
+    auto *layout = child<QBoxLayout>(layoutName);
+    QVERIFY(layout);
+    QStringList actual;
+    for (int i = 0; i < layout->count(); ++i)
+        actual << describe(layout->itemAt(i));
+    QCOMPARE_EQ(actual, items);
+    if (marginless)
+        QCOMPARE_EQ(layout->contentsMargins(), QMargins(0, 0, 0, 0));
+    else
+        QCOMPARE_NE(layout->contentsMargins(), QMargins(0, 0, 0, 0));
+}
+
+void FormTest::gapsAreExpandingSpacers_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("gap above Paste 2nd Data") << 6;
+    QTest::newRow("gap above To Clipboard") << 9;
+}
+
+void FormTest::gapsAreExpandingSpacers()
+{
+    QFETCH(int, index);
+    QSpacerItem *spacer
+        = child<QVBoxLayout>(QStringLiteral("verticalLayout"))->itemAt(index)->spacerItem();
+    QVERIFY(spacer);
+    QCOMPARE_EQ(spacer->sizeHint(), QSize(20, 40));
+    QCOMPARE_EQ(spacer->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
+    QCOMPARE_EQ(spacer->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
+}
+
+void FormTest::chartAreaTakesTheExtraWidth()
+{
+    auto *layout = child<QHBoxLayout>(QStringLiteral("horizontalLayout"));
+    QCOMPARE_EQ(layout->stretch(0), 1);
+    QCOMPARE_EQ(layout->stretch(1), 0);
+
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto *display = child<QWidget>(QStringLiteral("display"));
+    auto *options = child<QWidget>(QStringLiteral("options"));
+    const int displayWidth = display->width();
+    const int optionsWidth = options->width();
+    dialog->resize(dialog->width() + 300, dialog->height());
+    layout->activate();
+    QCOMPARE_EQ(options->width(), optionsWidth);
+    QCOMPARE_EQ(display->width(), displayWidth + 300);
+}
+
+void FormTest::gapsShareTheExtraHeight()
+{
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    const auto gapAbove = [this](const char *lower, const char *upper) {
+        return child<QWidget>(QString::fromLatin1(lower))->geometry().top()
+            - child<QWidget>(QString::fromLatin1(upper))->geometry().bottom();
+    };
+    const QStringList controls {QStringLiteral("nameEdit"),        QStringLiteral("widget_4"),
+                                QStringLiteral("widget_3"),        QStringLiteral("showStatsCheck"),
+                                QStringLiteral("pasteButton"),     QStringLiteral("widget"),
+                                QStringLiteral("pasteButton_2"),   QStringLiteral("widget_2"),
+                                QStringLiteral("clipboardButton"), QStringLiteral("saveButton")};
+    const auto heights = [&] {
+        QList<int> result;
+        for (const QString &name : controls)
+            result << child<QWidget>(name)->height();
+        return result;
+    };
+
+    const int upperGap = gapAbove("pasteButton_2", "widget");
+    const int lowerGap = gapAbove("clipboardButton", "widget_2");
+    const QList<int> controlHeights = heights();
+    const QRect topControl = child<QWidget>(QStringLiteral("nameEdit"))->geometry();
+
+    dialog->resize(dialog->width(), dialog->height() + 400);
+    dialog->layout()->activate();
+
+    const int upperGrowth = gapAbove("pasteButton_2", "widget") - upperGap;
+    const int lowerGrowth = gapAbove("clipboardButton", "widget_2") - lowerGap;
+    QCOMPARE_EQ(upperGrowth + lowerGrowth, 400);
+    QCOMPARE_LE(qAbs(upperGrowth - lowerGrowth), 1);
+    QCOMPARE_EQ(heights(), controlHeights);
+    QCOMPARE_EQ(child<QWidget>(QStringLiteral("nameEdit"))->geometry(), topControl);
+}
+
+void FormTest::smallFontOnExactlyFiveWidgets()
+{
+    const QStringList small {QStringLiteral("showStatsCheck"), QStringLiteral("colorButton"),
+                             QStringLiteral("showQuartiles"), QStringLiteral("colorButton_2"),
+                             QStringLiteral("showQuartiles2")};
+    const QFont standard = QApplication::font();
+    QStringList withOwnFont;
+    for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+        if (widget->testAttribute(Qt::WA_SetFont))
+            withOwnFont << widget->objectName();
+        if (small.contains(widget->objectName())) {
+            QCOMPARE_EQ(widget->font().pointSize(), 10);
+            QCOMPARE_EQ(widget->font().family(), standard.family());
+            QCOMPARE_EQ(widget->font().weight(), standard.weight());
+        } else {
+            QCOMPARE_EQ(widget->font().pointSizeF(), standard.pointSizeF());
+        }
+    }
+    withOwnFont.sort();
+    QStringList expected = small;
+    expected.sort();
+    QCOMPARE_EQ(withOwnFont, expected);
+}
+
+void FormTest::slidersStartAtTheirValues_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("Detail in the middle") << QStringLiteral("sigmaSlider") << 0 << 999 << 500;
+    QTest::newRow("Trim at its right end") << QStringLiteral("trimSlider") << 1 << 1000 << 1000;
+}
+
+void FormTest::slidersStartAtTheirValues()
+{
+    QFETCH(QString, name);
+    QFETCH(int, minimum);
+    QFETCH(int, maximum);
+    QFETCH(int, value);
+
+    auto *slider = child<QSlider>(name);
+    QVERIFY(slider);
+    QCOMPARE_EQ(slider->orientation(), Qt::Horizontal);
+    QCOMPARE_EQ(slider->minimum(), minimum);
+    QCOMPARE_EQ(slider->maximum(), maximum);
+    QCOMPARE_EQ(slider->value(), value);
+    QCOMPARE_EQ(slider->tickPosition(), QSlider::NoTicks);
+}
+
+void FormTest::checkBoxesStartAtTheirStates_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("checked");
+
+    QTest::newRow("Show Stats") << QStringLiteral("showStatsCheck") << true;
+    QTest::newRow("primary Quartiles") << QStringLiteral("showQuartiles") << true;
+    QTest::newRow("secondary Quartiles") << QStringLiteral("showQuartiles2") << false;
+}
+
+void FormTest::checkBoxesStartAtTheirStates()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, checked);
+
+    auto *box = child<QCheckBox>(name);
+    QVERIFY(box);
+    QCOMPARE_EQ(box->isChecked(), checked);
+    QVERIFY(!box->isTristate());
+}
+
+void FormTest::textsAndTooltips_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+
+    const auto row = [](const char *name, const QString &text, const QString &toolTip) {
+        QTest::newRow(name) << QString::fromLatin1(name) << text << toolTip;
+    };
+    row("nameEdit", QStringLiteral("Chart Title"),
+        QStringLiteral("<html><head/><body><p>If this one is not clear, I am afraid the rest of "
+                       "these options will be rather obscure...</p></body></html>"));
+    row("label", QStringLiteral("Detail"), QString());
+    row("sigmaSlider", QString(),
+        QStringLiteral(
+            "<html><head/><body><p><span style=\" font-weight:700;\">Level of detail:</span></p>"
+            "<p>A multiplier on the variance of the current samples, used to compute the "
+            "gaussian kernel for the density estimation. Practically, what it does is to shrink "
+            "or broaden the &quot;width&quot; of each datapoint, giving something more or less "
+            "smooth. </p><p><br/></p><p>On one extreme every single sample will generate an "
+            "individual spike, on the other you'll have a formless blob. Finding a reasonable "
+            "value in the middle is the best way to &quot;scout for structure&quot; in the "
+            "data. </p></body></html>"));
+    row("label_2", QStringLiteral("Trim"), QString());
+    row("trimSlider", QString(),
+        QStringLiteral("<html><head/><body><p><span style=\" font-weight:700;\">Trim slow "
+                       "results:</span></p><p>Remove outliers on the slow end of the "
+                       "distribution</p></body></html>"));
+    row("showStatsCheck", QStringLiteral("Show Stats"),
+        QStringLiteral("<html><head/><body><p>Computes typical statistics on the distributions. "
+                       "The MoXAO5 splits the data sequentially and computes strict AO5 values, "
+                       "and then averages them together.</p></body></html>"));
+    row("pasteButton", QStringLiteral("Paste data"), QString());
+    row("colorButton", QStringLiteral("Color"),
+        QStringLiteral("<html><head/><body><p>Change color of the foreground "
+                       "distribution</p></body></html>"));
+    row("showQuartiles", QStringLiteral("Quartiles"), quartilesTip);
+    row("pasteButton_2", QStringLiteral("Paste 2nd Data"), QString());
+    row("colorButton_2", QStringLiteral("Color"),
+        QStringLiteral("<html><head/><body><p>Change color of the background "
+                       "distribution</p></body></html>"));
+    row("showQuartiles2", QStringLiteral("Quartiles"), quartilesTip);
+    row("clipboardButton", QStringLiteral("To Clipboard"),
+        QStringLiteral("<html><head/><body><p>Copy current screenshot to clipboard. Then paste "
+                       "it in your favorite software, discord, or other digital content "
+                       "processor that accepts images. Note: data is raster and depends on the "
+                       "resolution of the current screen and window size.</p></body></html>"));
+    row("saveButton", QStringLiteral("Save"),
+        QStringLiteral("<html><head/><body><p>Save current image to disk. Note that size is "
+                       "dependent on screen resolution and window size.</p></body></html>"));
+    row("display", QString(), QString());
+    row("options", QString(), QString());
+    row("widget_4", QString(), QString());
+    row("widget_3", QString(), QString());
+    row("widget", QString(), QString());
+    row("widget_2", QString(), QString());
+}
+
+void FormTest::textsAndTooltips()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+
+    auto *widget = child<QWidget>(name);
+    QVERIFY(widget);
+    QCOMPARE_EQ(widget->property("text").toString(), text);
+    QCOMPARE_EQ(widget->toolTip(), toolTip);
+    if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        QVERIFY(edit->placeholderText().isEmpty());
+}
+
+void FormTest::focusOrder()
+{
+    QWidget *first = child<QWidget>(QStringLiteral("nameEdit"));
+    QStringList order;
+    QWidget *widget = first;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            order << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != first && order.size() <= 20);
+
+    const QStringList expected {QStringLiteral("nameEdit"),        QStringLiteral("sigmaSlider"),
+                                QStringLiteral("trimSlider"),      QStringLiteral("showStatsCheck"),
+                                QStringLiteral("pasteButton"),     QStringLiteral("colorButton"),
+                                QStringLiteral("showQuartiles"),   QStringLiteral("pasteButton_2"),
+                                QStringLiteral("colorButton_2"),   QStringLiteral("showQuartiles2"),
+                                QStringLiteral("clipboardButton"), QStringLiteral("saveButton")};
+    QCOMPARE_EQ(order, expected);
+}
+
+void FormTest::returnClicksTheDefaultButton_data()
+{
+    QTest::addColumn<QString>("focusName");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("intoPrimary");
+
+    QTest::newRow("Return in the title pastes the primary list")
+        << QStringLiteral("nameEdit") << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter in the title pastes the primary list")
+        << QStringLiteral("nameEdit") << int(Qt::Key_Enter) << true;
+    QTest::newRow("Return on a slider pastes the primary list")
+        << QStringLiteral("sigmaSlider") << int(Qt::Key_Return) << true;
+    QTest::newRow("Return on Paste 2nd Data pastes the secondary list")
+        << QStringLiteral("pasteButton_2") << int(Qt::Key_Return) << false;
+}
+
+void FormTest::returnClicksTheDefaultButton()
+{
+    QFETCH(QString, focusName);
+    QFETCH(int, key);
+    QFETCH(bool, intoPrimary);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("12.5, 13"));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    auto *target = child<QWidget>(focusName);
+    target->setFocus();
+    QTRY_COMPARE_EQ(QApplication::focusWidget(), target);
+
+    QTest::keyClick(target, Qt::Key(key));
+    const TimeList pasted {12.5f, 13.0f};
+    QCOMPARE_EQ(dialog->primaryTimeList(), intoPrimary ? pasted : TimeList {});
+    QCOMPARE_EQ(dialog->secondaryTimeList(), intoPrimary ? TimeList {} : pasted);
+    QVERIFY(dialog->isVisible());
+}
+
+void FormTest::escapeClosesTheWindow()
+{
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QTest::keyClick(child<QWidget>(QStringLiteral("nameEdit")), Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE_EQ(dialog->result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(FormTest)
+#include "tst_form.moc"
