@@ -21,8 +21,7 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     form->setupForm(this);
     form->display->installEventFilter(this);
 
-    QSettings settings(QString::fromLatin1(organisationName),
-                       QString::fromLatin1(applicationName));
+    QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
     mainColor = QColor(0x66, 0xCC, 0xFF);
     secondaryColor = QColor(0xFF, 0x82, 0x00);
     // A stored empty string is a title too; only a missing key keeps the default.
@@ -33,8 +32,7 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
 
 TimesDistributionDialog::~TimesDistributionDialog()
 {
-    QSettings settings(QString::fromLatin1(organisationName),
-                       QString::fromLatin1(applicationName));
+    QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
     settings.setValue(QString::fromLatin1(titleKey), form->nameEdit->text());
     form.reset();
 }

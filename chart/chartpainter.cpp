@@ -83,8 +83,8 @@ void TimesDistributionDialog::paintChart(QPainter &painter)
     painter.setPen(pen(mainColor, 4));
     painter.setBrush(QBrush(Qt::white, Qt::SolidPattern));
     painter.drawRoundedRect(
-        QRect(frameInset, frameInset, width - 2 * frameInset, height - 2 * frameInset),
-        frameRadius, frameRadius, Qt::AbsoluteSize);
+        QRect(frameInset, frameInset, width - 2 * frameInset, height - 2 * frameInset), frameRadius,
+        frameRadius, Qt::AbsoluteSize);
 
     const bool hasTimes = !primaryTimes.isEmpty() || !secondaryTimes.isEmpty();
     // Below 40 x 70 pixels there is no plot area left: frame and title only.
@@ -125,8 +125,8 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
     const int plotWidth = painter.viewport().width() - horizontalInset;
     const int plotHeight = painter.viewport().height() - verticalInset;
     std::vector<float> values;
-    const QPainterPath curve =
-        densityCurve(times, low, high, detail, plotWidth, plotHeight, curveMargin, &values);
+    const QPainterPath curve
+        = densityCurve(times, low, high, detail, plotWidth, plotHeight, curveMargin, &values);
 
     painter.setOpacity(0.5);
     painter.setPen(Qt::NoPen);
@@ -162,8 +162,8 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
     // stall (from 2^24 on); huge ranges get fewer, wider-spaced ticks.
     const double seconds = double(high) - double(low);
     // A plot of no width (a 40 px viewport) would ask for an infinite step.
-    const double step =
-        seconds > plotWidth ? thinnedTickStep(seconds, std::max(plotWidth, 1)) : 1.0;
+    const double step
+        = seconds > plotWidth ? thinnedTickStep(seconds, std::max(plotWidth, 1)) : 1.0;
     const auto ticks = qint64(std::floor(seconds / step)) + 1;
     for (qint64 i = 0; i < ticks; ++i) {
         const float t = float(double(low) + double(i) * step);
@@ -172,9 +172,9 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
                                       : float(plotLeft);
         const int xi = int(x);
         painter.drawLine(xi, axisY - tickHalfLength, xi, axisY + tickHalfLength);
-        painter.drawText(QRectF(x - tickLabelWidth / 2, axisY + tickLabelGap, tickLabelWidth,
-                                tickLabelHeight),
-                         Qt::AlignCenter | Qt::TextDontClip, QString::number(t, 'f', 0));
+        painter.drawText(
+            QRectF(x - tickLabelWidth / 2, axisY + tickLabelGap, tickLabelWidth, tickLabelHeight),
+            Qt::AlignCenter | Qt::TextDontClip, QString::number(t, 'f', 0));
     }
 }
 
@@ -182,6 +182,5 @@ void TimesDistributionDialog::drawTitle(QPainter &painter, const QFont &titleFon
 {
     painter.setFont(titleFont);
     painter.setPen(pen(Qt::black, 3));
-    painter.drawText(titleLeft, painter.fontMetrics().height(),
-                     form->nameEdit->text().toUpper());
+    painter.drawText(titleLeft, painter.fontMetrics().height(), form->nameEdit->text().toUpper());
 }

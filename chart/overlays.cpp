@@ -17,7 +17,8 @@ struct QuartileLevel
     const char *label;
 };
 
-constexpr std::array<QuartileLevel, 3> quartileLevels{{{0.25, "25%"}, {0.5, "50%"}, {0.75, "75%"}}};
+constexpr std::array<QuartileLevel, 3> quartileLevels {
+    {{0.25, "25%"}, {0.5, "50%"}, {0.75, "75%"}}};
 
 // Labels sit 24 px left of their line and 15 px above the axis, in a box they overflow.
 constexpr qreal quartileLabelLeft = -14.0;
@@ -84,9 +85,9 @@ void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeL
                                                   const TimeList &secondaryTimes, int width,
                                                   const QFont &statsFont)
 {
-    static const QStringList labels{QStringLiteral("Best"), QStringLiteral("Worst"),
-                                    QStringLiteral("Average"), QStringLiteral("Median"),
-                                    QStringLiteral("MoXAo5")};
+    static const QStringList labels {QStringLiteral("Best"), QStringLiteral("Worst"),
+                                     QStringLiteral("Average"), QStringLiteral("Median"),
+                                     QStringLiteral("MoXAo5")};
 
     painter.setPen(pen(Qt::black, 1));
     painter.setFont(statsFont);

@@ -17,8 +17,7 @@ QString translate(const char *text)
 
 // QSaveFile::commit() reports success after a failed flush or a short write, so each step is
 // checked here and a failed one cancels the write before anything is renamed.
-template<typename File>
-QString writeAll(File &file, const QByteArray &bytes)
+template<typename File> QString writeAll(File &file, const QByteArray &bytes)
 {
     if (file.write(bytes) != bytes.size() || !file.flush())
         return file.errorString();

@@ -68,14 +68,12 @@ double kernelSum(const SortedTimes::Groups &groups, double x, double bandwidth, 
     auto last = groups.end();
     const double radius = reach * bandwidth;
     if (std::isfinite(x) && std::isfinite(radius)) {
-        first = std::lower_bound(groups.begin(), groups.end(), x - radius,
-                                 [](const SortedTimes::Group &g, double v) {
-                                     return double(g.value) < v;
-                                 });
-        last = std::upper_bound(first, groups.end(), x + radius,
-                                [](double v, const SortedTimes::Group &g) {
-                                    return v < double(g.value);
-                                });
+        first = std::lower_bound(
+            groups.begin(), groups.end(), x - radius,
+            [](const SortedTimes::Group &g, double v) { return double(g.value) < v; });
+        last = std::upper_bound(
+            first, groups.end(), x + radius,
+            [](double v, const SortedTimes::Group &g) { return v < double(g.value); });
     }
     double sum = 0.0;
     for (auto group = first; group != last; ++group)
@@ -111,7 +109,7 @@ std::vector<float> TimesDistributionDialog::kernelDensity(const TimeList &sample
         return density;
 
     const double bandwidth = silvermanFactor * double(scale) * std::pow(double(n), -0.2);
-    const Grid grid{points, lo, hi - lo};
+    const Grid grid {points, lo, hi - lo};
     const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(samples);
 
     std::vector<double> sums = kernelSums(*groups, grid, bandwidth, negligibleTermReach);

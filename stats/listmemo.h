@@ -11,12 +11,10 @@
 // back paint after paint. A list is recognised by its shared buffer: QList copies share one buffer
 // until one of them is written, and the copy kept here holds that buffer, so while it is kept no
 // other content can appear at the same address with the same size.
-template<typename Result, std::size_t Capacity = 2>
-class ListMemo
+template<typename Result, std::size_t Capacity = 2> class ListMemo
 {
 public:
-    template<typename Compute>
-    Result get(const TimeList &times, Compute compute)
+    template<typename Compute> Result get(const TimeList &times, Compute compute)
     {
         if (times.isEmpty())
             return compute(times);
@@ -26,7 +24,7 @@ public:
                 return entry->result;
         }
         Result result = compute(times);
-        entries[next] = Entry{times, result};
+        entries[next] = Entry {times, result};
         next = (next + 1) % Capacity;
         return result;
     }

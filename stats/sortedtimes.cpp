@@ -70,12 +70,12 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
     std::vector<float> sorted(times.begin(), times.end());
     // Orders like operator< wherever that is a strict weak order; a NaN would break the order
     // and with it std::sort, so NaNs go last.
-    std::sort(sorted.begin(), sorted.end(), [](float a, float b) {
-        return a < b || (std::isnan(b) && !std::isnan(a));
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](float a, float b) { return a < b || (std::isnan(b) && !std::isnan(a)); });
     for (float time : sorted) {
         if (!groups.empty()
-            && std::bit_cast<std::uint32_t>(groups.back().value) == std::bit_cast<std::uint32_t>(time))
+            && std::bit_cast<std::uint32_t>(groups.back().value)
+                == std::bit_cast<std::uint32_t>(time))
             ++groups.back().count;
         else
             groups.push_back({time, 1});

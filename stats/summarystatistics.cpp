@@ -38,7 +38,9 @@ Middle middleOfFive(const float *group)
 class SortedRuns
 {
 public:
-    explicit SortedRuns(const SortedTimes::Groups &groups) : groups(groups) { }
+    explicit SortedRuns(const SortedTimes::Groups &groups)
+        : groups(groups)
+    { }
 
     float at(qsizetype index) const
     {

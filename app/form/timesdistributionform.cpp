@@ -29,8 +29,7 @@ QHBoxLayout *rowLayout(QWidget *row, const char *name)
     return layout;
 }
 
-template<typename Object>
-Object *named(Object *object, const char *name)
+template<typename Object> Object *named(Object *object, const char *name)
 {
     object->setObjectName(QString::fromLatin1(name));
     return object;
