@@ -1,0 +1,175 @@
+// Pastes the input as the primary list (and, after a 0x1E record separator, the rest as the
+// secondary list) through the clipboard and the paste buttons, sets the controls from a hash of
+// the input and paints the chart into a small image. For short lists the fast density and
+// statistics are also held to the straightforward evaluations.
+
+#include "app/timesdistributiondialog.h"
+#include "reference.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Lists up to this size are also evaluated the slow way; longer ones would starve the fuzzer.
+constexpr qsizetype differentialLimit = 1024;
+
+struct Harness
+{
+    int argc = 1;
+    char name[11] = "fuzz_paint";
+    char *argv[2] = {name, nullptr};
+    QApplication application {argc, argv};
+    IsolatedSettings settings;
+    TimesDistributionDialog dialog;
+};
+
+Harness *harness = nullptr;
+
+// Painting on odd sizes makes Qt warn on every input; the warnings only slow the fuzzer down.
+void silence(QtMsgType, const QMessageLogContext &, const QString &) { }
+
+template<typename T> T *child(const char *name)
+{
+    return harness->dialog.findChild<T *>(QLatin1String(name));
+}
+
+void paste(const char *button, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    child<QPushButton>(button)->click();
+}
+
+std::uint64_t fnv1a(const std::uint8_t *data, std::size_t size)
+{
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 0x100000001b3u;
+    return hash;
+}
+
+[[noreturn]] void fail(const char *what, double fast, double reference)
+{
+    std::fprintf(stderr, "%s: fast %.17g, reference %.17g\n", what, fast, reference);
+    std::abort();
+}
+
+bool sameBits(float a, float b)
+{
+    return (std::isnan(a) && std::isnan(b))
+        || std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+void compareWithReference(const TimeList &times, float low, float high, float detail)
+{
+    if (times.isEmpty() || times.size() > differentialLimit)
+        return;
+
+    const TimeStatistics fastStatistics = TimesDistributionDialog::computeStatistics(times);
+    const TimeStatistics referenceStatistics = Reference::computeStatistics(times);
+    for (std::size_t i = 0; i < fastStatistics.size(); ++i) {
+        if (!sameBits(fastStatistics[i], referenceStatistics[i]))
+            fail("statistics differ", double(fastStatistics[i]), double(referenceStatistics[i]));
+    }
+
+    const std::vector<float> fast
+        = TimesDistributionDialog::kernelDensity(times, 256, low, high, detail);
+    const std::vector<float> reference = Reference::kernelDensity(times, 256, low, high, detail);
+    float peak = 0.0f;
+    for (float value : reference)
+        peak = std::max(peak, value);
+    for (std::size_t j = 0; j < reference.size(); ++j) {
+        if (std::isnan(fast[j]) && std::isnan(reference[j]))
+            continue;
+        // Summing in another order may move the final rounding to float by one step.
+        const double allowed = 1e-12 * double(peak) + std::ldexp(std::fabs(reference[j]), -23);
+        if (!(std::fabs(double(fast[j]) - double(reference[j])) <= allowed))
+            fail("density differs", double(fast[j]), double(reference[j]));
+    }
+}
+
+// The range the painter gives both curves.
+void chartRange(const TimeList &primary, const TimeList &secondary, float trimFraction, float *low,
+                float *high)
+{
+    float fastest = 3.4028235e38f;
+    float slowest = 0.0f;
+    for (const TimeList *times : {&primary, &secondary}) {
+        for (float time : *times) {
+            if (time < fastest)
+                fastest = time;
+            if (time > slowest)
+                slowest = time;
+        }
+    }
+    *low = std::floor(fastest);
+    *high = std::ceil((slowest - fastest) * trimFraction + fastest);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(silence);
+    harness = new Harness;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qsizetype separator = input.indexOf('\x1e');
+    const QByteArray primaryText = separator < 0 ? input : input.left(separator);
+    const QByteArray secondaryText = separator < 0 ? QByteArray() : input.mid(separator + 1);
+
+    // Empty both lists first: an empty clipboard would leave the previous input's times.
+    paste("pasteButton", QStringLiteral("none"));
+    paste("pasteButton_2", QStringLiteral("none"));
+    paste("pasteButton", QString::fromUtf8(primaryText));
+    paste("pasteButton_2", QString::fromUtf8(secondaryText));
+
+    const std::uint64_t hash = fnv1a(data, size);
+    const int sigma = int(hash % 1000);
+    const int trim = 1 + int((hash >> 10) % 1000);
+    child<QSlider>("sigmaSlider")->setValue(sigma);
+    child<QSlider>("trimSlider")->setValue(trim);
+    child<QCheckBox>("showQuartiles")->setChecked(hash & (1u << 20));
+    child<QCheckBox>("showQuartiles2")->setChecked(hash & (1u << 21));
+    child<QCheckBox>("showStatsCheck")->setChecked(hash & (1u << 22));
+
+    static const QSize sizes[]
+        = {{0, 0}, {1, 1}, {39, 69}, {40, 70}, {41, 71}, {160, 96}, {320, 200}};
+    const QSize chartSize = sizes[(hash >> 24) % std::size(sizes)];
+    QImage image(chartSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        harness->dialog.paintChart(painter);
+    }
+
+    const TimeList &primary = harness->dialog.primaryTimeList();
+    const TimeList &secondary = harness->dialog.secondaryTimeList();
+    const float detail = (1.0f - float(sigma) / 1000.0f) * 2.0f;
+    float low = 0.0f;
+    float high = 0.0f;
+    chartRange(primary, secondary, float(trim) / 1000.0f, &low, &high);
+    for (const TimeList *times : {&primary, &secondary}) {
+        compareWithReference(*times, low, high, detail);
+        compareWithReference(*times, TimesDistributionDialog::lowestSample,
+                             TimesDistributionDialog::highestSample, detail);
+    }
+    return 0;
+}
