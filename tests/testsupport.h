@@ -1,7 +1,24 @@
 #pragma once
 
+#include "data/timelist.h"
+
+#include <QByteArray>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QtTest/qtestcase.h>
+
+// Lets QCOMPARE_EQ print both lists when they differ.
+inline char *toString(const TimeList &times)
+{
+    QByteArray text = "(";
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        if (i > 0)
+            text += ", ";
+        text += QByteArray::number(times.at(i), 'g', 9);
+    }
+    text += ")";
+    return qstrdup(text.constData());
+}
 
 // Points the user-scope settings store at a fresh temporary folder for the life of the object, so
 // no test reads or writes the real user's settings.
@@ -15,7 +32,10 @@ public:
     }
     QString path() const { return folder.path(); }
     // The file QSettings uses for the program's organisation and application names.
-    QString storeFile() const { return folder.path() + QStringLiteral("/Orvane/SolvigramCharts.conf"); }
+    QString storeFile() const
+    {
+        return folder.path() + QStringLiteral("/Orvane/SolvigramCharts.conf");
+    }
 
 private:
     QTemporaryDir folder;

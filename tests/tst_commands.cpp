@@ -15,18 +15,6 @@
 
 #include <memory>
 
-char *toString(const TimeList &times)
-{
-    QByteArray text = "(";
-    for (qsizetype i = 0; i < times.size(); ++i) {
-        if (i > 0)
-            text += ", ";
-        text += QByteArray::number(times.at(i), 'g', 9);
-    }
-    text += ")";
-    return qstrdup(text.constData());
-}
-
 namespace {
 
 // Counts the paint events that reach the chart area; the dialog's own filter still paints.

@@ -1,23 +1,11 @@
 #include "app/timesdistributiondialog.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QTest>
 
 #include <cmath>
 #include <limits>
-
-// Lets QCOMPARE_EQ print both lists when they differ.
-char *toString(const TimeList &times)
-{
-    QByteArray text = "(";
-    for (qsizetype i = 0; i < times.size(); ++i) {
-        if (i > 0)
-            text += ", ";
-        text += QByteArray::number(times.at(i), 'g', 9);
-    }
-    text += ")";
-    return qstrdup(text.constData());
-}
 
 namespace {
 

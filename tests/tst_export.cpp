@@ -1,0 +1,790 @@
+#include "app/timesdistributiondialog.h"
+#include "chart/pngwriter.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QImage>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPixmap>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+const QColor mainColor(0x66, 0xCC, 0xFF);
+const QByteArray pngSignature("\x89PNG\r\n\x1a\n", 8);
+const QByteArray oldBytes("old chart\0\x01\x02\xff kept as it was", 29);
+constexpr QRgb opaqueWhite = 0xffffffff;
+
+// What stands at the place a chart is written to before the write.
+enum class Place {
+    Nothing,
+    OldFile,
+    MissingFolder,
+    Folder,
+    BelowPlainFile,
+    FullDevice,
+    LockedFolder,
+    LockedFile,
+};
+
+struct BoxSeen
+{
+    QMessageBox::Icon icon;
+    QString text;
+    QWidget *parent;
+};
+
+// Everything the user meets during one press of "Save".
+struct SaveRun
+{
+    int fileDialogs = 0;
+    QString title;
+    QString directory;
+    QStringList nameFilters;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+    QWidget *parent = nullptr;
+    int replaceQuestions = 0;
+    QList<BoxSeen> boxes;
+    int unexpected = 0;
+};
+
+QImage argb(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage argb(const QPixmap &pixmap)
+{
+    return argb(pixmap.toImage());
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every entry under root with what it holds, without following links (one leads to /dev/full).
+QMap<QString, QByteArray> snapshot(const QString &root)
+{
+    QMap<QString, QByteArray> entries;
+    const QDir base(root);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray state;
+        if (info.isSymLink())
+            state = "link to " + QFile::encodeName(info.symLinkTarget());
+        else if (info.isDir())
+            state = "folder";
+        else if (info.isFile())
+            state = "file " + contents(path);
+        else
+            state = "device";
+        entries.insert(base.relativeFilePath(path), state);
+    }
+    return entries;
+}
+
+// Root ignores permission bits but not the immutable attribute: nothing can be created in an
+// immutable folder, and an immutable file can be neither replaced nor changed.
+bool setImmutable(const QString &path, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+bool isFullDevice(const QString &path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISCHR(status.st_mode)
+        && status.st_rdev == makedev(1, 7);
+}
+
+QString timesText()
+{
+    return QStringLiteral("9.52, 10.31, 8.97, 11.04, 9.88, 10.65, 12.40, 9.13, 10.02, 13.77");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Place)
+
+class ExportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void saveWritesAPngNamedAsTyped_data();
+    void saveWritesAPngNamedAsTyped();
+    void saveReplacesAnOldFileOnceConfirmed();
+    void cancelWritesNothing();
+    void saveDialogStartsInTheCurrentFolderEveryTime();
+    void failedSaveIsReportedAndHarmsNothing_data();
+    void failedSaveIsReportedAndHarmsNothing();
+
+    void chartWithoutTimesHoldsFrameAndTitleOnly_data();
+    void chartWithoutTimesHoldsFrameAndTitleOnly();
+    void outsideTheFrameIsTransparentInsideWhite_data();
+    void outsideTheFrameIsTransparentInsideWhite();
+    void clipboardHoldsAFreshRender();
+    void largerWindowGivesLargerImage();
+
+    void writerReportsEveryOutcome_data();
+    void writerReportsEveryOutcome();
+    void writeFailingPartwayKeepsTheOldFile_data();
+    void writeFailingPartwayKeepsTheOldFile();
+
+private:
+    template<typename T> T *child(const char *name) const
+    {
+        return dialog->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString inFolder(const QString &relative) const { return folder->filePath(relative); }
+    void showAt(TimesDistributionDialog &shown, const QSize &size);
+    void paste(const char *button, const QString &text);
+    QString prepare(Place place);
+    SaveRun runSave(const QString &answer);
+    void verifyChartFile(const QString &path);
+
+    std::unique_ptr<IsolatedSettings> settings;
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<TimesDistributionDialog> dialog;
+    QString previousCurrent;
+    QStringList locked;
+};
+
+void ExportTest::init()
+{
+    settings = std::make_unique<IsolatedSettings>();
+    folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder->isValid());
+    previousCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder->path()));
+    dialog = std::make_unique<TimesDistributionDialog>();
+    showAt(*dialog, QSize(760, 520));
+}
+
+void ExportTest::cleanup()
+{
+    dialog.reset();
+    for (const QString &path : std::as_const(locked))
+        setImmutable(path, false);
+    locked.clear();
+    QDir::setCurrent(previousCurrent);
+    folder.reset();
+    settings.reset();
+    QGuiApplication::clipboard()->clear();
+}
+
+void ExportTest::showAt(TimesDistributionDialog &shown, const QSize &size)
+{
+    shown.resize(size);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    QCoreApplication::processEvents();
+}
+
+void ExportTest::paste(const char *button, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    child<QPushButton>(button)->click();
+}
+
+// Builds the place and returns the target's path relative to the folder.
+QString ExportTest::prepare(Place place)
+{
+    const QDir dir(folder->path());
+    const auto lock = [&](const QString &relative) {
+        if (!setImmutable(inFolder(relative), true))
+            return false;
+        locked << inFolder(relative);
+        return true;
+    };
+    switch (place) {
+    case Place::Nothing:
+        return QStringLiteral("chart.png");
+    case Place::OldFile:
+        writeFile(inFolder(QStringLiteral("chart.png")), oldBytes);
+        return QStringLiteral("chart.png");
+    case Place::MissingFolder:
+        return QStringLiteral("missing/chart.png");
+    case Place::Folder:
+        dir.mkdir(QStringLiteral("x.png"));
+        writeFile(inFolder(QStringLiteral("x.png/keep.txt")), oldBytes);
+        return QStringLiteral("x.png");
+    case Place::BelowPlainFile:
+        writeFile(inFolder(QStringLiteral("plain")), oldBytes);
+        return QStringLiteral("plain/chart.png");
+    case Place::FullDevice: {
+        // The link leads to a node of the full device made here: a writer that replaced the
+        // link's target instead of writing to it would destroy this node, not /dev/full.
+        QString device = inFolder(QStringLiteral("fulldevice"));
+        if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+            device = QStringLiteral("/dev/full");
+        if (!isFullDevice(device))
+            return {};
+        QFile::link(device, inFolder(QStringLiteral("full.png")));
+        return QStringLiteral("full.png");
+    }
+    case Place::LockedFolder:
+        dir.mkdir(QStringLiteral("locked"));
+        writeFile(inFolder(QStringLiteral("locked/chart.png")), oldBytes);
+        return lock(QStringLiteral("locked")) ? QStringLiteral("locked/chart.png") : QString();
+    case Place::LockedFile:
+        writeFile(inFolder(QStringLiteral("chart.png")), oldBytes);
+        return lock(QStringLiteral("chart.png")) ? QStringLiteral("chart.png") : QString();
+    }
+    return {};
+}
+
+// Presses "Save" and answers the modal dialogs as they come: the file dialog with `answer` (an
+// empty answer cancels it), its question before replacing a file with Yes, any message box with
+// its button. Whatever else turns up is closed and counted, so a stray dialog fails the test
+// instead of hanging it.
+SaveRun ExportTest::runSave(const QString &answer)
+{
+    SaveRun run;
+    QList<QPointer<QWidget>> handled;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        // Still open after its answer: it refused the answer.
+        if (handled.contains(modal)) {
+            ++run.unexpected;
+            if (auto *refusing = qobject_cast<QDialog *>(modal))
+                refusing->reject();
+            return;
+        }
+        handled << modal;
+        if (auto *files = qobject_cast<QFileDialog *>(modal); files && run.fileDialogs++ == 0) {
+            run.title = files->windowTitle();
+            run.directory = files->directory().absolutePath();
+            run.nameFilters = files->nameFilters();
+            run.acceptMode = files->acceptMode();
+            run.parent = files->parentWidget();
+            // A relative answer must land in the test's folder, never beside it.
+            if (answer.isEmpty() || run.directory != QDir::currentPath()) {
+                files->reject();
+            } else {
+                // Typed, as selectFile() leaves a focused name field alone.
+                auto *nameEdit = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                if (nameEdit)
+                    nameEdit->setText(answer);
+                else
+                    files->selectFile(answer);
+                // Queued: accepting may open the question before replacing a file, whose loop
+                // would otherwise run inside this timer's slot, where the timer cannot fire.
+                QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+            }
+            return;
+        }
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            if (qobject_cast<QFileDialog *>(box->parentWidget()) && box->button(QMessageBox::Yes)) {
+                ++run.replaceQuestions;
+                box->button(QMessageBox::Yes)->click();
+                return;
+            }
+            run.boxes << BoxSeen {box->icon(), box->text(), box->parentWidget()};
+            if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+                ok->click();
+            else
+                box->reject();
+            return;
+        }
+        ++run.unexpected;
+        if (auto *other = qobject_cast<QDialog *>(modal))
+            other->reject();
+        else
+            modal->close();
+    });
+    poll.start();
+    child<QPushButton>("saveButton")->click();
+    return run;
+}
+
+// A PNG by its content whatever its name, with the chart as the dialog renders it now.
+void ExportTest::verifyChartFile(const QString &path)
+{
+    const QByteArray bytes = contents(path);
+    QCOMPARE_EQ(bytes.left(8), pngSignature);
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    QCOMPARE_EQ(reader.format(), QByteArray("png"));
+    const QImage saved = reader.read();
+    QVERIFY2(!saved.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE_EQ(saved.size(), child<QWidget>("display")->size());
+    QVERIFY(saved.hasAlphaChannel());
+    QCOMPARE_EQ(qAlpha(saved.pixel(0, 0)), 0);
+    QCOMPARE(argb(saved), argb(dialog->renderChart()));
+}
+
+void ExportTest::saveWritesAPngNamedAsTyped_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("no suffix gets .png") << QStringLiteral("chart") << QStringLiteral("chart.png");
+    QTest::newRow(".png kept") << QStringLiteral("chart.png") << QStringLiteral("chart.png");
+    QTest::newRow("upper-case .PNG still gets .png")
+        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG.png");
+    QTest::newRow("mixed-case .Png still gets .png")
+        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png.png");
+    QTest::newRow(".jpg gets .png and stays a PNG")
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png");
+    QTest::newRow(".png inside the name is no suffix")
+        << QStringLiteral("chart.png.old") << QStringLiteral("chart.png.old.png");
+    QTest::newRow("name with spaces") << QStringLiteral("my pbs") << QStringLiteral("my pbs.png");
+}
+
+void ExportTest::saveWritesAPngNamedAsTyped()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    paste("pasteButton", timesText());
+    paste("pasteButton_2", QStringLiteral("12.1, 14.9, 13.3, 15.8"));
+    child<QCheckBox>("showQuartiles")->setChecked(true);
+
+    const SaveRun run = runSave(answer);
+    QCOMPARE_EQ(run.fileDialogs, 1);
+    QCOMPARE_EQ(run.title, QStringLiteral("Save chart to disk"));
+    QCOMPARE_EQ(run.directory, QDir::currentPath());
+    QCOMPARE_EQ(run.nameFilters, QStringList {QStringLiteral("Images (*.png)")});
+    QCOMPARE_EQ(run.acceptMode, QFileDialog::AcceptSave);
+    QCOMPARE_EQ(run.parent, dialog.get());
+    QCOMPARE_EQ(run.replaceQuestions, 0);
+    QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
+    QCOMPARE_EQ(run.unexpected, 0);
+
+    QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {written});
+    verifyChartFile(inFolder(written));
+}
+
+void ExportTest::saveReplacesAnOldFileOnceConfirmed()
+{
+    paste("pasteButton", timesText());
+    prepare(Place::OldFile);
+
+    const SaveRun run = runSave(QStringLiteral("chart.png"));
+    QCOMPARE_EQ(run.fileDialogs, 1);
+    QCOMPARE_EQ(run.replaceQuestions, 1);
+    QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
+    QCOMPARE_EQ(run.unexpected, 0);
+
+    QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {QStringLiteral("chart.png")});
+    verifyChartFile(inFolder(QStringLiteral("chart.png")));
+}
+
+void ExportTest::cancelWritesNothing()
+{
+    paste("pasteButton", timesText());
+    prepare(Place::OldFile);
+    const auto before = snapshot(folder->path());
+
+    const SaveRun run = runSave(QString());
+    QCOMPARE_EQ(run.fileDialogs, 1);
+    QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
+    QCOMPARE_EQ(run.unexpected, 0);
+    QCOMPARE_EQ(run.replaceQuestions, 0);
+    QVERIFY(snapshot(folder->path()) == before);
+}
+
+// The start folder is the process's current folder at each press, not the last one used.
+void ExportTest::saveDialogStartsInTheCurrentFolderEveryTime()
+{
+    QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("elsewhere")));
+    const QString elsewhere = inFolder(QStringLiteral("elsewhere"));
+    QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("later")));
+    const QString later = inFolder(QStringLiteral("later"));
+
+    SaveRun run = runSave(elsewhere + QStringLiteral("/first"));
+    QCOMPARE_EQ(run.directory, folder->path());
+    QVERIFY(QFile::exists(elsewhere + QStringLiteral("/first.png")));
+
+    run = runSave(QString());
+    QCOMPARE_EQ(run.directory, folder->path());
+
+    QVERIFY(QDir::setCurrent(later));
+    run = runSave(QStringLiteral("second"));
+    QCOMPARE_EQ(run.directory, later);
+    QVERIFY(QFile::exists(later + QStringLiteral("/second.png")));
+    QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
+}
+
+void ExportTest::failedSaveIsReportedAndHarmsNothing_data()
+{
+    QTest::addColumn<Place>("place");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("replaceQuestions");
+
+    QTest::newRow("missing folder") << Place::MissingFolder << QStringLiteral("missing/chart") << 0;
+    QTest::newRow("a folder named like the file") << Place::Folder << QStringLiteral("x") << 0;
+    QTest::newRow("a plain file where the folder should be")
+        << Place::BelowPlainFile << QStringLiteral("plain/chart") << 0;
+    QTest::newRow("full disk, typed without suffix")
+        << Place::FullDevice << QStringLiteral("full") << 0;
+    QTest::newRow("full disk, replacing confirmed")
+        << Place::FullDevice << QStringLiteral("full.png") << 1;
+    QTest::newRow("folder that takes no new file, old file kept")
+        << Place::LockedFolder << QStringLiteral("locked/chart.png") << 1;
+    QTest::newRow("file that cannot be replaced, old file kept")
+        << Place::LockedFile << QStringLiteral("chart") << 0;
+}
+
+void ExportTest::failedSaveIsReportedAndHarmsNothing()
+{
+    QFETCH(Place, place);
+    QFETCH(QString, answer);
+    QFETCH(int, replaceQuestions);
+    paste("pasteButton", timesText());
+    const QString target = prepare(place);
+    if (target.isEmpty())
+        QSKIP("this system cannot build the failing place");
+    const QString path = inFolder(target);
+    const auto before = snapshot(folder->path());
+
+    const SaveRun run = runSave(answer);
+    QCOMPARE_EQ(run.fileDialogs, 1);
+    QCOMPARE_EQ(run.replaceQuestions, replaceQuestions);
+    QCOMPARE_EQ(run.unexpected, 0);
+    QCOMPARE_EQ(run.boxes.size(), 1);
+    const BoxSeen &box = run.boxes.first();
+    QCOMPARE_EQ(box.icon, QMessageBox::Warning);
+    QCOMPARE_EQ(box.parent, dialog.get());
+    QVERIFY2(box.text.contains(QDir::toNativeSeparators(path)), qPrintable(box.text));
+    // The reason is the one the writer gives for this place.
+    const QString reason = PngWriter::write(dialog->renderChart(), path);
+    QVERIFY(!reason.isEmpty());
+    QVERIFY2(box.text.contains(reason), qPrintable(box.text + QStringLiteral(" / ") + reason));
+
+    // No old file damaged, no half-written or temporary file left anywhere.
+    QVERIFY(snapshot(folder->path()) == before);
+    QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
+    if (place == Place::FullDevice)
+        QVERIFY(isFullDevice(path));
+}
+
+void ExportTest::chartWithoutTimesHoldsFrameAndTitleOnly_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("pastedThenEmptied");
+    QTest::addColumn<bool>("overlaysTicked");
+
+    QTest::newRow("no title, nothing pasted") << QString() << false << false;
+    QTest::newRow("no title, overlays ticked") << QString() << false << true;
+    QTest::newRow("no title, lists pasted then emptied") << QString() << true << true;
+    QTest::newRow("title, nothing pasted") << QStringLiteral("My pbs") << false << false;
+    QTest::newRow("title, lists pasted then emptied, overlays ticked")
+        << QStringLiteral("My pbs") << true << true;
+}
+
+void ExportTest::chartWithoutTimesHoldsFrameAndTitleOnly()
+{
+    QFETCH(QString, title);
+    QFETCH(bool, pastedThenEmptied);
+    QFETCH(bool, overlaysTicked);
+
+    child<QLineEdit>("nameEdit")->setText(title);
+    if (pastedThenEmptied) {
+        paste("pasteButton", timesText());
+        paste("pasteButton_2", QStringLiteral("12.1, 14.9"));
+        paste("pasteButton", QStringLiteral("no times here"));
+        paste("pasteButton_2", QStringLiteral("none here either"));
+        QVERIFY(dialog->primaryTimeList().isEmpty());
+        QVERIFY(dialog->secondaryTimeList().isEmpty());
+    }
+    for (const char *box : {"showQuartiles", "showQuartiles2", "showStatsCheck"})
+        child<QCheckBox>(box)->setChecked(overlaysTicked);
+    child<QSlider>("sigmaSlider")->setValue(900);
+    child<QSlider>("trimSlider")->setValue(20);
+
+    const QImage image = argb(dialog->renderChart());
+    QCOMPARE_EQ(image.size(), child<QWidget>("display")->size());
+
+    // A dialog that never held times, with the same title and size.
+    TimesDistributionDialog fresh;
+    fresh.findChild<QLineEdit *>(QStringLiteral("nameEdit"))->setText(title);
+    showAt(fresh, dialog->size());
+    QCOMPARE_EQ(fresh.findChild<QWidget *>(QStringLiteral("display"))->size(), image.size());
+    QCOMPARE(image, argb(fresh.renderChart()));
+
+    // Below the title band nothing but white inside the frame: no axis, curve or statistics.
+    const int top = title.isEmpty() ? 12 : 60;
+    for (int y = top; y < image.height() - 12; ++y) {
+        for (int x = 12; x < image.width() - 12; ++x) {
+            if (image.pixel(x, y) != opaqueWhite)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, not white")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(image.pixel(x, y), 8, 16)));
+        }
+    }
+}
+
+void ExportTest::outsideTheFrameIsTransparentInsideWhite_data()
+{
+    QTest::addColumn<QString>("primary");
+    QTest::addColumn<QString>("secondary");
+    QTest::addColumn<bool>("overlaysTicked");
+
+    QTest::newRow("no times") << QString() << QString() << false;
+    QTest::newRow("primary times") << timesText() << QString() << false;
+    QTest::newRow("secondary times only") << QString() << timesText() << false;
+    QTest::newRow("both lists with quartiles and statistics")
+        << timesText() << QStringLiteral("12.1, 14.9, 13.3, 15.8, 11.2") << true;
+}
+
+void ExportTest::outsideTheFrameIsTransparentInsideWhite()
+{
+    QFETCH(QString, primary);
+    QFETCH(QString, secondary);
+    QFETCH(bool, overlaysTicked);
+    if (!primary.isEmpty())
+        paste("pasteButton", primary);
+    if (!secondary.isEmpty())
+        paste("pasteButton_2", secondary);
+    for (const char *box : {"showQuartiles", "showQuartiles2", "showStatsCheck"})
+        child<QCheckBox>(box)->setChecked(overlaysTicked);
+
+    const QImage image = argb(dialog->renderChart());
+    const int w = image.width();
+    const int h = image.height();
+    QVERIFY(image.hasAlphaChannel());
+
+    // The strip around the frame and the area beyond its rounded corners. The statistics may
+    // run on over the right edge, so the right strip is probed below them.
+    const QList<QPoint> outside {{0, 0},          {w - 1, 0}, {0, h - 1}, {w - 1, h - 1},
+                                 {1, 1},          {2, h / 2}, {0, h / 3}, {w - 3, h - 40},
+                                 {w - 1, h - 40}, {w / 2, 2}, {w / 3, 0}, {w / 2, h - 3},
+                                 {w / 3, h - 1},  {5, 5},     {w - 6, 5}, {5, h - 6},
+                                 {w - 6, h - 6}};
+    for (const QPoint &p : outside)
+        QVERIFY2(qAlpha(image.pixel(p)) == 0,
+                 qPrintable(QStringLiteral("(%1, %2) not transparent").arg(p.x()).arg(p.y())));
+
+    // Inside the frame, left and right of the plot and below the axis, nothing is drawn.
+    const QList<QPoint> inside {{10, h / 2}, {w - 10, h - 40}, {10, h - 12}};
+    for (const QPoint &p : inside)
+        QVERIFY2(image.pixel(p) == opaqueWhite,
+                 qPrintable(QStringLiteral("(%1, %2) not opaque white").arg(p.x()).arg(p.y())));
+}
+
+void ExportTest::clipboardHoldsAFreshRender()
+{
+    paste("pasteButton", timesText());
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("replaced by the chart"));
+
+    child<QPushButton>("clipboardButton")->click();
+    QVERIFY(clipboard->mimeData()->hasImage());
+    QVERIFY(!clipboard->mimeData()->hasText());
+    const QImage first = argb(clipboard->image());
+    QCOMPARE_EQ(first.size(), child<QWidget>("display")->size());
+    QVERIFY(first.hasAlphaChannel());
+    QCOMPARE_EQ(qAlpha(first.pixel(0, 0)), 0);
+    QCOMPARE(first, argb(dialog->renderChart()));
+
+    // A second press paints the chart as it is now.
+    child<QSlider>("trimSlider")->setValue(400);
+    child<QCheckBox>("showStatsCheck")->setChecked(false);
+    child<QPushButton>("clipboardButton")->click();
+    const QImage second = argb(clipboard->image());
+    QVERIFY(second != first);
+    QCOMPARE(second, argb(dialog->renderChart()));
+    QVERIFY(QDir(folder->path()).isEmpty());
+}
+
+void ExportTest::largerWindowGivesLargerImage()
+{
+    paste("pasteButton", timesText());
+    auto *display = child<QWidget>("display");
+    const QSize small = display->size();
+    QCOMPARE_EQ(dialog->renderChart().size(), small);
+
+    showAt(*dialog, dialog->size() + QSize(300, 200));
+    const QSize large = display->size();
+    QCOMPARE_GT(large.width(), small.width());
+    QCOMPARE_GT(large.height(), small.height());
+
+    const QImage rendered = argb(dialog->renderChart());
+    QCOMPARE_EQ(rendered.size(), large);
+    child<QPushButton>("clipboardButton")->click();
+    QCOMPARE_EQ(QGuiApplication::clipboard()->image().size(), large);
+    const SaveRun run = runSave(QStringLiteral("large"));
+    QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
+    QCOMPARE_EQ(QImage(inFolder(QStringLiteral("large.png"))).size(), large);
+
+    // The frame follows the new size: its right border stands 5 px inside the new edge.
+    const int w = large.width();
+    const int h = large.height();
+    const QColor border = rendered.pixelColor(w - 5, h / 2);
+    QCOMPARE_EQ(border.alpha(), 255);
+    QVERIFY2(qAbs(border.red() - mainColor.red()) <= 8
+                 && qAbs(border.green() - mainColor.green()) <= 8
+                 && qAbs(border.blue() - mainColor.blue()) <= 8,
+             qPrintable(border.name()));
+    QCOMPARE_EQ(qAlpha(rendered.pixel(w - 2, h / 2)), 0);
+    QCOMPARE_EQ(rendered.pixel(10, h / 2), opaqueWhite);
+    QCOMPARE_EQ(rendered.pixel(w - 11, h / 2), opaqueWhite);
+}
+
+void ExportTest::writerReportsEveryOutcome_data()
+{
+    QTest::addColumn<Place>("place");
+    QTest::addColumn<bool>("nullImage");
+    QTest::addColumn<bool>("succeeds");
+
+    QTest::newRow("new file") << Place::Nothing << false << true;
+    QTest::newRow("over an old file") << Place::OldFile << false << true;
+    QTest::newRow("missing folder") << Place::MissingFolder << false << false;
+    QTest::newRow("onto a folder") << Place::Folder << false << false;
+    QTest::newRow("below a plain file") << Place::BelowPlainFile << false << false;
+    QTest::newRow("full disk through a link") << Place::FullDevice << false << false;
+    QTest::newRow("folder that takes no new file") << Place::LockedFolder << false << false;
+    QTest::newRow("file that cannot be replaced") << Place::LockedFile << false << false;
+    QTest::newRow("null image over an old file") << Place::OldFile << true << false;
+    QTest::newRow("null image, new file") << Place::Nothing << true << false;
+}
+
+void ExportTest::writerReportsEveryOutcome()
+{
+    QFETCH(Place, place);
+    QFETCH(bool, nullImage);
+    QFETCH(bool, succeeds);
+    paste("pasteButton", timesText());
+    const QString target = prepare(place);
+    if (target.isEmpty())
+        QSKIP("this system cannot build the failing place");
+    const QString path = inFolder(target);
+    const auto before = snapshot(folder->path());
+    const QPixmap image = nullImage ? QPixmap() : dialog->renderChart();
+
+    const QString error = PngWriter::write(image, path);
+    if (succeeds) {
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        auto expected = before.keys();
+        if (!expected.contains(target))
+            expected.append(target);
+        QCOMPARE_EQ(snapshot(folder->path()).keys(), expected);
+        verifyChartFile(path);
+    } else {
+        QVERIFY(!error.isEmpty());
+        QVERIFY(snapshot(folder->path()) == before);
+        QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
+        if (place == Place::FullDevice)
+            QVERIFY(isFullDevice(path));
+    }
+}
+
+void ExportTest::writeFailingPartwayKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<bool>("oldFile");
+    QTest::addColumn<bool>("succeeds");
+
+    QTest::newRow("no limit, new file") << QStringLiteral("none") << false << true;
+    QTest::newRow("no limit, over an old file") << QStringLiteral("none") << true << true;
+    QTest::newRow("limit inside the signature, new file") << QStringLiteral("5") << false << false;
+    QTest::newRow("limit inside the signature, old file") << QStringLiteral("5") << true << false;
+    QTest::newRow("limit at half, new file") << QStringLiteral("half") << false << false;
+    QTest::newRow("limit at half, old file") << QStringLiteral("half") << true << false;
+    QTest::newRow("limit one byte short, new file")
+        << QStringLiteral("all-but-one") << false << false;
+    QTest::newRow("limit one byte short, old file")
+        << QStringLiteral("all-but-one") << true << false;
+}
+
+// The file-size limit is set in a child process, so it cannot reach this one.
+void ExportTest::writeFailingPartwayKeepsTheOldFile()
+{
+    QFETCH(QString, limit);
+    QFETCH(bool, oldFile);
+    QFETCH(bool, succeeds);
+    const QString path = inFolder(prepare(oldFile ? Place::OldFile : Place::Nothing));
+    const auto before = snapshot(folder->path());
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral(EXPORT_CHILD), {path, limit});
+    QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             qPrintable(output + QString::fromLocal8Bit(child.readAllStandardError())));
+
+    const QStringList lines = output.split(QLatin1Char('\n'));
+    QCOMPARE_GE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith(QLatin1String("size ")));
+    QVERIFY(lines.at(1).startsWith(QLatin1String("error ")));
+    const qint64 size = lines.at(0).mid(5).toLongLong();
+    const QString error = lines.at(1).mid(6);
+    // Large enough that a limit at half or one byte short stops the write well past its start.
+    QCOMPARE_GT(size, 4096);
+
+    if (succeeds) {
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {QStringLiteral("chart.png")});
+        const QByteArray bytes = contents(path);
+        QCOMPARE_EQ(bytes.size(), size);
+        QCOMPARE_EQ(bytes.left(8), pngSignature);
+        QVERIFY(!QImage::fromData(bytes, "PNG").isNull());
+    } else {
+        QVERIFY(!error.isEmpty());
+        QVERIFY(snapshot(folder->path()) == before);
+        QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
+    }
+}
+
+QTEST_MAIN(ExportTest)
+#include "tst_export.moc"
