@@ -19,10 +19,16 @@ constexpr float largestCountedTime = 1e7f;
 
 // The nearest centisecond, or a neighbour of it: any key serves as long as it never decreases as
 // the time grows, which truncation after adding a half does on either side of zero.
-std::int32_t centisecondKey(float time)
+std::int32_t centisecondKey(double scaled)
 {
-    const double scaled = double(time) * 100.0;
     return std::int32_t(scaled >= 0.0 ? scaled + 0.5 : scaled - 0.5);
+}
+
+// Far more than a float's rounding from its centisecond: an arbitrary float, not a timer's time.
+// Only a shortcut to the comparison sort; the table itself checks what correctness needs.
+bool plainlyOffGrid(double scaled, std::int32_t key)
+{
+    return std::fabs(scaled - double(key)) > 1e-3 + std::fabs(scaled) * 1e-6;
 }
 
 // Counts the list by centisecond when each key stands for exactly one float pattern; walking the
@@ -37,7 +43,10 @@ bool groupByCentisecond(const TimeList &times, SortedTimes::Groups &groups)
         const float time = times[i];
         if (!(std::fabs(time) <= largestCountedTime))
             return false;
-        const std::int32_t key = centisecondKey(time);
+        const double scaled = double(time) * 100.0;
+        const std::int32_t key = centisecondKey(scaled);
+        if (plainlyOffGrid(scaled, key))
+            return false;
         keys[std::size_t(i)] = key;
         lowKey = std::min(lowKey, key);
         highKey = std::max(highKey, key);
@@ -68,10 +77,13 @@ bool groupByCentisecond(const TimeList &times, SortedTimes::Groups &groups)
 void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
 {
     std::vector<float> sorted(times.begin(), times.end());
-    // Orders like operator< wherever that is a strict weak order; a NaN would break the order
-    // and with it std::sort, so NaNs go last.
-    std::sort(sorted.begin(), sorted.end(),
-              [](float a, float b) { return a < b || (std::isnan(b) && !std::isnan(a)); });
+    // A NaN breaks the strict weak order std::sort relies on, so lists with one order NaNs last
+    // and everything else exactly as operator< does.
+    if (std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
+        std::sort(sorted.begin(), sorted.end());
+    else
+        std::sort(sorted.begin(), sorted.end(),
+                  [](float a, float b) { return a < b || (std::isnan(b) && !std::isnan(a)); });
     for (float time : sorted) {
         if (!groups.empty()
             && std::bit_cast<std::uint32_t>(groups.back().value)
