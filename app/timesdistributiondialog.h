@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/parsedtimes.h"
 #include "data/timelist.h"
 #include "stats/timestatistics.h"
 
@@ -27,6 +28,8 @@ public:
 
     // The computing operations read no state of the dialog.
     static TimeList parseTimeList(QString text);
+    // The same reading, with what it recognised and skipped.
+    static ParsedTimes readTimeList(QString text);
     static TimeStatistics computeStatistics(TimeList times);
     static std::vector<float> kernelDensity(const TimeList &samples, int points, float low,
                                             float high, float detail);

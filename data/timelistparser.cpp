@@ -3,6 +3,7 @@
 #include <QStringView>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -145,7 +146,13 @@ QStringView timeField(QStringView line)
 
 TimeList TimesDistributionDialog::parseTimeList(QString text)
 {
-    TimeList times;
+    return readTimeList(std::move(text)).times;
+}
+
+ParsedTimes TimesDistributionDialog::readTimeList(QString text)
+{
+    ParsedTimes parsed;
+    TimeList &times = parsed.times;
 
     // A byte order mark from a copied file is no part of the first time or of the export marker.
     if (text.startsWith(QChar(QChar::ByteOrderMark)))
@@ -154,7 +161,7 @@ TimeList TimesDistributionDialog::parseTimeList(QString text)
     if (text.startsWith(exportMarker)) {
         const qsizetype marker = text.indexOf(listMarker);
         if (marker < 0)
-            return times;
+            return parsed;
         // The marker and the one character after it (a line feed or a space) go.
         text = text.mid(marker + listMarker.size() + 1);
     }
@@ -169,9 +176,9 @@ TimeList TimesDistributionDialog::parseTimeList(QString text)
     if (!all.contains(u'\n')) {
         for (QStringView entry : all.tokenize(u','))
             appendEntry(entry, times);
-        return times;
+        return parsed;
     }
     for (QStringView line : all.tokenize(u'\n'))
         appendEntry(timeField(line), times);
-    return times;
+    return parsed;
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "data/timelist.h"
+
+#include <QString>
+
+// What a paste or a dropped file gave: the times and what the user should be told about them.
+struct ParsedTimes
+{
+    TimeList times;
+    qsizetype dnfSkipped = 0;
+    // The timer format recognised ("csTimer", "Twisty Timer", ...); empty for a plain list.
+    QString format;
+    // The session read, where the text names one.
+    QString session;
+    // Sessions the text holds when it holds several; only the one of the newest solve is read.
+    int sessionCount = 0;
+
+    // One line for the user: "Read 1 234 times (12 DNF skipped) ...". Empty when nothing was read.
+    QString summary() const;
+};
