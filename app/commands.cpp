@@ -3,20 +3,181 @@
 
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QUrl>
+
+namespace {
+
+constexpr qint64 largestDroppedFile = qint64(256) * 1024 * 1024;
+
+QString translate(const char *text)
+{
+    return QCoreApplication::translate("TimesDistributionDialog", text);
+}
+
+// UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8, whose
+// mark the decoder drops.
+QString decodeText(const QByteArray &bytes)
+{
+    auto encoding = QStringConverter::Utf8;
+    if (bytes.startsWith("\xff\xfe"))
+        encoding = QStringConverter::Utf16LE;
+    else if (bytes.startsWith("\xfe\xff"))
+        encoding = QStringConverter::Utf16BE;
+    QStringDecoder decoder(encoding);
+    return decoder.decode(bytes);
+}
+
+// Reads a dropped file into `text`; returns why it cannot, or an empty string.
+QString readDroppedFile(const QString &path, QString &text)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    if (info.isDir())
+        return translate("%1 is a folder").arg(name);
+    // A device or pipe could block or never end.
+    if (info.exists() && !info.isFile())
+        return translate("%1 is not a plain file").arg(name);
+    if (info.size() > largestDroppedFile)
+        return translate("%1 is larger than 256 MB").arg(name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return translate("%1 could not be read: %2").arg(name, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return translate("%1 could not be read: %2").arg(name, file.errorString());
+    // It may have grown since it was measured.
+    if (bytes.size() > largestDroppedFile)
+        return translate("%1 is larger than 256 MB").arg(name);
+    text = decodeText(bytes);
+    return {};
+}
+
+QString listNowEmpty(bool primary)
+{
+    return primary ? translate("the first list is now empty")
+                   : translate("the second list is now empty");
+}
+
+QString listUnchanged(bool primary)
+{
+    return primary ? translate("the first list stays as it was")
+                   : translate("the second list stays as it was");
+}
+
+} // namespace
 
 void TimesDistributionDialog::redraw()
 {
     form->display->repaint();
 }
 
-// A paste replaces the whole list, even with an empty result; an empty clipboard changes nothing.
-void TimesDistributionDialog::pasteInto(TimeList &target)
+// One line at the widget the user acted on, instead of a dialog box to dismiss.
+void TimesDistributionDialog::tell(QWidget *at, const QString &text)
 {
-    const QString text = QGuiApplication::clipboard()->text(QClipboard::Clipboard);
-    if (!text.isEmpty())
-        target = parseTimeList(text);
+    // Shown as plain text even where a session or file name looks like markup.
+    const QString shown = Qt::mightBeRichText(text)
+        ? QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(text.toHtmlEscaped())
+        : text;
+    QToolTip::showText(at->mapToGlobal(at->rect().center()), shown, at);
+}
+
+// A text without times replaces the list too: it is the only way to clear a list. An empty
+// text changes nothing.
+void TimesDistributionDialog::takeText(TimeList &target, const QString &text, Source source,
+                                       QWidget *at)
+{
+    const bool primary = &target == &primaryTimes;
+    QString message;
+    if (text.isEmpty()) {
+        const QString reason = source == Source::Clipboard ? tr("The clipboard holds no text")
+            : source == Source::DroppedText                ? tr("The dropped text is empty")
+                                                           : tr("The dropped file is empty");
+        message = reason + QStringLiteral("; ") + listUnchanged(primary);
+    } else {
+        ParsedTimes parsed = readTimeList(text);
+        message = parsed.summary();
+        if (message.isEmpty()) {
+            const QString reason = source == Source::Clipboard
+                ? tr("No times found in the clipboard")
+                : source == Source::DroppedText ? tr("No times found in the dropped text")
+                                                : tr("No times found in the dropped file");
+            message = reason + QStringLiteral("; ") + listNowEmpty(primary);
+        }
+        target = std::move(parsed.times);
+    }
     redraw();
+    tell(at, message);
+}
+
+void TimesDistributionDialog::pasteInto(TimeList &target, QWidget *button)
+{
+    takeText(target, QGuiApplication::clipboard()->text(QClipboard::Clipboard), Source::Clipboard,
+             button);
+}
+
+// Return in the title ends the edit; it used to press "Paste data" with whatever the clipboard
+// held. Text or one file dropped on the chart goes to the first list, on "Paste 2nd Data" to the
+// second; only a copy is accepted, so the source never deletes what it dropped.
+bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
+{
+    if (watched == form->nameEdit) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        form->pasteButton->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+
+    const bool primary = watched == form->display;
+    if (!primary && watched != form->pasteButton_2)
+        return false;
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QMimeData *data = drop->mimeData();
+    QStringList files;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    if (!(drop->possibleActions() & Qt::CopyAction) || (files.isEmpty() && !data->hasText())) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type != QEvent::Drop)
+        return true;
+
+    TimeList &target = primary ? primaryTimes : secondaryTimes;
+    auto *at = static_cast<QWidget *>(watched);
+    if (files.isEmpty()) {
+        takeText(target, data->text(), Source::DroppedText, at);
+        return true;
+    }
+    QString text;
+    QString problem = files.size() > 1 ? tr("Drop one file at a time")
+                                       : readDroppedFile(files.constFirst(), text);
+    if (problem.isEmpty())
+        takeText(target, text, Source::DroppedFile, at);
+    else
+        tell(at, problem + QStringLiteral("; ") + listUnchanged(primary));
+    return true;
 }
 
 void TimesDistributionDialog::chooseColor(QColor &color, const QString &title)
@@ -31,7 +192,7 @@ void TimesDistributionDialog::chooseColor(QColor &color, const QString &title)
 
 void TimesDistributionDialog::on_pasteButton_clicked()
 {
-    pasteInto(primaryTimes);
+    pasteInto(primaryTimes, form->pasteButton);
 }
 
 void TimesDistributionDialog::on_nameEdit_cursorPositionChanged(int, int)
@@ -56,7 +217,7 @@ void TimesDistributionDialog::on_colorButton_clicked()
 
 void TimesDistributionDialog::on_pasteButton_2_clicked()
 {
-    pasteInto(secondaryTimes);
+    pasteInto(secondaryTimes, form->pasteButton_2);
 }
 
 void TimesDistributionDialog::on_colorButton_2_clicked()

@@ -1,6 +1,8 @@
 #include "app/timesdistributiondialog.h"
 
 #include <QApplication>
+#include <QByteArray>
+#include <QByteArrayList>
 #include <QGuiApplication>
 #include <QIcon>
 
@@ -9,21 +11,38 @@
 
 namespace {
 
+// The platform Qt will use: its -platform argument wins over QT_QPA_PLATFORM, as in Qt itself.
+QByteArray platformName(int argc, char **argv)
+{
+    QByteArray name = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "-platform" || argument == "--platform")
+            name = argv[++i];
+    }
+    return name;
+}
+
 // Without a display Qt aborts with a core dump and a long plugin list; say it in one line.
-bool displayAvailable()
+bool displayAvailable(const QByteArray &platform)
 {
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     const auto has = [](const char *name) {
         const char *value = std::getenv(name);
         return value && *value;
     };
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (platform.startsWith("wayland"))
-        return has("WAYLAND_DISPLAY");
-    if (platform.isEmpty() || platform.startsWith("xcb"))
+    if (platform.isEmpty())
         return has("DISPLAY") || has("WAYLAND_DISPLAY");
-    return true; // offscreen, vnc, eglfs and the like need no display server
+    // "wayland;xcb" lists plugins to try in turn, each perhaps with ":options".
+    for (const QByteArray &entry : platform.split(';')) {
+        const QByteArray plugin = entry.split(':').constFirst();
+        if (plugin.startsWith("wayland") ? has("WAYLAND_DISPLAY")
+                                         : plugin != "xcb" || has("DISPLAY"))
+            return true; // offscreen, vnc, eglfs and the like need no display server
+    }
+    return false;
 #else
+    Q_UNUSED(platform);
     return true;
 #endif
 }
@@ -32,7 +51,7 @@ bool displayAvailable()
 
 int main(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
+    if (!displayAvailable(platformName(argc, argv))) {
         std::fputs("solvigram-charts: no display found (set DISPLAY or WAYLAND_DISPLAY, or run "
                    "it in a desktop session).\n",
                    stderr);

@@ -2,8 +2,11 @@
 
 #include "app/form/timesdistributionform.h"
 
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QVariant>
 
 namespace {
@@ -20,6 +23,19 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
 {
     form->setupForm(this);
     form->display->installEventFilter(this);
+    form->nameEdit->installEventFilter(this);
+    form->pasteButton_2->installEventFilter(this);
+    form->display->setAcceptDrops(true);
+    form->pasteButton_2->setAcceptDrops(true);
+
+    // A newcomer's first keys paste: Return or Ctrl+V at once, and Return from the other controls
+    // too. In the title field Ctrl+V stays the field's own paste.
+    form->pasteButton->setFocus();
+    form->pasteButton->setDefault(true);
+    connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, form->pasteButton,
+            &QAbstractButton::click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this),
+            &QShortcut::activated, form->pasteButton_2, &QAbstractButton::click);
 
     QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
     mainColor = QColor(0x66, 0xCC, 0xFF);

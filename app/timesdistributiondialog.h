@@ -36,6 +36,8 @@ public:
     static QPainterPath densityCurve(TimeList samples, float low, float high, float detail,
                                      int width, int height, int margin,
                                      std::vector<float> *normalisedOut);
+    // The file name "Save" proposes for a chart of this title, safe on Linux and Windows.
+    static QString chartFileName(const QString &title);
 
     void paintChart(QPainter &painter);
     QPixmap renderChart();
@@ -70,8 +72,15 @@ private slots:
     void on_showStatsCheck_stateChanged(int arg1);
 
 private:
+    // Where the text of a paste or drop came from, for what the user is told.
+    enum class Source { Clipboard, DroppedText, DroppedFile };
+
     void redraw();
-    void pasteInto(TimeList &target);
+    void pasteInto(TimeList &target, QWidget *button);
+    void takeText(TimeList &target, const QString &text, Source source, QWidget *at);
+    // Keys of the title field and drops on the chart and "Paste 2nd Data"; true when handled.
+    bool filterInput(QObject *watched, QEvent *event);
+    void tell(QWidget *at, const QString &text);
     void chooseColor(QColor &color, const QString &title);
 
     void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
@@ -84,4 +93,6 @@ private:
     TimeList secondaryTimes;
     QColor mainColor;
     QColor secondaryColor;
+    // The folder of the last save in this run; empty until then. Never stored.
+    QString saveFolder;
 };

@@ -61,6 +61,8 @@ bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
         paintChart(painter);
         return true;
     }
+    if (form && filterInput(watched, event))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -5,10 +5,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QWidget>
 
 QPixmap TimesDistributionDialog::renderChart()
@@ -23,22 +27,83 @@ QPixmap TimesDistributionDialog::renderChart()
 
 void TimesDistributionDialog::on_clipboardButton_clicked()
 {
-    QGuiApplication::clipboard()->setPixmap(renderChart(), QClipboard::Clipboard);
+    const QPixmap image = renderChart();
+    QGuiApplication::clipboard()->setPixmap(image, QClipboard::Clipboard);
+    tell(form->clipboardButton,
+         tr("Chart copied (%1 x %2)").arg(image.width()).arg(image.height()));
 }
 
 void TimesDistributionDialog::on_saveButton_clicked()
 {
-    QString fileName = QFileDialog::getSaveFileName(this, tr("Save chart to disk"),
-                                                    QDir::currentPath(), tr("Images (*.png)"));
-    if (fileName.isEmpty())
-        return;
-    if (!fileName.endsWith(QLatin1String(".png")))
-        fileName += QLatin1String(".png");
+    QFileDialog chooser(this, tr("Save chart to disk"),
+                        saveFolder.isEmpty() ? QDir::currentPath() : saveFolder,
+                        tr("Images (*.png)"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the suffix before it asks about replacing a file, so that it asks about
+    // the name written.
+    chooser.setDefaultSuffix(QStringLiteral("png"));
+    chooser.selectFile(chartFileName(form->nameEdit->text()));
+
+    QString fileName;
+    for (;;) {
+        if (chooser.exec() != QDialog::Accepted)
+            return;
+        const QString chosen = chooser.selectedFiles().value(0);
+        if (chosen.isEmpty())
+            return;
+        // The dialog leaves a name with another suffix ("chart.jpg") as it is.
+        fileName = chosen;
+        if (!fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+            fileName += QLatin1String(".png");
+        // A folder is no file to replace: the writer says why it cannot be written.
+        const QFileInfo info(fileName);
+        if (fileName == chosen || !info.exists() || info.isDir())
+            break;
+        const auto answer = QMessageBox::warning(
+            this, tr("Save chart to disk"),
+            tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer == QMessageBox::Yes)
+            break;
+    }
+    saveFolder = QFileInfo(fileName).absolutePath();
 
     const QString error = PngWriter::write(renderChart(), fileName);
     if (!error.isEmpty()) {
         QMessageBox::warning(this, tr("Save chart to disk"),
                              tr("The chart could not be saved to %1.\n\n%2")
                                  .arg(QDir::toNativeSeparators(fileName), error));
+        return;
     }
+    tell(form->saveButton,
+         tr("Saved to %1").arg(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath())));
+}
+
+// "3x3: May 13 vs. May 29" gives "3x3-may-13-vs-may-29.png": letters and digits of any script,
+// each run of anything else one hyphen, so nothing a file system on Linux or Windows refuses.
+QString TimesDistributionDialog::chartFileName(const QString &title)
+{
+    constexpr qsizetype longestStem = 80;
+    QString stem;
+    bool gap = false;
+    for (const char32_t c : title.toLower().toUcs4()) {
+        if (QChar::isLetterOrNumber(c) || QChar::category(c) == QChar::Mark_NonSpacing) {
+            if (gap && !stem.isEmpty())
+                stem += QLatin1Char('-');
+            gap = false;
+            stem += QString::fromUcs4(&c, 1);
+        } else {
+            gap = true;
+        }
+        if (stem.size() >= longestStem)
+            break;
+    }
+    if (stem.isEmpty())
+        return QStringLiteral("chart.png");
+    // Windows keeps these names for devices, whatever the suffix.
+    static const QRegularExpression deviceName(
+        QStringLiteral("^(con|prn|aux|nul|com[1-9]|lpt[1-9])$"));
+    if (deviceName.match(stem).hasMatch())
+        stem += QStringLiteral("-chart");
+    return stem + QStringLiteral(".png");
 }

@@ -24,6 +24,29 @@ template<typename File> QString writeAll(File &file, const QByteArray &bytes)
     return {};
 }
 
+// For a file whose folder takes no new file, so no copy can be written beside it and renamed.
+// The old contents are kept in memory and put back when the write fails partway.
+QString writeInPlace(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite))
+        return file.errorString();
+    const QByteArray old = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    // Written over the old bytes first and cut after, so a failure never leaves an empty file.
+    QString error;
+    if (!file.seek(0))
+        error = file.errorString();
+    else
+        error = writeAll(file, bytes);
+    if (error.isEmpty() && !file.resize(bytes.size()))
+        error = file.errorString();
+    if (!error.isEmpty() && file.seek(0) && file.write(old) == old.size() && file.flush())
+        file.resize(old.size());
+    return error;
+}
+
 } // namespace
 
 namespace PngWriter {
@@ -53,8 +76,14 @@ QString write(const QPixmap &image, const QString &fileName)
     }
 
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        // QSaveFile's own direct-write fallback takes only a refused permission, not a folder
+        // locked otherwise, and leaves a half-written file when a write fails.
+        const QFileInfo folder(target.absolutePath());
+        if (target.isFile() && target.isWritable() && folder.isDir() && !folder.isWritable())
+            return writeInPlace(fileName, bytes);
         return file.errorString();
+    }
     if (const QString error = writeAll(file, bytes); !error.isEmpty()) {
         file.cancelWriting();
         return error;

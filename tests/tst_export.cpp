@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -48,6 +49,7 @@ enum class Place {
     FullDevice,
     LockedFolder,
     LockedFile,
+    LockedFolderAndFile,
 };
 
 struct BoxSeen
@@ -66,6 +68,7 @@ struct SaveRun
     QStringList nameFilters;
     QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     QWidget *parent = nullptr;
+    QString proposed;
     int replaceQuestions = 0;
     QList<BoxSeen> boxes;
     int unexpected = 0;
@@ -164,9 +167,12 @@ private slots:
 
     void saveWritesAPngNamedAsTyped_data();
     void saveWritesAPngNamedAsTyped();
+    void saveReplacesAnOldFileOnceConfirmed_data();
     void saveReplacesAnOldFileOnceConfirmed();
     void cancelWritesNothing();
     void saveDialogStartsInTheCurrentFolderEveryTime();
+    void proposedNameComesFromTheTitle_data();
+    void proposedNameComesFromTheTitle();
     void failedSaveIsReportedAndHarmsNothing_data();
     void failedSaveIsReportedAndHarmsNothing();
 
@@ -257,9 +263,9 @@ QString ExportTest::prepare(Place place)
     case Place::MissingFolder:
         return QStringLiteral("missing/chart.png");
     case Place::Folder:
-        dir.mkdir(QStringLiteral("x.png"));
-        writeFile(inFolder(QStringLiteral("x.png/keep.txt")), oldBytes);
-        return QStringLiteral("x.png");
+        dir.mkdir(QStringLiteral("x.jpg.png"));
+        writeFile(inFolder(QStringLiteral("x.jpg.png/keep.txt")), oldBytes);
+        return QStringLiteral("x.jpg.png");
     case Place::BelowPlainFile:
         writeFile(inFolder(QStringLiteral("plain")), oldBytes);
         return QStringLiteral("plain/chart.png");
@@ -281,6 +287,12 @@ QString ExportTest::prepare(Place place)
     case Place::LockedFile:
         writeFile(inFolder(QStringLiteral("chart.png")), oldBytes);
         return lock(QStringLiteral("chart.png")) ? QStringLiteral("chart.png") : QString();
+    case Place::LockedFolderAndFile:
+        dir.mkdir(QStringLiteral("locked"));
+        writeFile(inFolder(QStringLiteral("locked/chart.png")), oldBytes);
+        return lock(QStringLiteral("locked/chart.png")) && lock(QStringLiteral("locked"))
+            ? QStringLiteral("locked/chart.png")
+            : QString();
     }
     return {};
 }
@@ -313,12 +325,13 @@ SaveRun ExportTest::runSave(const QString &answer)
             run.nameFilters = files->nameFilters();
             run.acceptMode = files->acceptMode();
             run.parent = files->parentWidget();
+            auto *nameEdit = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            run.proposed = nameEdit ? nameEdit->text() : QString();
             // A relative answer must land in the test's folder, never beside it.
-            if (answer.isEmpty() || run.directory != QDir::currentPath()) {
+            if (answer.isEmpty() || !run.directory.startsWith(folder->path())) {
                 files->reject();
             } else {
                 // Typed, as selectFile() leaves a focused name field alone.
-                auto *nameEdit = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
                 if (nameEdit)
                     nameEdit->setText(answer);
                 else
@@ -330,7 +343,7 @@ SaveRun ExportTest::runSave(const QString &answer)
             return;
         }
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            if (qobject_cast<QFileDialog *>(box->parentWidget()) && box->button(QMessageBox::Yes)) {
+            if (box->button(QMessageBox::Yes)) {
                 ++run.replaceQuestions;
                 box->button(QMessageBox::Yes)->click();
                 return;
@@ -376,10 +389,10 @@ void ExportTest::saveWritesAPngNamedAsTyped_data()
 
     QTest::newRow("no suffix gets .png") << QStringLiteral("chart") << QStringLiteral("chart.png");
     QTest::newRow(".png kept") << QStringLiteral("chart.png") << QStringLiteral("chart.png");
-    QTest::newRow("upper-case .PNG still gets .png")
-        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG.png");
-    QTest::newRow("mixed-case .Png still gets .png")
-        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png.png");
+    QTest::newRow("upper-case .PNG kept")
+        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG");
+    QTest::newRow("mixed-case .Png kept")
+        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png");
     QTest::newRow(".jpg gets .png and stays a PNG")
         << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png");
     QTest::newRow(".png inside the name is no suffix")
@@ -402,27 +415,44 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     QCOMPARE_EQ(run.nameFilters, QStringList {QStringLiteral("Images (*.png)")});
     QCOMPARE_EQ(run.acceptMode, QFileDialog::AcceptSave);
     QCOMPARE_EQ(run.parent, dialog.get());
+    QCOMPARE_EQ(run.proposed, QStringLiteral("chart-title.png"));
     QCOMPARE_EQ(run.replaceQuestions, 0);
     QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
     QCOMPARE_EQ(run.unexpected, 0);
 
     QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {written});
     verifyChartFile(inFolder(written));
+    QCOMPARE_EQ(QToolTip::text(),
+                QStringLiteral("Saved to ") + QDir::toNativeSeparators(inFolder(written)));
+}
+
+// The question before replacing is about the name that is then written.
+void ExportTest::saveReplacesAnOldFileOnceConfirmed_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("typed with .png") << QStringLiteral("chart.png") << QStringLiteral("chart.png");
+    QTest::newRow("typed without suffix") << QStringLiteral("chart") << QStringLiteral("chart.png");
+    QTest::newRow("typed as .jpg, asked about .jpg.png")
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png");
 }
 
 void ExportTest::saveReplacesAnOldFileOnceConfirmed()
 {
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
     paste("pasteButton", timesText());
-    prepare(Place::OldFile);
+    QVERIFY(writeFile(inFolder(written), oldBytes));
 
-    const SaveRun run = runSave(QStringLiteral("chart.png"));
+    const SaveRun run = runSave(answer);
     QCOMPARE_EQ(run.fileDialogs, 1);
     QCOMPARE_EQ(run.replaceQuestions, 1);
     QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
     QCOMPARE_EQ(run.unexpected, 0);
 
-    QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {QStringLiteral("chart.png")});
-    verifyChartFile(inFolder(QStringLiteral("chart.png")));
+    QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {written});
+    verifyChartFile(inFolder(written));
 }
 
 void ExportTest::cancelWritesNothing()
@@ -439,7 +469,8 @@ void ExportTest::cancelWritesNothing()
     QVERIFY(snapshot(folder->path()) == before);
 }
 
-// The start folder is the process's current folder at each press, not the last one used.
+// The first save of a run starts in the current folder, later ones where the last one went; only
+// the title is stored.
 void ExportTest::saveDialogStartsInTheCurrentFolderEveryTime()
 {
     QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("elsewhere")));
@@ -452,13 +483,48 @@ void ExportTest::saveDialogStartsInTheCurrentFolderEveryTime()
     QVERIFY(QFile::exists(elsewhere + QStringLiteral("/first.png")));
 
     run = runSave(QString());
-    QCOMPARE_EQ(run.directory, folder->path());
+    QCOMPARE_EQ(run.directory, elsewhere);
 
     QVERIFY(QDir::setCurrent(later));
-    run = runSave(QStringLiteral("second"));
-    QCOMPARE_EQ(run.directory, later);
+    run = runSave(later + QStringLiteral("/second"));
+    QCOMPARE_EQ(run.directory, elsewhere);
     QVERIFY(QFile::exists(later + QStringLiteral("/second.png")));
     QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text));
+    run = runSave(QString());
+    QCOMPARE_EQ(run.directory, later);
+
+    dialog.reset();
+    QCOMPARE_EQ(QSettings(QStringLiteral("Orvane"), QStringLiteral("SolvigramCharts")).allKeys(),
+                QStringList {QStringLiteral("timeDistributionName")});
+}
+
+void ExportTest::proposedNameComesFromTheTitle_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("proposed");
+
+    QTest::newRow("words and dates")
+        << QStringLiteral("3x3: May 13 vs. May 29") << QStringLiteral("3x3-may-13-vs-may-29.png");
+    QTest::newRow("empty title") << QString() << QStringLiteral("chart.png");
+    QTest::newRow("only punctuation") << QStringLiteral(" *** ") << QStringLiteral("chart.png");
+    QTest::newRow("characters Windows refuses")
+        << QStringLiteral("a<b>:\"c\"|d?*e/f\\g\t.") << QStringLiteral("a-b-c-d-e-f-g.png");
+    QTest::newRow("letters of other scripts")
+        << QStringLiteral("Äpfel 記録 №1") << QStringLiteral("äpfel-記録-1.png");
+    QTest::newRow("a Windows device name")
+        << QStringLiteral("Con") << QStringLiteral("con-chart.png");
+    QTest::newRow("a very long title")
+        << QStringLiteral("ab ").repeated(200)
+        << QStringLiteral("ab-").repeated(26) + QStringLiteral("ab.png");
+}
+
+void ExportTest::proposedNameComesFromTheTitle()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, proposed);
+    QCOMPARE_EQ(TimesDistributionDialog::chartFileName(title), proposed);
+    child<QLineEdit>("nameEdit")->setText(title);
+    QCOMPARE_EQ(runSave(QString()).proposed, proposed);
 }
 
 void ExportTest::failedSaveIsReportedAndHarmsNothing_data()
@@ -468,17 +534,17 @@ void ExportTest::failedSaveIsReportedAndHarmsNothing_data()
     QTest::addColumn<int>("replaceQuestions");
 
     QTest::newRow("missing folder") << Place::MissingFolder << QStringLiteral("missing/chart") << 0;
-    QTest::newRow("a folder named like the file") << Place::Folder << QStringLiteral("x") << 0;
+    QTest::newRow("a folder named like the file") << Place::Folder << QStringLiteral("x.jpg") << 0;
     QTest::newRow("a plain file where the folder should be")
         << Place::BelowPlainFile << QStringLiteral("plain/chart") << 0;
     QTest::newRow("full disk, typed without suffix")
-        << Place::FullDevice << QStringLiteral("full") << 0;
+        << Place::FullDevice << QStringLiteral("full") << 1;
     QTest::newRow("full disk, replacing confirmed")
         << Place::FullDevice << QStringLiteral("full.png") << 1;
-    QTest::newRow("folder that takes no new file, old file kept")
-        << Place::LockedFolder << QStringLiteral("locked/chart.png") << 1;
+    QTest::newRow("folder that takes no new file, file that cannot be changed")
+        << Place::LockedFolderAndFile << QStringLiteral("locked/chart.png") << 1;
     QTest::newRow("file that cannot be replaced, old file kept")
-        << Place::LockedFile << QStringLiteral("chart") << 0;
+        << Place::LockedFile << QStringLiteral("chart") << 1;
 }
 
 void ExportTest::failedSaveIsReportedAndHarmsNothing()
@@ -633,6 +699,8 @@ void ExportTest::clipboardHoldsAFreshRender()
     QVERIFY(first.hasAlphaChannel());
     QCOMPARE_EQ(qAlpha(first.pixel(0, 0)), 0);
     QCOMPARE(first, argb(dialog->renderChart()));
+    QCOMPARE_EQ(QToolTip::text(),
+                QStringLiteral("Chart copied (%1 x %2)").arg(first.width()).arg(first.height()));
 
     // A second press paints the chart as it is now.
     child<QSlider>("trimSlider")->setValue(400);
@@ -690,7 +758,10 @@ void ExportTest::writerReportsEveryOutcome_data()
     QTest::newRow("onto a folder") << Place::Folder << false << false;
     QTest::newRow("below a plain file") << Place::BelowPlainFile << false << false;
     QTest::newRow("full disk through a link") << Place::FullDevice << false << false;
-    QTest::newRow("folder that takes no new file") << Place::LockedFolder << false << false;
+    QTest::newRow("folder that takes no new file, written in place")
+        << Place::LockedFolder << false << true;
+    QTest::newRow("folder that takes no new file, file that cannot be changed")
+        << Place::LockedFolderAndFile << false << false;
     QTest::newRow("file that cannot be replaced") << Place::LockedFile << false << false;
     QTest::newRow("null image over an old file") << Place::OldFile << true << false;
     QTest::newRow("null image, new file") << Place::Nothing << true << false;
@@ -729,28 +800,38 @@ void ExportTest::writerReportsEveryOutcome()
 void ExportTest::writeFailingPartwayKeepsTheOldFile_data()
 {
     QTest::addColumn<QString>("limit");
-    QTest::addColumn<bool>("oldFile");
+    QTest::addColumn<Place>("place");
     QTest::addColumn<bool>("succeeds");
 
-    QTest::newRow("no limit, new file") << QStringLiteral("none") << false << true;
-    QTest::newRow("no limit, over an old file") << QStringLiteral("none") << true << true;
-    QTest::newRow("limit inside the signature, new file") << QStringLiteral("5") << false << false;
-    QTest::newRow("limit inside the signature, old file") << QStringLiteral("5") << true << false;
-    QTest::newRow("limit at half, new file") << QStringLiteral("half") << false << false;
-    QTest::newRow("limit at half, old file") << QStringLiteral("half") << true << false;
+    const Place fresh = Place::Nothing;
+    const Place old = Place::OldFile;
+    const Place inPlace = Place::LockedFolder;
+    QTest::newRow("no limit, new file") << QStringLiteral("none") << fresh << true;
+    QTest::newRow("no limit, over an old file") << QStringLiteral("none") << old << true;
+    QTest::newRow("no limit, in place") << QStringLiteral("none") << inPlace << true;
+    QTest::newRow("limit inside the signature, new file") << QStringLiteral("5") << fresh << false;
+    QTest::newRow("limit inside the signature, old file") << QStringLiteral("5") << old << false;
+    QTest::newRow("limit at half, new file") << QStringLiteral("half") << fresh << false;
+    QTest::newRow("limit at half, old file") << QStringLiteral("half") << old << false;
+    QTest::newRow("limit at half, in place") << QStringLiteral("half") << inPlace << false;
     QTest::newRow("limit one byte short, new file")
-        << QStringLiteral("all-but-one") << false << false;
+        << QStringLiteral("all-but-one") << fresh << false;
     QTest::newRow("limit one byte short, old file")
-        << QStringLiteral("all-but-one") << true << false;
+        << QStringLiteral("all-but-one") << old << false;
+    QTest::newRow("limit one byte short, in place")
+        << QStringLiteral("all-but-one") << inPlace << false;
 }
 
 // The file-size limit is set in a child process, so it cannot reach this one.
 void ExportTest::writeFailingPartwayKeepsTheOldFile()
 {
     QFETCH(QString, limit);
-    QFETCH(bool, oldFile);
+    QFETCH(Place, place);
     QFETCH(bool, succeeds);
-    const QString path = inFolder(prepare(oldFile ? Place::OldFile : Place::Nothing));
+    const QString target = prepare(place);
+    if (target.isEmpty())
+        QSKIP("this system cannot build the place");
+    const QString path = inFolder(target);
     const auto before = snapshot(folder->path());
 
     QProcess child;
@@ -774,7 +855,11 @@ void ExportTest::writeFailingPartwayKeepsTheOldFile()
 
     if (succeeds) {
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {QStringLiteral("chart.png")});
+        QStringList expected = before.keys();
+        if (!expected.contains(target))
+            expected.append(target);
+        expected.sort();
+        QCOMPARE_EQ(snapshot(folder->path()).keys(), expected);
         const QByteArray bytes = contents(path);
         QCOMPARE_EQ(bytes.size(), size);
         QCOMPARE_EQ(bytes.left(8), pngSignature);

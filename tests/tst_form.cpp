@@ -90,9 +90,9 @@ void FormTest::window()
                 QStringLiteral("Tamberlin's Solvigram Times Distribution Charts"));
     QCOMPARE_EQ(dialog->size(), QSize(822, 392));
     QVERIFY(!dialog->parentWidget());
-    // The program marks no button default; the toolkit picks one when the dialog shows.
+    // "Paste data" is the one default button, so Return from a slider or check box pastes.
     for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
-        QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
+        QCOMPARE_EQ(button->isDefault(), button->objectName() == QStringLiteral("pasteButton"));
         QVERIFY2(button->autoDefault(), qPrintable(button->objectName()));
     }
 }
@@ -444,36 +444,59 @@ void FormTest::focusOrder()
 void FormTest::returnClicksTheDefaultButton_data()
 {
     QTest::addColumn<QString>("focusName");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("intoPrimary");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<int>("intoList");
+    QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<QString>("title");
 
-    QTest::newRow("Return in the title pastes the primary list")
-        << QStringLiteral("nameEdit") << int(Qt::Key_Return) << true;
-    QTest::newRow("Enter in the title pastes the primary list")
-        << QStringLiteral("nameEdit") << int(Qt::Key_Enter) << true;
+    const QKeySequence ret(Qt::Key_Return);
+    const QKeySequence paste(QKeySequence::Paste);
+    const QString chartTitle = QStringLiteral("Chart Title");
+    QTest::newRow("Return at start pastes the primary list")
+        << QString() << ret << 1 << QStringLiteral("pasteButton") << chartTitle;
+    QTest::newRow("Ctrl+V at start pastes the primary list")
+        << QString() << paste << 1 << QStringLiteral("pasteButton") << chartTitle;
+    QTest::newRow("Ctrl+Shift+V at start pastes the secondary list")
+        << QString() << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V) << 2
+        << QStringLiteral("pasteButton") << chartTitle;
+    QTest::newRow("Return in the title ends the edit, pastes nothing")
+        << QStringLiteral("nameEdit") << ret << 0 << QStringLiteral("pasteButton") << chartTitle;
+    QTest::newRow("Enter in the title ends the edit, pastes nothing")
+        << QStringLiteral("nameEdit") << QKeySequence(Qt::Key_Enter) << 0
+        << QStringLiteral("pasteButton") << chartTitle;
+    QTest::newRow("Ctrl+V in the title pastes into the title")
+        << QStringLiteral("nameEdit") << paste << 0 << QStringLiteral("nameEdit")
+        << QStringLiteral("Chart Title12.5, 13");
     QTest::newRow("Return on a slider pastes the primary list")
-        << QStringLiteral("sigmaSlider") << int(Qt::Key_Return) << true;
+        << QStringLiteral("sigmaSlider") << ret << 1 << QStringLiteral("sigmaSlider") << chartTitle;
     QTest::newRow("Return on Paste 2nd Data pastes the secondary list")
-        << QStringLiteral("pasteButton_2") << int(Qt::Key_Return) << false;
+        << QStringLiteral("pasteButton_2") << ret << 2 << QStringLiteral("pasteButton_2")
+        << chartTitle;
 }
 
 void FormTest::returnClicksTheDefaultButton()
 {
     QFETCH(QString, focusName);
-    QFETCH(int, key);
-    QFETCH(bool, intoPrimary);
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, intoList);
+    QFETCH(QString, focusAfter);
+    QFETCH(QString, title);
 
     QGuiApplication::clipboard()->setText(QStringLiteral("12.5, 13"));
     dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
-    auto *target = child<QWidget>(focusName);
-    target->setFocus();
+    auto *target = focusName.isEmpty() ? child<QWidget>(QStringLiteral("pasteButton"))
+                                       : child<QWidget>(focusName);
+    if (!focusName.isEmpty())
+        target->setFocus();
     QTRY_COMPARE_EQ(QApplication::focusWidget(), target);
 
-    QTest::keyClick(target, Qt::Key(key));
+    QTest::keySequence(target, keys);
     const TimeList pasted {12.5f, 13.0f};
-    QCOMPARE_EQ(dialog->primaryTimeList(), intoPrimary ? pasted : TimeList {});
-    QCOMPARE_EQ(dialog->secondaryTimeList(), intoPrimary ? TimeList {} : pasted);
+    QCOMPARE_EQ(dialog->primaryTimeList(), intoList == 1 ? pasted : TimeList {});
+    QCOMPARE_EQ(dialog->secondaryTimeList(), intoList == 2 ? pasted : TimeList {});
+    QCOMPARE_EQ(QApplication::focusWidget(), child<QWidget>(focusAfter));
+    QCOMPARE_EQ(child<QLineEdit>(QStringLiteral("nameEdit"))->text(), title);
     QVERIFY(dialog->isVisible());
 }
 
