@@ -5,13 +5,21 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QMetaMethod>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QUrl>
 
 #include <memory>
 
@@ -43,6 +51,9 @@ struct ColourDialogSeen
 
 enum class ClipboardState { Cleared, EmptyText, ImageOnly };
 
+// What is dropped: text, or a file holding the text in an encoding, or something unreadable.
+enum class Dropped { Text, File, TwoFiles, Folder, Device, MissingFile, LargeFile, MoveOnly };
+
 enum class Control {
     DetailSlider,
     TrimSlider,
@@ -60,6 +71,7 @@ enum class Control {
 } // namespace
 
 Q_DECLARE_METATYPE(ClipboardState)
+Q_DECLARE_METATYPE(Dropped)
 Q_DECLARE_METATYPE(Control)
 
 class CommandsTest : public QObject
@@ -74,6 +86,8 @@ private slots:
     void pasteReplacesTheList();
     void clipboardWithoutTextKeepsTheList_data();
     void clipboardWithoutTextKeepsTheList();
+    void dropsFillTheListTheyLandOn_data();
+    void dropsFillTheListTheyLandOn();
     void colourDialogChoosesAndCancelKeeps_data();
     void colourDialogChoosesAndCancelKeeps();
     void controlsRepaintTheChartAtOnce_data();
@@ -191,6 +205,10 @@ void CommandsTest::pasteReplacesTheList()
     paste(button, QStringLiteral("no times here"));
     QCOMPARE_EQ(counter.paints, 1);
     QVERIFY(target().isEmpty());
+    QCOMPARE_EQ(
+        QToolTip::text(),
+        primary ? QStringLiteral("No times found in the clipboard; the first list is now empty")
+                : QStringLiteral("No times found in the clipboard; the second list is now empty"));
 
     QCOMPARE_EQ(other(), (TimeList {7.0f, 8.0f}));
 }
@@ -238,6 +256,121 @@ void CommandsTest::clipboardWithoutTextKeepsTheList()
     QCOMPARE_EQ(counter.paints, 1);
     QCOMPARE_EQ(dialog->primaryTimeList(), (TimeList {12.5f, 13.0f}));
     QCOMPARE_EQ(dialog->secondaryTimeList(), (TimeList {7.0f, 8.0f}));
+    QCOMPARE_EQ(
+        QToolTip::text(),
+        primary ? QStringLiteral("The clipboard holds no text; the first list stays as it was")
+                : QStringLiteral("The clipboard holds no text; the second list stays as it was"));
+}
+
+void CommandsTest::dropsFillTheListTheyLandOn_data()
+{
+    QTest::addColumn<bool>("onChart");
+    QTest::addColumn<Dropped>("dropped");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<TimeList>("times");
+    // Empty: the parser's own account of the text.
+    QTest::addColumn<QString>("message");
+
+    const QString list = QStringLiteral("9.5, 10.25, 11");
+    const TimeList read {9.5f, 10.25f, 11.0f};
+    const TimeList first {12.5f, 13.0f};
+    const QString kept = QStringLiteral("; the first list stays as it was");
+    QTest::newRow("text on the chart")
+        << true << Dropped::Text << list << QByteArray() << read << QString();
+    QTest::newRow("text on Paste 2nd Data")
+        << false << Dropped::Text << list << QByteArray() << read << QString();
+    QTest::newRow("text without times")
+        << true << Dropped::Text << QStringLiteral("hello") << QByteArray() << TimeList {}
+        << QStringLiteral("No times found in the dropped text; the first list is now empty");
+    QTest::newRow("empty text") << true << Dropped::Text << QString() << QByteArray() << first
+                                << QStringLiteral("The dropped text is empty") + kept;
+    QTest::newRow("UTF-8 file") << true << Dropped::File << list << QByteArray("UTF-8") << read
+                                << QString();
+    QTest::newRow("UTF-8 file with byte order mark")
+        << true << Dropped::File << list << QByteArray("UTF-8 BOM") << read << QString();
+    QTest::newRow("UTF-16LE file")
+        << true << Dropped::File << list << QByteArray("UTF-16LE BOM") << read << QString();
+    QTest::newRow("UTF-16BE file on Paste 2nd Data")
+        << false << Dropped::File << list << QByteArray("UTF-16BE BOM") << read << QString();
+    QTest::newRow("file without times")
+        << true << Dropped::File << QStringLiteral("no times in here") << QByteArray("UTF-8")
+        << TimeList {}
+        << QStringLiteral("No times found in the dropped file; the first list is now empty");
+    QTest::newRow("empty file") << true << Dropped::File << QString() << QByteArray("UTF-8")
+                                << first << QStringLiteral("The dropped file is empty") + kept;
+    QTest::newRow("two files") << true << Dropped::TwoFiles << list << QByteArray("UTF-8") << first
+                               << QStringLiteral("Drop one file at a time") + kept;
+    QTest::newRow("folder") << true << Dropped::Folder << list << QByteArray() << first
+                            << QStringLiteral("times is a folder") + kept;
+    QTest::newRow("device that never ends")
+        << true << Dropped::Device << list << QByteArray() << first
+        << QStringLiteral("zero is not a plain file") + kept;
+    QTest::newRow("missing file") << true << Dropped::MissingFile << list << QByteArray() << first
+                                  << QStringLiteral(
+                                         "times could not be read: No such file or directory")
+            + kept;
+    QTest::newRow("file over 256 MB")
+        << true << Dropped::LargeFile << list << QByteArray("UTF-8") << first
+        << QStringLiteral("times is larger than 256 MB") + kept;
+    QTest::newRow("move offered, no copy")
+        << true << Dropped::MoveOnly << list << QByteArray()
+        << first
+        // Nothing new said: the note of the last paste.
+        << TimesDistributionDialog::readTimeList(QStringLiteral("12.5, 13")).summary();
+}
+
+void CommandsTest::dropsFillTheListTheyLandOn()
+{
+    QFETCH(bool, onChart);
+    QFETCH(Dropped, dropped);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, encoding);
+    QFETCH(TimeList, times);
+    QFETCH(QString, message);
+    paste("pasteButton", QStringLiteral("12.5, 13"));
+    paste("pasteButton_2", QStringLiteral("12.5, 13"));
+
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("times"));
+    QFile file(path);
+    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || dropped == Dropped::LargeFile) {
+        QStringEncoder encoder(encoding.split(' ').constFirst().constData(),
+                               encoding.endsWith("BOM") ? QStringEncoder::Flag::WriteBom
+                                                        : QStringEncoder::Flag::Default);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(encoder.encode(text)) >= 0);
+        QVERIFY(dropped != Dropped::LargeFile || file.resize(qint64(256) * 1024 * 1024 + 1));
+        file.close();
+    }
+    if (dropped == Dropped::Folder)
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("times")));
+    if (dropped == Dropped::Device)
+        path = QStringLiteral("/dev/zero");
+    QMimeData data;
+    if (dropped == Dropped::Text || dropped == Dropped::MoveOnly)
+        data.setText(text);
+    else
+        data.setUrls(QList<QUrl>(dropped == Dropped::TwoFiles ? 2 : 1, QUrl::fromLocalFile(path)));
+
+    auto *target = onChart ? child<QWidget>("display") : child<QWidget>("pasteButton_2");
+    const auto actions
+        = dropped == Dropped::MoveOnly ? Qt::MoveAction : Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QCOMPARE_EQ(enter.isAccepted(), dropped != Dropped::MoveOnly);
+    QDropEvent drop(QPointF(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    QCOMPARE_EQ(drop.isAccepted(), dropped != Dropped::MoveOnly);
+    if (drop.isAccepted())
+        QCOMPARE_EQ(drop.dropAction(), Qt::CopyAction);
+
+    QCOMPARE_EQ(onChart ? dialog->primaryTimeList() : dialog->secondaryTimeList(), times);
+    QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
+                (TimeList {12.5f, 13.0f}));
+    if (message.isEmpty())
+        message = TimesDistributionDialog::readTimeList(text).summary();
+    QCOMPARE_EQ(QToolTip::text(), message);
 }
 
 void CommandsTest::colourDialogChoosesAndCancelKeeps_data()
