@@ -266,57 +266,43 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
 {
     QTest::addColumn<bool>("onChart");
     QTest::addColumn<Dropped>("dropped");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<TimeList>("times");
-    // Empty: the parser's own account of the text.
     QTest::addColumn<QString>("message");
 
     const QString list = QStringLiteral("9.5, 10.25, 11");
+    const QString note = TimesDistributionDialog::readTimeList(list).summary();
+    const auto bytes = [&](QStringConverter::Encoding encoding) {
+        return QByteArray(QStringEncoder(encoding, QStringConverter::Flag::WriteBom)(list));
+    };
     const TimeList read {9.5f, 10.25f, 11.0f};
-    const TimeList first {12.5f, 13.0f};
+    const TimeList old {12.5f, 13.0f};
     const QString kept = QStringLiteral("; the first list stays as it was");
-    QTest::newRow("text on the chart")
-        << true << Dropped::Text << list << QByteArray() << read << QString();
-    QTest::newRow("text on Paste 2nd Data")
-        << false << Dropped::Text << list << QByteArray() << read << QString();
-    QTest::newRow("text without times")
-        << true << Dropped::Text << QStringLiteral("hello") << QByteArray() << TimeList {}
-        << QStringLiteral("No times found in the dropped text; the first list is now empty");
-    QTest::newRow("empty text") << true << Dropped::Text << QString() << QByteArray() << first
+    using D = Dropped;
+    QTest::newRow("text") << true << D::Text << list.toUtf8() << read << note;
+    QTest::newRow("empty text") << true << D::Text << QByteArray() << old
                                 << QStringLiteral("The dropped text is empty") + kept;
-    QTest::newRow("UTF-8 file") << true << Dropped::File << list << QByteArray("UTF-8") << read
-                                << QString();
-    QTest::newRow("UTF-8 file with byte order mark")
-        << true << Dropped::File << list << QByteArray("UTF-8 BOM") << read << QString();
-    QTest::newRow("UTF-16LE file")
-        << true << Dropped::File << list << QByteArray("UTF-16LE BOM") << read << QString();
-    QTest::newRow("UTF-16BE file on Paste 2nd Data")
-        << false << Dropped::File << list << QByteArray("UTF-16BE BOM") << read << QString();
-    QTest::newRow("file without times")
-        << true << Dropped::File << QStringLiteral("no times in here") << QByteArray("UTF-8")
-        << TimeList {}
-        << QStringLiteral("No times found in the dropped file; the first list is now empty");
-    QTest::newRow("empty file") << true << Dropped::File << QString() << QByteArray("UTF-8")
-                                << first << QStringLiteral("The dropped file is empty") + kept;
-    QTest::newRow("two files") << true << Dropped::TwoFiles << list << QByteArray("UTF-8") << first
+    QTest::newRow("UTF-16LE file on Paste 2nd Data")
+        << false << D::File << bytes(QStringConverter::Utf16LE) << read << note;
+    QTest::newRow("UTF-16BE file")
+        << true << D::File << bytes(QStringConverter::Utf16BE) << read << note;
+    QTest::newRow("empty file") << true << D::File << QByteArray() << old
+                                << QStringLiteral("The dropped file is empty") + kept;
+    QTest::newRow("two files") << true << D::TwoFiles << list.toUtf8() << old
                                << QStringLiteral("Drop one file at a time") + kept;
-    QTest::newRow("folder") << true << Dropped::Folder << list << QByteArray() << first
+    QTest::newRow("folder") << true << D::Folder << QByteArray() << old
                             << QStringLiteral("times is a folder") + kept;
-    QTest::newRow("device that never ends")
-        << true << Dropped::Device << list << QByteArray() << first
-        << QStringLiteral("zero is not a plain file") + kept;
-    QTest::newRow("missing file") << true << Dropped::MissingFile << list << QByteArray() << first
+    QTest::newRow("device without end") << true << D::Device << QByteArray() << old
+                                        << QStringLiteral("zero is not a plain file") + kept;
+    QTest::newRow("missing file") << true << D::MissingFile << QByteArray() << old
                                   << QStringLiteral(
                                          "times could not be read: No such file or directory")
             + kept;
-    QTest::newRow("file over 256 MB")
-        << true << Dropped::LargeFile << list << QByteArray("UTF-8") << first
-        << QStringLiteral("times is larger than 256 MB") + kept;
-    QTest::newRow("move offered, no copy")
-        << true << Dropped::MoveOnly << list << QByteArray()
-        << first
-        // Nothing new said: the note of the last paste.
+    QTest::newRow("file over 256 MB") << true << D::LargeFile << list.toUtf8() << old
+                                      << QStringLiteral("times is larger than 256 MB") + kept;
+    // Nothing new said: the note of the last paste stays.
+    QTest::newRow("only a move offered")
+        << true << D::MoveOnly << list.toUtf8() << old
         << TimesDistributionDialog::readTimeList(QStringLiteral("12.5, 13")).summary();
 }
 
@@ -324,52 +310,41 @@ void CommandsTest::dropsFillTheListTheyLandOn()
 {
     QFETCH(bool, onChart);
     QFETCH(Dropped, dropped);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, encoding);
+    QFETCH(QByteArray, bytes);
     QFETCH(TimeList, times);
     QFETCH(QString, message);
     paste("pasteButton", QStringLiteral("12.5, 13"));
     paste("pasteButton_2", QStringLiteral("12.5, 13"));
 
     QTemporaryDir folder;
-    QString path = folder.filePath(QStringLiteral("times"));
+    const QString path = dropped == Dropped::Device ? QStringLiteral("/dev/zero")
+                                                    : folder.filePath(QStringLiteral("times"));
     QFile file(path);
-    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || dropped == Dropped::LargeFile) {
-        QStringEncoder encoder(encoding.split(' ').constFirst().constData(),
-                               encoding.endsWith("BOM") ? QStringEncoder::Flag::WriteBom
-                                                        : QStringEncoder::Flag::Default);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(encoder.encode(text)) >= 0);
-        QVERIFY(dropped != Dropped::LargeFile || file.resize(qint64(256) * 1024 * 1024 + 1));
-        file.close();
-    }
-    if (dropped == Dropped::Folder)
-        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("times")));
-    if (dropped == Dropped::Device)
-        path = QStringLiteral("/dev/zero");
+    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || dropped == Dropped::LargeFile)
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
+                && (dropped != Dropped::LargeFile || file.resize(qint64(256 << 20) + 1)));
+    file.close();
+    QVERIFY(dropped != Dropped::Folder || QDir(folder.path()).mkdir(QStringLiteral("times")));
     QMimeData data;
     if (dropped == Dropped::Text || dropped == Dropped::MoveOnly)
-        data.setText(text);
+        data.setText(QString::fromUtf8(bytes));
     else
         data.setUrls(QList<QUrl>(dropped == Dropped::TwoFiles ? 2 : 1, QUrl::fromLocalFile(path)));
 
-    auto *target = onChart ? child<QWidget>("display") : child<QWidget>("pasteButton_2");
-    const auto actions
+    auto *target = child<QWidget>(onChart ? "display" : "pasteButton_2");
+    const Qt::DropActions actions
         = dropped == Dropped::MoveOnly ? Qt::MoveAction : Qt::CopyAction | Qt::MoveAction;
     QDragEnterEvent enter(QPoint(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QCOMPARE_EQ(enter.isAccepted(), dropped != Dropped::MoveOnly);
     QDropEvent drop(QPointF(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
     QCoreApplication::sendEvent(target, &drop);
-    QCOMPARE_EQ(drop.isAccepted(), dropped != Dropped::MoveOnly);
-    if (drop.isAccepted())
-        QCOMPARE_EQ(drop.dropAction(), Qt::CopyAction);
+    // Only ever a copy, so the source never deletes what was dropped.
+    QCOMPARE_EQ(enter.isAccepted() && drop.isAccepted(), dropped != Dropped::MoveOnly);
+    QCOMPARE_EQ(drop.dropAction(), dropped != Dropped::MoveOnly ? Qt::CopyAction : Qt::MoveAction);
 
     QCOMPARE_EQ(onChart ? dialog->primaryTimeList() : dialog->secondaryTimeList(), times);
     QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
                 (TimeList {12.5f, 13.0f}));
-    if (message.isEmpty())
-        message = TimesDistributionDialog::readTimeList(text).summary();
     QCOMPARE_EQ(QToolTip::text(), message);
 }
 
