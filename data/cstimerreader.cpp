@@ -42,11 +42,12 @@ const QStringView headers[] = {
 
 // The line above the time list in each language; Swedish has no colon, Chinese a full-width one.
 const QStringView markers[] = {
-    u"Time List:", u"Llista de temps:", u"Časový List:", u"Tid Liste:", u"Zeitenliste:",
-    u"Lista de tiempos:", u"Liste des temps:", u"רשימת זמנים:", u"Lista vremena:",
-    u"Idő lista:", u"Lista Tempi:", u"タイム一覧:", u"상세 목록:", u"Lijst met tijden:",
-    u"Lista czasów:", u"Lista de Tempos:", u"Tidslista", u"Süreler:", u"Thành tích:",
-    u"详细时间：", u"時間列表:",
+    u"Time List:",     u"Llista de temps:",  u"Časový List:",     u"Tid Liste:",
+    u"Zeitenliste:",   u"Lista de tiempos:", u"Liste des temps:", u"רשימת זמנים:",
+    u"Lista vremena:", u"Idő lista:",        u"Lista Tempi:",     u"タイム一覧:",
+    u"상세 목록:",     u"Lijst met tijden:", u"Lista czasów:",    u"Lista de Tempos:",
+    u"Tidslista",      u"Süreler:",          u"Thành tích:",      u"详细时间：",
+    u"時間列表:",
 };
 
 bool hasHeader(QStringView text)
@@ -70,11 +71,8 @@ QJsonArray sessionSolves(const QJsonValue &value)
 QString sessionName(const QJsonObject &root, const QString &number)
 {
     const QJsonObject data
-        = QJsonDocument::fromJson(root.value(u"properties")
-                                      .toObject()
-                                      .value(u"sessionData")
-                                      .toString()
-                                      .toUtf8())
+        = QJsonDocument::fromJson(
+              root.value(u"properties").toObject().value(u"sessionData").toString().toUtf8())
               .object();
     const QJsonValue name = data.value(number).toObject().value(u"name");
     if (name.isString())
@@ -102,8 +100,7 @@ std::optional<ParsedTimes> readCsTimerText(QStringView text)
     // rest of a scramble (megaminx scrambles span several lines). Else one comma-separated list.
     Lines probe(list);
     QStringView line;
-    while (probe.next(line) && line.trimmed().isEmpty()) {
-    }
+    while (probe.next(line) && line.trimmed().isEmpty()) { }
     if (afterNumber(line).isNull()) {
         readList(parsed, list);
         return parsed;

@@ -24,8 +24,8 @@ QString ParsedTimes::summary() const
 {
     if (times.isEmpty())
         return {};
-    QString text = (times.size() == 1 ? tr("Read %1 time") : tr("Read %1 times"))
-                       .arg(grouped(times.size()));
+    QString text
+        = (times.size() == 1 ? tr("Read %1 time") : tr("Read %1 times")).arg(grouped(times.size()));
     if (dnfSkipped > 0)
         text += tr(" (%1 DNF skipped)").arg(grouped(dnfSkipped));
     if (!format.isEmpty())

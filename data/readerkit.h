@@ -18,7 +18,10 @@ QStringView firstLine(QStringView text);
 class Lines
 {
 public:
-    explicit Lines(QStringView text, qsizetype from = 0) : text(text), pos(from) { }
+    explicit Lines(QStringView text, qsizetype from = 0)
+        : text(text)
+        , pos(from)
+    { }
     bool next(QStringView &line);
     qsizetype position() const { return pos; }
 
@@ -54,8 +57,7 @@ void addSolve(ParsedTimes &parsed, Solve solve, float seconds);
 void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules = {});
 
 // Reads a list "11.52, DNF(13.01), 9.87[a, b]" split at the separator outside [comments].
-void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',',
-              TokenRules rules = {});
+void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', TokenRules rules = {});
 
 // One record of a delimited file from pos on, which it moves past the record. A field that
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
