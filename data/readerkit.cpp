@@ -9,6 +9,8 @@ namespace ReaderKit {
 namespace {
 
 constexpr qsizetype headLength = 64 * 1024;
+// Longer than any time a timer writes ("1:02:03.456789012"); a run of digits is not converted.
+constexpr qsizetype longestNumber = 64;
 
 bool isDigit(QChar c)
 {
@@ -155,7 +157,7 @@ Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
     const bool plus = i < n && entry[i] == u'+';
     if (plus)
         ++i;
-    if (number.isEmpty() || (i < n && !endsToken(entry[i])))
+    if (number.isEmpty() || number.size() > longestNumber || (i < n && !endsToken(entry[i])))
         return Solve::None;
     QString withPoint;
     if (rules.decimalComma && number.contains(u',')) {

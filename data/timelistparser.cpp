@@ -181,12 +181,15 @@ ParsedTimes TimesDistributionDialog::readTimeList(QString text)
     }
 
     QStringView all(text);
+    bool oneLine = !all.contains(u'\n');
     // One line of times stays a comma list when a line end follows it, as in a copied file.
-    if (all.contains(u'\n') && all.contains(u',')) {
-        if (const QStringView line = onlyLine(all); !line.isNull())
+    if (!oneLine && all.contains(u',')) {
+        if (const QStringView line = onlyLine(all); !line.isNull()) {
             all = line;
+            oneLine = true;
+        }
     }
-    if (!all.contains(u'\n')) {
+    if (oneLine) {
         for (QStringView entry : all.tokenize(u','))
             appendEntry(entry, parsed);
         return parsed;
