@@ -134,9 +134,11 @@ std::optional<ParsedTimes> readCsTimerCsv(QStringView text)
 
 std::optional<ParsedTimes> readCsTimerBackup(QStringView text)
 {
-    if (!text.startsWith(u'{'))
+    // CubeTime's writer may indent; csTimer's is one line.
+    const QStringView json = text.trimmed();
+    if (!json.startsWith(u'{'))
         return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8());
     if (!document.isObject())
         return std::nullopt;
     const QJsonObject root = document.object();
