@@ -348,6 +348,39 @@ void BM_ParseExport(benchmark::State &state)
 }
 BENCHMARK(BM_ParseExport)->Unit(benchmark::kMillisecond);
 
+// csTimer's backup file of the same 100 000 solves: one line of JSON, times in milliseconds.
+const QString &backup100k()
+{
+    static const QString text = [] {
+        const std::vector<double> times = solveTimes(100'000, true, 3);
+        QString json = QStringLiteral("{\"session1\":[");
+        json.reserve(qsizetype(times.size()) * 48);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            if (i > 0)
+                json += u',';
+            json += QStringLiteral("[[0,%1],\"R U R' U'\",\"\",%2]")
+                        .arg(std::llround(times[i] * 1000.0))
+                        .arg(1714568531 + qint64(i));
+        }
+        json += QStringLiteral("],\"properties\":{\"sessionData\":\"{}\"}}");
+        return json;
+    }();
+    return text;
+}
+
+void BM_ParseBackup(benchmark::State &state)
+{
+    const QString &text = backup100k();
+    for (auto _ : state) {
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        if (times.size() != 100'000)
+            state.SkipWithError("the backup lost solves");
+        benchmark::DoNotOptimize(times.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseBackup)->Unit(benchmark::kMillisecond);
+
 // "Paste data" with a 100 000-solve export on the clipboard: parsing and the first paint of the
 // shown display, with quartile markers and statistics on.
 void BM_PasteExport(benchmark::State &state)

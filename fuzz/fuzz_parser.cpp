@@ -1,5 +1,6 @@
 // Any clipboard text, read as UTF-8, as Latin-1 and as raw UTF-16 (lone surrogates, NULs and
-// every other code unit), must parse without a fault into finite times, at most one per entry.
+// every other code unit), must parse without a fault into finite times, at most one time or DNF
+// per entry, whichever timer's reader takes it; the summary speaks only when times were read.
 
 #include "app/timesdistributiondialog.h"
 
@@ -15,13 +16,22 @@ namespace {
 
 void check(const QString &text)
 {
-    const TimeList times = TimesDistributionDialog::parseTimeList(text);
+    const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
+    const TimeList &times = parsed.times;
 
-    // Entries are split at commas and line ends; nothing can yield more times than that.
-    const qsizetype entries = text.count(u',') + text.count(u'\n') + text.count(u'\r') + 1;
-    if (times.size() > entries) {
-        std::fprintf(stderr, "%lld times from at most %lld entries\n",
-                     static_cast<long long>(times.size()), static_cast<long long>(entries));
+    // Entries are split at commas, semicolons (DCTimer) and line ends; nothing can yield more
+    // solves than that. JSON solves hold commas too.
+    const qsizetype entries
+        = text.count(u',') + text.count(u';') + text.count(u'\n') + text.count(u'\r') + 1;
+    if (parsed.dnfSkipped < 0 || times.size() + parsed.dnfSkipped > entries) {
+        std::fprintf(stderr, "%lld times and %lld DNF from at most %lld entries\n",
+                     static_cast<long long>(times.size()),
+                     static_cast<long long>(parsed.dnfSkipped), static_cast<long long>(entries));
+        std::abort();
+    }
+    if (parsed.summary().isEmpty() != times.isEmpty()) {
+        std::fprintf(stderr, "summary \"%s\" for %lld times\n", qPrintable(parsed.summary()),
+                     static_cast<long long>(times.size()));
         std::abort();
     }
     for (float time : times) {

@@ -1,4 +1,5 @@
 #include "app/timesdistributiondialog.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,8 @@ private slots:
     void readmeMatchesTheProgram_data();
     void readmeMatchesTheProgram();
     void everySampleIsInTheReadme();
+    void readsEveryTimersExport_data();
+    void readsEveryTimersExport();
 
 private:
     struct Row
@@ -102,6 +105,73 @@ void ExamplesTest::everySampleIsInTheReadme()
     QVERIFY(!samples.isEmpty());
     for (const QString &sample : samples)
         QVERIFY2(listed.contains(sample), qPrintable(sample + QStringLiteral(" is not listed")));
+}
+
+// examples/timers/ holds one export of each timer format, all of the same invented solves.
+void ExamplesTest::readsEveryTimersExport_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<TimeList>("times");
+    QTest::addColumn<QString>("summary");
+
+    const TimeList eight {11.52f, 14.52f, 9.87f, 12.40f, 11.03f, 12.76f, 11.90f};
+    const QString csTimerEight = QStringLiteral("Read 7 times (1 DNF skipped) from csTimer");
+    const TimeList phases {14.01f, 10.84f, 11.33f, 12.95f};
+    const QString csTimerPhases = QStringLiteral("Read 4 times (1 DNF skipped) from csTimer");
+    const TimeList twisty {11.52f, 14.52f, 9.87f, 12.40f, 11.03f, 12.76f, 71.90f};
+    const TimeList cubeDesk {11.52f, 14.52f, 9.87f, 12.40f};
+    const QString cubeDeskRead = QStringLiteral("Read 4 times (1 DNF skipped) from CubeDesk");
+    const TimeList dcTimer {11.523f, 14.520f, 9.871f, 12.404f, 11.032f};
+    const QString dcTimerRead = QStringLiteral("Read 5 times (1 DNF skipped) from DCTimer");
+
+    QTest::newRow("csTimer session") << "cstimer-session-en.txt" << eight << csTimerEight;
+    QTest::newRow("csTimer session in German") << "cstimer-session-de.txt" << eight << csTimerEight;
+    QTest::newRow("csTimer comma list")
+        << "cstimer-session-en-comma-list.txt" << eight << csTimerEight;
+    QTest::newRow("csTimer ao5 popup")
+        << "cstimer-ao5-popup-en.txt" << TimeList {14.52f, 9.87f, 12.40f, 11.03f}
+        << QStringLiteral("Read 4 times (1 DNF skipped) from csTimer");
+    QTest::newRow("csTimer phases and dates")
+        << "cstimer-session-en-multiphase-dates.txt" << phases << csTimerPhases;
+    QTest::newRow("csTimer CSV") << "cstimer-export.csv" << phases << csTimerPhases;
+    QTest::newRow("csTimer backup reads the newest session")
+        << "cstimer-backup.txt" << eight
+        << QStringLiteral(
+               "Read 7 times (1 DNF skipped) from csTimer, session \"1\" (the newest of 2)");
+    QTest::newRow("Twisty Timer backup")
+        << "twistytimer-backup.txt" << twisty
+        << QStringLiteral("Read 7 times (1 DNF skipped) from Twisty Timer, session \"333 Normal\"");
+    QTest::newRow("Twisty Timer external")
+        << "twistytimer-external.txt" << twisty
+        << QStringLiteral("Read 7 times (1 DNF skipped) from Twisty Timer");
+    QTest::newRow("CubeDesk copy, newest first") << "cubedesk-copy.txt" << cubeDesk << cubeDeskRead;
+    QTest::newRow("CubeDesk CSV, newest first") << "cubedesk.csv" << cubeDesk << cubeDeskRead;
+    QTest::newRow("CubeTime CSV sorted by date")
+        << "cubetime.csv"
+        << TimeList {11.523104872f, 13.017738201f, 12.520550013f, 9.871203399f, 12.404817291f}
+        << QStringLiteral("Read 5 times from CubeTime");
+    QTest::newRow("CubeTime copy, newest first, raw time before +")
+        << "cubetime-copy-selected.txt" << TimeList {11.523f, 14.520f, 9.871f, 12.404f}
+        << QStringLiteral("Read 4 times (1 DNF skipped) from CubeTime");
+    QTest::newRow("qqTimer times list")
+        << "qqtimer-times-list.txt" << cubeDesk
+        << QStringLiteral("Read 4 times (1 DNF skipped) from qqTimer");
+    QTest::newRow("DCTimer session copy") << "dctimer-session-copy.txt" << dcTimer << dcTimerRead;
+    QTest::newRow("DCTimer detailed copy")
+        << "dctimer-session-detail.txt" << dcTimer << dcTimerRead;
+}
+
+void ExamplesTest::readsEveryTimersExport()
+{
+    QFETCH(QString, file);
+    QFETCH(TimeList, times);
+    QFETCH(QString, summary);
+
+    const QString text = readFile(examplesDir + QStringLiteral("/timers/") + file);
+    QVERIFY2(!text.isEmpty(), qPrintable(QStringLiteral("cannot read ") + file));
+    const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
+    QCOMPARE_EQ(parsed.times, times);
+    QCOMPARE_EQ(parsed.summary(), summary);
 }
 
 QTEST_GUILESS_MAIN(ExamplesTest)

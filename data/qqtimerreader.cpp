@@ -1,0 +1,34 @@
+#include "data/readerkit.h"
+#include "data/timereaders.h"
+
+using namespace ReaderKit;
+
+namespace TimeReaders {
+
+std::optional<ParsedTimes> readQqTimer(QStringView text)
+{
+    const QStringView first = firstLine(text);
+    ParsedTimes parsed;
+    parsed.format = QStringLiteral("qqTimer");
+    // The times pane: "times (reset, import):" over a comma list.
+    const QStringView pane = u"times (reset, import):";
+    if (first.startsWith(pane)) {
+        readList(parsed, text.sliced(pane.size()));
+        return parsed;
+    }
+    // The average popup: "Average of 5: 12.81", then "1. 11.52 \u00A0 <scramble>" lines.
+    const bool popup = first.startsWith(u"Average of ") || first.startsWith(u"Mean of ")
+        || first.startsWith(u"Session average");
+    Lines lines(text, first.size() + 1);
+    QStringView line;
+    if (!popup || !first.contains(u": ") || !lines.next(line) || !line.startsWith(u"1. "))
+        return std::nullopt;
+    do {
+        const QStringView entry = afterNumber(line);
+        if (!entry.isNull())
+            addEntry(parsed, entry);
+    } while (lines.next(line));
+    return parsed;
+}
+
+} // namespace TimeReaders

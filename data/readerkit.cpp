@@ -1,0 +1,241 @@
+#include "data/readerkit.h"
+
+#include <QString>
+
+#include <cmath>
+
+namespace ReaderKit {
+
+namespace {
+
+constexpr qsizetype headLength = 64 * 1024;
+// Longer than any time a timer writes ("1:02:03.456789012"); a run of digits is not converted.
+constexpr qsizetype longestNumber = 64;
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isDigits(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// "ss", "ss.", "ss.xx": a plain unsigned decimal without sign or exponent.
+bool isPlainDecimal(QStringView text)
+{
+    const qsizetype point = text.indexOf(u'.');
+    if (point < 0)
+        return isDigits(text);
+    const QStringView fraction = text.mid(point + 1);
+    return isDigits(text.first(point)) && (fraction.isEmpty() || isDigits(fraction));
+}
+
+bool readClock(QStringView entry, double *seconds)
+{
+    if (entry.count(u':') > 2)
+        return false;
+    const QList<QStringView> parts = entry.trimmed().split(u':');
+    const QStringView secondsPart = parts.last();
+    if (!isPlainDecimal(secondsPart))
+        return false;
+    const double secs = secondsPart.toDouble();
+    if (!(secs < 60.0))
+        return false;
+    double total = 0.0;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        if (!isDigits(parts[i]) || parts[i].size() > 9)
+            return false;
+        const double unit = parts[i].toDouble();
+        if (i > 0 && unit >= 60.0) // the minutes of h:mm:ss
+            return false;
+        total = total * 60.0 + unit;
+    }
+    *seconds = total * 60.0 + secs;
+    return true;
+}
+
+bool endsToken(QChar c)
+{
+    return c == u'=' || c == u'[' || c == u')' || c.isSpace();
+}
+
+} // namespace
+
+QStringView head(QStringView text)
+{
+    return text.first(std::min(text.size(), headLength));
+}
+
+QStringView firstLine(QStringView text)
+{
+    const QStringView start = head(text);
+    const qsizetype end = start.indexOf(u'\n');
+    return end < 0 ? start : start.first(end);
+}
+
+bool Lines::next(QStringView &line)
+{
+    if (pos > text.size())
+        return false;
+    qsizetype end = text.indexOf(u'\n', pos);
+    if (end < 0)
+        end = text.size();
+    line = text.sliced(pos, end - pos);
+    pos = end + 1;
+    return true;
+}
+
+qsizetype afterMarkerLine(QStringView text, const QStringView *markers, qsizetype count)
+{
+    Lines lines(head(text));
+    QStringView line;
+    while (lines.next(line)) {
+        for (qsizetype i = 0; i < count; ++i) {
+            if (line.startsWith(markers[i]))
+                return line.data() - text.data() + markers[i].size();
+        }
+    }
+    return -1;
+}
+
+QStringView afterNumber(QStringView line, qsizetype *number)
+{
+    qsizetype digits = 0;
+    while (digits < line.size() && isDigit(line[digits]))
+        ++digits;
+    if (digits == 0 || digits + 1 >= line.size() || line[digits] != u'.'
+        || line[digits + 1] != u' ')
+        return {};
+    if (number)
+        *number = line.first(std::min<qsizetype>(digits, 18)).toLongLong();
+    return line.sliced(digits + 2);
+}
+
+bool readClockTime(QStringView entry, float *seconds)
+{
+    double total = 0.0;
+    if (!readClock(entry, &total))
+        return false;
+    *seconds = float(total);
+    return std::isfinite(*seconds);
+}
+
+bool readSeconds(QStringView number, double *seconds)
+{
+    if (number.contains(u':'))
+        return readClock(number, seconds);
+    if (!isPlainDecimal(number))
+        return false;
+    *seconds = number.toDouble();
+    return true;
+}
+
+Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
+{
+    qsizetype i = 0;
+    const qsizetype n = entry.size();
+    while (i < n && entry[i].isSpace())
+        ++i;
+    if (i < n && entry[i] == u'(')
+        ++i;
+    if (entry.sliced(i).startsWith(u"DNF"))
+        return Solve::Dnf;
+    const qsizetype start = i;
+    while (i < n
+           && (isDigit(entry[i]) || entry[i] == u'.' || entry[i] == u':'
+               || (rules.decimalComma && entry[i] == u',')))
+        ++i;
+    QStringView number = entry.sliced(start, i - start);
+    const bool plus = i < n && entry[i] == u'+';
+    if (plus)
+        ++i;
+    if (number.isEmpty() || number.size() > longestNumber || (i < n && !endsToken(entry[i])))
+        return Solve::None;
+    QString withPoint;
+    if (rules.decimalComma && number.contains(u',')) {
+        withPoint = number.toString().replace(u',', u'.');
+        number = withPoint;
+    }
+    double value = 0.0;
+    if (!readSeconds(number, &value))
+        return Solve::None;
+    if (plus && rules.plus == Plus::AddsTwo)
+        value += 2.0;
+    *seconds = float(value);
+    return std::isfinite(*seconds) ? Solve::Time : Solve::None;
+}
+
+void addSolve(ParsedTimes &parsed, Solve solve, float seconds)
+{
+    if (solve == Solve::Time)
+        parsed.times.append(seconds);
+    else if (solve == Solve::Dnf)
+        ++parsed.dnfSkipped;
+}
+
+void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules)
+{
+    float seconds = 0;
+    const Solve solve = readSolve(entry, &seconds, rules);
+    addSolve(parsed, solve, seconds);
+}
+
+void readList(ParsedTimes &parsed, QStringView list, QChar separator, TokenRules rules)
+{
+    qsizetype start = 0;
+    bool inComment = false;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QChar c = list[i];
+        if (c == u'[')
+            inComment = true;
+        else if (c == u']')
+            inComment = false;
+        else if ((c == separator || c == u'\n') && !inComment) {
+            addEntry(parsed, list.sliced(start, i - start), rules);
+            start = i + 1;
+        }
+    }
+    addEntry(parsed, list.sliced(start), rules);
+}
+
+QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator)
+{
+    QList<QStringView> fields;
+    const qsizetype n = text.size();
+    while (pos <= n) {
+        qsizetype start = pos;
+        qsizetype end = pos;
+        if (pos < n && text[pos] == u'"') {
+            qsizetype q = pos + 1;
+            while (q < n && !(text[q] == u'"' && (q + 1 >= n || text[q + 1] != u'"')))
+                q += text[q] == u'"' ? 2 : 1;
+            start = pos + 1;
+            end = std::min(q, n);
+            pos = end + 1;
+            // Anything between the closing quote and the separator belongs to the field.
+            while (pos < n && text[pos] != separator && text[pos] != u'\n')
+                ++pos;
+        } else {
+            while (pos < n && text[pos] != separator && text[pos] != u'\n')
+                ++pos;
+            end = pos;
+        }
+        fields.append(text.sliced(start, end - start));
+        if (pos >= n || text[pos] == u'\n') {
+            ++pos;
+            break;
+        }
+        ++pos;
+    }
+    return fields;
+}
+
+} // namespace ReaderKit

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "data/parsedtimes.h"
+
+#include <QList>
+#include <QStringView>
+
+// What the timer readers share: walking lines, reading a time as the timers write it, and
+// splitting lists and delimited records.
+namespace ReaderKit {
+
+// Recognition looks this far into a text: every timer puts its header and list marker well
+// within it, and a huge paste is not scanned once per reader.
+QStringView head(QStringView text);
+QStringView firstLine(QStringView text);
+
+// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "".
+class Lines
+{
+public:
+    explicit Lines(QStringView text, qsizetype from = 0)
+        : text(text)
+        , pos(from)
+    { }
+    bool next(QStringView &line);
+    qsizetype position() const { return pos; }
+
+private:
+    QStringView text;
+    qsizetype pos;
+};
+
+// The line that starts with one of the markers within the head, as its position after the
+// marker; -1 when there is none.
+qsizetype afterMarkerLine(QStringView text, const QStringView *markers, qsizetype count);
+
+// The rest of a numbered line "12. 10.43   R U" after its "12. "; a null view when the line
+// has no such number.
+QStringView afterNumber(QStringView line, qsizetype *number = nullptr);
+
+// "+" after a time: most timers print the time with the two seconds added, CubeTime the raw one.
+enum class Plus { Included, AddsTwo };
+struct TokenRules
+{
+    Plus plus = Plus::Included;
+    bool decimalComma = false;
+};
+
+enum class Solve { None, Time, Dnf };
+
+// The solve at the start of an entry: an optional "(", then "DNF" or a time ([[h:]m:]s[.xx] and
+// an optional "+"), ended by the entry's end, "=" (phases), "[" (a comment), ")" or white space.
+// What follows is never read, so a comment or scramble cannot add or hide a solve.
+Solve readSolve(QStringView entry, float *seconds, TokenRules rules = {});
+// Appends the time or counts the DNF.
+void addSolve(ParsedTimes &parsed, Solve solve, float seconds);
+void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules = {});
+
+// Reads a list "11.52, DNF(13.01), 9.87[a, b]" split at the separator outside [comments].
+void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', TokenRules rules = {});
+
+// One record of a delimited file from pos on, which it moves past the record. A field that
+// starts with '"' may hold the separator and line ends ("" is a quote inside it).
+QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
+
+// Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
+bool readClockTime(QStringView entry, float *seconds);
+bool readSeconds(QStringView number, double *seconds);
+
+} // namespace ReaderKit

@@ -1,0 +1,145 @@
+#include "data/readerkit.h"
+#include "data/timereaders.h"
+
+#include <QHash>
+
+using namespace ReaderKit;
+
+namespace {
+
+const QString twistyTimer = QStringLiteral("Twisty Timer");
+
+// The fields of a backup line "333";"Normal";"14520";...: no escaping, so a comment may hold
+// anything; only the fields before it are split off.
+QList<QStringView> backupFields(QStringView line, qsizetype wanted)
+{
+    QList<QStringView> fields;
+    if (!line.startsWith(u'"'))
+        return fields;
+    qsizetype start = 1;
+    while (fields.size() < wanted) {
+        const qsizetype end = line.indexOf(u"\";\"", start);
+        if (end < 0) {
+            fields.append(line.sliced(start).chopped(line.endsWith(u'"') ? 1 : 0));
+            break;
+        }
+        fields.append(line.sliced(start, end - start));
+        start = end + 3;
+    }
+    return fields;
+}
+
+// The fields of an external line "1:11.90";"<scramble>";"<date>";"DNF", where Twisty's own
+// importer also takes spaces after the semicolons.
+QList<QStringView> externalFields(QStringView line)
+{
+    QList<QStringView> fields;
+    for (QStringView field : line.tokenize(u';')) {
+        field = field.trimmed();
+        if (field.size() >= 2 && field.startsWith(u'"') && field.endsWith(u'"'))
+            field = field.sliced(1, field.size() - 2);
+        fields.append(field);
+    }
+    return fields;
+}
+
+// "12.34", "1:11.90", and past an hour "1h 2:03.45".
+Solve readExternalTime(QStringView time, float *seconds)
+{
+    const qsizetype hours = time.indexOf(u"h ");
+    if (hours < 0)
+        return readSolve(time, seconds);
+    bool ok = false;
+    const int wholeHours = time.first(hours).toInt(&ok);
+    if (!ok || wholeHours < 0 || readSolve(time.sliced(hours + 2), seconds) != Solve::Time)
+        return Solve::None;
+    *seconds = float(wholeHours * 3600.0 + double(*seconds));
+    return Solve::Time;
+}
+
+ParsedTimes readBackup(QStringView text)
+{
+    // Puzzle and category make a session; the one holding the newest solve is read.
+    struct Session
+    {
+        QString name;
+        ParsedTimes solves;
+        qint64 newest = -1;
+    };
+    QList<Session> sessions;
+    QHash<QString, qsizetype> byName;
+    Lines lines(text);
+    QStringView line;
+    lines.next(line);
+    while (lines.next(line)) {
+        const QList<QStringView> fields = backupFields(line, 6);
+        if (fields.size() < 6)
+            continue;
+        // Penalty 0 none, 1 +2 (already in the time), 2 DNF, 10 a placeholder row.
+        const QStringView penalty = fields[5];
+        if (penalty != u"0" && penalty != u"1" && penalty != u"2")
+            continue;
+        const QString name = fields[0] + u' ' + fields[1];
+        auto found = byName.constFind(name);
+        if (found == byName.cend()) {
+            found = byName.insert(name, sessions.size());
+            sessions.append(Session {name, {}, -1});
+        }
+        Session &session = sessions[*found];
+        session.newest = std::max(session.newest, fields[3].toLongLong());
+        bool ok = false;
+        const qint64 millis = fields[2].toLongLong(&ok);
+        if (penalty == u"2")
+            addSolve(session.solves, Solve::Dnf, 0);
+        else if (ok)
+            addSolve(session.solves, Solve::Time, float(double(millis) / 1000.0));
+    }
+    ParsedTimes parsed;
+    const Session *newest = nullptr;
+    for (const Session &session : std::as_const(sessions)) {
+        if (!newest || session.newest > newest->newest)
+            newest = &session;
+    }
+    if (newest) {
+        parsed = newest->solves;
+        parsed.session = newest->name;
+        parsed.sessionCount = int(sessions.size());
+    }
+    parsed.format = twistyTimer;
+    return parsed;
+}
+
+} // namespace
+
+namespace TimeReaders {
+
+std::optional<ParsedTimes> readTwistyTimer(QStringView text)
+{
+    const QStringView first = firstLine(text);
+    if (first.startsWith(u"Puzzle,Category,Time(millis),Date(millis),Scramble,Penalty,Comment")
+        || first.startsWith(u"\"Puzzle\";\"Category\";\"Time(millis)\";\"Date(millis)\""))
+        return readBackup(text);
+
+    // The export "for other timers": one quoted time, scramble and date a line, no header.
+    const QList<QStringView> fields = externalFields(first);
+    float seconds = 0;
+    if (!first.startsWith(u'"') || fields.size() < 2 || fields.size() > 4
+        || readExternalTime(fields[0], &seconds) != Solve::Time)
+        return std::nullopt;
+    ParsedTimes parsed;
+    parsed.format = twistyTimer;
+    Lines lines(text);
+    QStringView line;
+    while (lines.next(line)) {
+        const QList<QStringView> solve = externalFields(line);
+        if (solve.isEmpty())
+            continue;
+        if (solve.size() >= 4 && solve[3] == u"DNF")
+            addSolve(parsed, Solve::Dnf, 0);
+        else if (readExternalTime(solve[0], &seconds) == Solve::Time)
+            addSolve(parsed, Solve::Time, seconds);
+    }
+    return parsed;
+}
+
+} // namespace TimeReaders
