@@ -135,12 +135,13 @@ void TimesDistributionDialog::paintChart(QPainter &painter)
         const float low = std::floor(fastest);
         const float high = std::ceil((slowest - fastest) * trimFraction + fastest);
 
+        std::vector<QRectF> quartileLabels;
         if (!secondaryTimes.isEmpty())
             drawCurve(painter, secondaryTimes, secondaryColor, low, high, detail,
-                      secondaryQuartiles, quartileFont);
+                      secondaryQuartiles, quartileFont, quartileLabels);
         if (!primaryTimes.isEmpty())
             drawCurve(painter, primaryTimes, mainColor, low, high, detail, primaryQuartiles,
-                      quartileFont);
+                      quartileFont, quartileLabels);
         drawAxis(painter, low, high, tickFont);
     }
 
@@ -152,7 +153,8 @@ void TimesDistributionDialog::paintChart(QPainter &painter)
 
 void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times,
                                         const QColor &color, float low, float high, float detail,
-                                        bool withQuartiles, const QFont &quartileFont)
+                                        bool withQuartiles, const QFont &quartileFont,
+                                        std::vector<QRectF> &quartileLabels)
 {
     const int plotWidth = painter.viewport().width() - horizontalInset;
     const int plotHeight = painter.viewport().height() - verticalInset;
@@ -171,7 +173,7 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
     painter.drawPath(curve);
 
     if (withQuartiles)
-        drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont);
+        drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont, &quartileLabels);
 }
 
 void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,

@@ -45,6 +45,22 @@ int markerIndex(const PaintRecord &line)
     return (int(line.line.x1()) - 20) / 2;
 }
 
+// The panel's lines share one left end: W - 100, or further left only as far as the widest line
+// needs to end inside the frame's 4 px outline, whose inner edge stands at W - 7. -1 otherwise.
+int panelLeft(const QList<PaintRecord> &lines, int width)
+{
+    const qreal left = lines.value(0).baseline.x();
+    qreal widestEnd = 0;
+    for (const PaintRecord &r : lines) {
+        if (r.baseline.x() != left)
+            return -1;
+        widestEnd = std::max(widestEnd, left + r.textWidth);
+    }
+    const bool fits = widestEnd <= width - 7;
+    const bool justEnough = left == width - 100 || widestEnd > width - 8;
+    return fits && justEnough ? int(left) : -1;
+}
+
 QStringList textsOf(const QList<PaintRecord> &records)
 {
     QStringList texts;
@@ -79,19 +95,29 @@ void OverlaysTest::quartileSearch_data()
     QTest::addColumn<std::vector<float>>("values");
     QTest::addColumn<QList<QLineF>>("lines");
     QTest::addColumn<QList<qreal>>("labelCentres");
+    // Labels already drawn by the other curve, and how many lines each label climbs.
+    QTest::addColumn<QList<QRectF>>("drawnBefore");
+    QTest::addColumn<QList<int>>("climbs");
 
     // Running sums 0, 0.5, 1.5, 2, 2: 25 % is reached at index 1, 50 % and 75 % both at index 2.
-    QTest::newRow("worked example")
-        << std::vector<float> {0, 0.5f, 1, 0.5f, 0}
-        << QList<QLineF> {{120, 205, 120, 370}, {220, 40, 220, 370}, {220, 40, 220, 370}}
-        << QList<qreal> {96, 196, 196};
-    QTest::newRow("first sum reaches three quarters")
+    const std::vector<float> worked {0, 0.5f, 1, 0.5f, 0};
+    const QList<QLineF> workedLines {
+        {120, 205, 120, 370}, {220, 40, 220, 370}, {220, 40, 220, 370}};
+    QTest::newRow("worked example: 75% climbs over 50%")
+        << worked << workedLines << QList<qreal> {96, 196, 196} << QList<QRectF> {}
+        << QList<int> {0, 0, 1};
+    QTest::newRow("another curve's label under 50%: 50% and 75% climb")
+        << worked << workedLines << QList<qreal> {96, 196, 196}
+        << QList<QRectF> {{176, 340, 40, 30}} << QList<int> {0, 1, 2};
+    QTest::newRow("first sum reaches three quarters: a stack of three")
         << std::vector<float> {1, 0.1f, 0.1f, 0.1f}
         << QList<QLineF> {{20, 40, 20, 370}, {20, 40, 20, 370}, {20, 40, 20, 370}}
-        << QList<qreal> {-4, -4, -4};
+        << QList<qreal> {-4, -4, -4} << QList<QRectF> {} << QList<int> {0, 1, 2};
     QTest::newRow("NaN values reach no level")
-        << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {};
-    QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {};
+        << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {}
+        << QList<QRectF> {} << QList<int> {};
+    QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {}
+                               << QList<QRectF> {} << QList<int> {};
 }
 
 // Offsets divide by the number of values: with 5 values over 500 px, index 1 sits 100 px in.
@@ -100,14 +126,20 @@ void OverlaysTest::quartileSearch()
     QFETCH(std::vector<float>, values);
     QFETCH(QList<QLineF>, lines);
     QFETCH(QList<qreal>, labelCentres);
+    QFETCH(QList<QRectF>, drawnBefore);
+    QFETCH(QList<int>, climbs);
 
     RecordingPaintDevice device(540, 400);
     QPainter painter(&device);
     QFont font(QStringLiteral("Helvetica"));
     font.setPointSize(20);
     font.setWeight(QFont::Thin);
-    TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font);
+    std::vector<QRectF> drawn(drawnBefore.begin(), drawnBefore.end());
+    TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font, &drawn);
     painter.end();
+    // The next curve's labels keep clear of these.
+    QCOMPARE(drawn.size(), std::size_t(drawnBefore.size() + labelCentres.size()));
+    const int lineHeight = QFontMetrics(font, &device).height();
 
     const QList<PaintRecord> drawnLines = select(device.records(), isQuartileLine);
     QCOMPARE(drawnLines.size(), lines.size());
@@ -118,9 +150,9 @@ void OverlaysTest::quartileSearch()
     const QStringList names {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")};
     for (qsizetype i = 0; i < labels.size(); ++i) {
         QCOMPARE(labels[i].text, names[i]);
-        // QRectF(offset - 14, 350, 20, 10), centred on (offset - 4, 355).
+        // QRectF(offset - 14, 350, 20, 10), centred on (offset - 4, 355), climbing by lines.
         QVERIFY(std::abs(labels[i].textCentre().x() - labelCentres[i]) <= 0.5);
-        QVERIFY(std::abs(labels[i].textCentre().y() - 355) <= 1.0);
+        QVERIFY(std::abs(labels[i].textCentre().y() - (355 - climbs[i] * lineHeight)) <= 1.0);
     }
 }
 
@@ -266,8 +298,11 @@ void OverlaysTest::allLevelsAtTheFirstPoint()
         QCOMPARE(line.line, QLineF(20, 40, 20, axisY));
     const QList<PaintRecord> labels = select(records, isQuartileLabel);
     QCOMPARE(labels.size(), 3);
-    QCOMPARE(labels[1].baseline, labels[0].baseline);
-    QCOMPARE(labels[2].textCentre().x(), labels[1].textCentre().x());
+    // Stacked a line apart above their common line.
+    RecordingPaintDevice device(chartWidth, chartHeight);
+    const int lineHeight = QFontMetrics(labels[0].font, &device).height();
+    QCOMPARE(labels[1].baseline, labels[0].baseline - QPointF(0, lineHeight));
+    QCOMPARE(labels[2].baseline, labels[1].baseline - QPointF(0, lineHeight));
 }
 
 void OverlaysTest::statisticsOfSecondaryOnly()
@@ -284,13 +319,28 @@ void OverlaysTest::statisticsOfSecondaryOnly()
                            QStringLiteral("MoXAo5: 12.67")}));
     RecordingPaintDevice device(chartWidth, chartHeight);
     const int lineHeight = QFontMetrics(lines[0].font, &device).height();
+    // "MoXAo5: 12.67" is wider than 93 px: from W - 100 it would cross the frame.
+    const int left = panelLeft(lines, chartWidth);
+    QVERIFY(left >= 0 && left < chartWidth - 100);
     for (int i = 0; i < 5; ++i) {
-        QCOMPARE(lines[i].baseline, QPointF(chartWidth - 100, 20 + i * lineHeight));
+        QCOMPARE(lines[i].baseline, QPointF(left, 20 + i * lineHeight));
         QCOMPARE(lines[i].pen.color(), QColor(Qt::black));
         QCOMPARE(lines[i].pen.widthF(), 1.0);
         QCOMPARE(lines[i].font.family(), QStringLiteral("Helvetica"));
         QCOMPARE(lines[i].font.weight(), QFont().weight());
     }
+
+    // In a font small enough to fit, the panel stays at W - 100.
+    QPainter painter(&device);
+    QFont small(lines[0].font);
+    small.setPointSize(6);
+    TimesDistributionDialog::drawStatisticsPanel(
+        painter, TimeList(), chart.dialog.secondaryTimeList(), chartWidth, small);
+    painter.end();
+    const QList<PaintRecord> smallLines = select(
+        device.records(), [](const PaintRecord &r) { return r.kind == PaintRecord::Text; });
+    QCOMPARE(smallLines.size(), 5);
+    QCOMPARE(panelLeft(smallLines, chartWidth), chartWidth - 100);
 }
 
 void OverlaysTest::statisticsOfBothLists()
@@ -311,10 +361,12 @@ void OverlaysTest::statisticsOfBothLists()
     RecordingPaintDevice device(chartWidth, chartHeight);
     const int lineHeight = QFontMetrics(lines[0].font, &device).height();
     QVERIFY(lineHeight > 0);
+    const int left = panelLeft(lines, chartWidth);
+    QVERIFY(left >= 0);
     // One empty line between the blocks: line 6 of the chart is left out.
     for (int i = 0; i < 10; ++i) {
         const int row = i < 5 ? i : i + 1;
-        QCOMPARE(lines[i].baseline, QPointF(chartWidth - 100, 20 + row * lineHeight));
+        QCOMPARE(lines[i].baseline, QPointF(left, 20 + row * lineHeight));
     }
 }
 
@@ -354,7 +406,9 @@ void OverlaysTest::statisticsFormatting()
     chart.hideOverlays();
     chart.setChecked("showStatsCheck", true);
     chart.paste(times);
-    QCOMPARE(textsOf(select(chart.paint(chartWidth, chartHeight), isStatisticsLine)), expected);
+    const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
+    QCOMPARE(textsOf(lines), expected);
+    QVERIFY(panelLeft(lines, chartWidth) >= 0);
 }
 
 void OverlaysTest::noStatisticsWithoutTimes()

@@ -450,6 +450,21 @@ void PainterTest::drawingOrder()
                                 QStringLiteral("title"),
                                 QStringLiteral("statistics")};
     QCOMPARE(steps, expected);
+
+    // The six quartile labels of the two curves do not overlap.
+    QList<QRectF> labels;
+    for (const PaintRecord &r : records) {
+        if (hasFont(r, 20, QFont::Thin))
+            labels.append(
+                QRectF(r.baseline.x(), r.baseline.y() - r.ascent, r.textWidth, r.ascent + r.descent)
+                    .adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    QCOMPARE(labels.size(), 6);
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        for (qsizetype j = 0; j < i; ++j)
+            QVERIFY2(!labels[i].intersects(labels[j]),
+                     qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
+    }
 }
 
 void PainterTest::hostileRanges_data()
