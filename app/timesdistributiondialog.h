@@ -39,7 +39,9 @@ public:
                                      std::vector<float> *normalisedOut);
 
     void paintChart(QPainter &painter);
+    // The chart as the display shows it, at the display's device pixel ratio or the one given.
     QPixmap renderChart();
+    QPixmap renderChart(qreal devicePixelRatio);
     // The chart's overlays, drawn by paintChart with its geometry and fonts. Quartile labels keep
     // clear of those in drawnLabels (the other curve's) and are added to it.
     static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
