@@ -14,6 +14,7 @@ class QFont;
 class QPainter;
 class QPainterPath;
 class QPixmap;
+class QRectF;
 struct TimesDistributionForm;
 
 class TimesDistributionDialog : public QDialog
@@ -40,10 +41,14 @@ public:
     static QString chartFileName(const QString &title);
 
     void paintChart(QPainter &painter);
+    // The chart as the display shows it, at the display's device pixel ratio or the one given.
     QPixmap renderChart();
-    // The chart's overlays, drawn by paintChart with its geometry and fonts.
+    QPixmap renderChart(qreal devicePixelRatio);
+    // The chart's overlays, drawn by paintChart with its geometry and fonts. Quartile labels keep
+    // clear of those in drawnLabels (the other curve's) and are added to it.
     static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
-                                    int plotWidth, int plotHeight, const QFont &quartileFont);
+                                    int plotWidth, int plotHeight, const QFont &quartileFont,
+                                    std::vector<QRectF> *drawnLabels = nullptr);
     static void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
                                     const TimeList &secondaryTimes, int width,
                                     const QFont &statsFont);
@@ -84,7 +89,8 @@ private:
     void chooseColor(QColor &color, const QString &title);
 
     void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
-                   float high, float detail, bool withQuartiles, const QFont &quartileFont);
+                   float high, float detail, bool withQuartiles, const QFont &quartileFont,
+                   std::vector<QRectF> &quartileLabels);
     void drawAxis(QPainter &painter, float low, float high, const QFont &tickFont) const;
     void drawTitle(QPainter &painter, const QFont &titleFont) const;
 

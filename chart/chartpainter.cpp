@@ -5,7 +5,8 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFont>
-#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,19 +15,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace ChartStyle;
 
 namespace {
 
-constexpr int frameInset = 5;
 constexpr qreal frameRadius = 10.0;
 constexpr int tickHalfLength = 2;
 constexpr int tickLabelGap = 5;
 constexpr qreal tickLabelWidth = 20.0;
 constexpr qreal tickLabelHeight = 10.0;
-// When a range holds more whole seconds than the plot has pixels, labels stand this far apart.
-constexpr double minimumTickSpacing = 20.0;
+// Room left between neighbouring tick labels, and the closest that unlabelled ticks may stand.
+constexpr double tickLabelSpace = 4.0;
+constexpr double minimumTickDistance = 3.0;
 constexpr int titleLeft = 10;
 
 QFont chartFont(const QFont &base, int pointSize, int weight = -1)
@@ -39,20 +41,50 @@ QFont chartFont(const QFont &base, int pointSize, int weight = -1)
     return font;
 }
 
-// The smallest step of 1, 2 or 5 times a power of ten, in whole seconds, that keeps labelled
-// ticks minimumTickSpacing pixels apart.
-double thinnedTickStep(double seconds, int plotWidth)
+// The smallest step, in whole seconds, that puts labels at least this many seconds apart: steps
+// a clock reader counts in, then whole minutes.
+double labelStep(double seconds)
 {
-    const double wanted = minimumTickSpacing * seconds / plotWidth;
-    const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
-    for (double multiple : {1.0, 2.0, 5.0, 10.0}) {
-        if (multiple * decade >= wanted)
-            return std::max(1.0, multiple * decade);
+    for (double step : {1.0, 2.0, 5.0, 10.0, 15.0, 20.0, 30.0, 60.0}) {
+        if (step >= seconds)
+            return step;
     }
-    return std::max(1.0, 10.0 * decade);
+    return 60.0 * std::ceil(seconds / 60.0);
 }
 
 } // namespace
+
+qreal ChartStyle::textWidth(const QFont &font, const QPaintDevice *device, const QString &text)
+{
+    struct Widths
+    {
+        QFont font;
+        int dpi;
+        QHash<QString, qreal> ofText;
+    };
+    // The chart uses a handful of fonts; what a paste brings (statistics, labels) is bounded
+    // by dropping everything now and then.
+    constexpr qsizetype maximumTexts = 256;
+    thread_local std::vector<Widths> known;
+
+    const int dpi = device->logicalDpiY();
+    auto widths = std::find_if(known.begin(), known.end(),
+                               [&](const Widths &w) { return w.dpi == dpi && w.font == font; });
+    if (widths == known.end()) {
+        if (known.size() >= 8)
+            known.clear();
+        known.push_back({font, dpi, {}});
+        widths = known.end() - 1;
+    }
+    const auto found = widths->ofText.constFind(text);
+    if (found != widths->ofText.constEnd())
+        return *found;
+    if (widths->ofText.size() >= maximumTexts)
+        widths->ofText.clear();
+    const qreal width = QFontMetricsF(font, device).horizontalAdvance(text);
+    widths->ofText.insert(text, width);
+    return width;
+}
 
 bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
 {
@@ -82,7 +114,7 @@ void TimesDistributionDialog::paintChart(QPainter &painter)
     const QFont tickFont = chartFont(base, 12, 700);
     const QFont quartileFont = chartFont(base, 20, 100);
 
-    painter.setPen(pen(mainColor, 4));
+    painter.setPen(pen(mainColor, frameLineWidth));
     painter.setBrush(QBrush(Qt::white, Qt::SolidPattern));
     painter.drawRoundedRect(
         QRect(frameInset, frameInset, width - 2 * frameInset, height - 2 * frameInset), frameRadius,
@@ -105,12 +137,13 @@ void TimesDistributionDialog::paintChart(QPainter &painter)
         const float low = std::floor(fastest);
         const float high = std::ceil((slowest - fastest) * trimFraction + fastest);
 
+        std::vector<QRectF> quartileLabels;
         if (!secondaryTimes.isEmpty())
             drawCurve(painter, secondaryTimes, secondaryColor, low, high, detail,
-                      secondaryQuartiles, quartileFont);
+                      secondaryQuartiles, quartileFont, quartileLabels);
         if (!primaryTimes.isEmpty())
             drawCurve(painter, primaryTimes, mainColor, low, high, detail, primaryQuartiles,
-                      quartileFont);
+                      quartileFont, quartileLabels);
         drawAxis(painter, low, high, tickFont);
     }
 
@@ -122,7 +155,8 @@ void TimesDistributionDialog::paintChart(QPainter &painter)
 
 void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times,
                                         const QColor &color, float low, float high, float detail,
-                                        bool withQuartiles, const QFont &quartileFont)
+                                        bool withQuartiles, const QFont &quartileFont,
+                                        std::vector<QRectF> &quartileLabels)
 {
     const int plotWidth = painter.viewport().width() - horizontalInset;
     const int plotHeight = painter.viewport().height() - verticalInset;
@@ -141,7 +175,7 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
     painter.drawPath(curve);
 
     if (withQuartiles)
-        drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont);
+        drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont, &quartileLabels);
 }
 
 void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
@@ -160,23 +194,41 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
     if (!(high >= low) || !std::isfinite(high))
         return;
 
-    // Counting ticks with an integer keeps the loop finite where a float stepped by 1 would
-    // stall (from 2^24 on); huge ranges get fewer, wider-spaced ticks.
     const double seconds = double(high) - double(low);
-    // A plot of no width (a 40 px viewport) would ask for an infinite step.
-    const double step
-        = seconds > plotWidth ? thinnedTickStep(seconds, std::max(plotWidth, 1)) : 1.0;
-    const auto ticks = qint64(std::floor(seconds / step)) + 1;
+    const QString lowLabel = QString::number(low, 'f', 0);
+    const QString highLabel = QString::number(high, 'f', 0);
+    // The end labels have the most digits; the digits of a font stand equally wide.
+    const double widestLabel = std::max(textWidth(tickFont, painter.device(), lowLabel),
+                                        textWidth(tickFont, painter.device(), highLabel));
+    // A plot of no width counts as one pixel, so the step stays finite.
+    const double secondsPerPixel = seconds / std::max(plotWidth, 1);
+    const double step = labelStep((widestLabel + tickLabelSpace) * secondsPerPixel);
+    // Labels stand on whole multiples of the step; a plot too narrow for two labels shows one
+    // at its start. Adding 0 turns -0 into 0.
+    double firstLabel = std::ceil(double(low) / step) * step + 0.0;
+    if (!(firstLabel <= double(high)))
+        firstLabel = double(low);
+    const auto labels = qint64(std::floor((double(high) - firstLabel) / step)) + 1;
+    // A tick per whole second while they stand apart, else ticks only under the labels. Counting
+    // with an integer keeps the loop finite where a float stepped by 1 would stall (from 2^24 on).
+    const bool everySecond = seconds > 0.0 && plotWidth / seconds >= minimumTickDistance;
+    const qint64 ticks = everySecond ? qint64(seconds) + 1 : labels;
+
     for (qint64 i = 0; i < ticks; ++i) {
-        const float t = float(double(low) + double(i) * step);
+        const double second = everySecond ? double(low) + double(i) : firstLabel + double(i) * step;
+        const bool labelled
+            = !everySecond || (second >= firstLabel && std::fmod(second - firstLabel, step) == 0.0);
+        const float t = float(second);
         // All times on one whole second: the one tick stands at the left end.
         const float x = seconds > 0.0 ? (t - low) / (high - low) * float(plotWidth) + plotLeft
                                       : float(plotLeft);
         const int xi = int(x);
         painter.drawLine(xi, axisY - tickHalfLength, xi, axisY + tickHalfLength);
-        painter.drawText(
-            QRectF(x - tickLabelWidth / 2, axisY + tickLabelGap, tickLabelWidth, tickLabelHeight),
-            Qt::AlignCenter | Qt::TextDontClip, QString::number(t, 'f', 0));
+        if (labelled) {
+            painter.drawText(QRectF(x - tickLabelWidth / 2, axisY + tickLabelGap, tickLabelWidth,
+                                    tickLabelHeight),
+                             Qt::AlignCenter | Qt::TextDontClip, QString::number(t, 'f', 0));
+        }
     }
 }
 

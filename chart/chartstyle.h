@@ -4,6 +4,10 @@
 #include <QColor>
 #include <QPen>
 
+class QFont;
+class QPaintDevice;
+class QString;
+
 namespace ChartStyle {
 
 // Plot area inside the viewport: 20 px left and right, the peak 40 px from the top, the axis
@@ -13,10 +17,17 @@ constexpr int plotLeft = 2 * curveMargin;
 constexpr int plotTop = 4 * curveMargin;
 constexpr int horizontalInset = 40;
 constexpr int verticalInset = 70;
+// The frame's outline stands 5 px inside the viewport, drawn 4 px wide.
+constexpr int frameInset = 5;
+constexpr int frameLineWidth = 4;
 
 inline QPen pen(const QColor &color, qreal width, Qt::PenStyle style = Qt::SolidLine)
 {
     return QPen(QBrush(color), width, style, Qt::SquareCap, Qt::BevelJoin);
 }
+
+// The advance of text in a font on a device. Labels come back paint after paint, so their widths
+// are remembered rather than measured again.
+qreal textWidth(const QFont &font, const QPaintDevice *device, const QString &text);
 
 } // namespace ChartStyle

@@ -17,9 +17,19 @@
 
 QPixmap TimesDistributionDialog::renderChart()
 {
-    QPixmap image(form->display->size());
+    return renderChart(form->display->devicePixelRatioF());
+}
+
+QPixmap TimesDistributionDialog::renderChart(qreal devicePixelRatio)
+{
+    const QRect display(QPoint(0, 0), form->display->size());
+    QPixmap image(display.size() * devicePixelRatio);
+    image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
+    // An image's viewport counts its device pixels; the chart is laid out in the display's own.
+    painter.setViewport(display);
+    painter.setWindow(display);
     paintChart(painter);
     painter.end();
     return image;

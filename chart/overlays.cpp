@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 using namespace ChartStyle;
 
@@ -33,7 +35,8 @@ constexpr int statisticsTop = 20;
 
 void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
                                                   const std::vector<float> &values, int plotWidth,
-                                                  int plotHeight, const QFont &quartileFont)
+                                                  int plotHeight, const QFont &quartileFont,
+                                                  std::vector<QRectF> *drawnLabels)
 {
     const std::size_t n = values.size();
     if (n == 0)
@@ -74,10 +77,26 @@ void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
         const int top = int((1.0f - values[marker.index]) * float(plotHeight) + float(plotTop));
         painter.drawLine(x, top, x, axisY);
     }
+    // A label that would touch one already drawn climbs by whole lines, keeping its x, so the
+    // dashed line below it still tells whose it is.
+    std::vector<QRectF> ownLabels;
+    std::vector<QRectF> &drawn = drawnLabels ? *drawnLabels : ownLabels;
+    // At least a pixel, so a climb always ends above the labels drawn before.
+    const int lineHeight = std::max(1, painter.fontMetrics().height());
     for (const Marker &marker : markers) {
-        painter.drawText(QRectF(quartileLabelLeft + marker.offset, plotHeight + quartileLabelAbove,
-                                quartileLabelWidth, quartileLabelHeight),
-                         Qt::AlignCenter | Qt::TextDontClip, QString::fromLatin1(marker.label));
+        const QString text = QString::fromLatin1(marker.label);
+        QRectF box(quartileLabelLeft + marker.offset, plotHeight + quartileLabelAbove,
+                   quartileLabelWidth, quartileLabelHeight);
+        const qreal width = textWidth(quartileFont, painter.device(), text);
+        QRectF label(box.center().x() - width / 2, box.center().y() - lineHeight / 2.0, width,
+                     lineHeight);
+        while (std::any_of(drawn.begin(), drawn.end(),
+                           [&](const QRectF &other) { return other.intersects(label); })) {
+            box.translate(0, -lineHeight);
+            label.translate(0, -lineHeight);
+        }
+        drawn.push_back(label);
+        painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, text);
     }
 }
 
@@ -92,25 +111,33 @@ void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeL
     painter.setPen(pen(Qt::black, 1));
     painter.setFont(statsFont);
     const int lineHeight = painter.fontMetrics().height();
-    const int x = width - statisticsFromRight;
-    int y = statisticsTop;
     const auto line = [](std::size_t i, float value) -> QString {
         return labels[qsizetype(i % 5)] + QStringLiteral(": ") + QString::number(value, 'f', 2);
     };
 
+    QStringList lines;
     const TimeList &first = primaryTimes.isEmpty() ? secondaryTimes : primaryTimes;
     const TimeStatistics firstBlock = computeStatistics(first);
-    for (std::size_t i = 0; i < firstBlock.size(); ++i) {
-        painter.drawText(x, y, line(i, firstBlock[i]));
-        y += lineHeight;
+    for (std::size_t i = 0; i < firstBlock.size(); ++i)
+        lines.append(line(i, firstBlock[i]));
+    // An empty line separates the blocks.
+    if (!primaryTimes.isEmpty() && !secondaryTimes.isEmpty()) {
+        lines.append(QString());
+        const TimeStatistics secondBlock = computeStatistics(secondaryTimes);
+        for (std::size_t i = 0; i < secondBlock.size(); ++i)
+            lines.append(line(i, secondBlock[i]));
     }
 
-    if (primaryTimes.isEmpty() || secondaryTimes.isEmpty())
-        return;
-    // Advancing before each line leaves one empty line between the blocks.
-    const TimeStatistics secondBlock = computeStatistics(secondaryTimes);
-    for (std::size_t i = 0; i < secondBlock.size(); ++i) {
+    // The panel moves left only as far as its widest line needs to end inside the frame.
+    qreal widest = 0;
+    for (const QString &text : std::as_const(lines))
+        widest = std::max(widest, textWidth(statsFont, painter.device(), text));
+    const qreal innerEdge = width - frameInset - frameLineWidth / 2.0;
+    const int x = std::min(width - statisticsFromRight, int(std::floor(innerEdge - widest)));
+    int y = statisticsTop;
+    for (const QString &text : std::as_const(lines)) {
+        if (!text.isEmpty())
+            painter.drawText(x, y, text);
         y += lineHeight;
-        painter.drawText(x, y, line(i, secondBlock[i]));
     }
 }

@@ -3,6 +3,7 @@
 #include "stats/sortedtimes.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -79,8 +80,14 @@ TimeStatistics statisticsOf(const TimeList &times)
     if (n == 0)
         return {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
-    if (n < 3)
-        return {times.first(), times.last(), times.first(), times.first(), 0.0f};
+    // One or two times: nothing is left to average after trimming, and there is no group of five.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    if (n == 1)
+        return {times[0], times[0], nan, times[0], nan};
+    if (n == 2) {
+        const auto [fastest, slowest] = std::minmax(times[0], times[1]);
+        return {fastest, slowest, nan, float(double(fastest + slowest) * 0.5), nan};
+    }
 
     const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(times);
     const SortedRuns s(*groups);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace Reference {
@@ -55,13 +56,14 @@ inline TimeStatistics computeStatistics(TimeList times)
     const auto n = times.size();
     if (n == 0)
         return {0, 0, 0, 0, 0};
-    TimeStatistics result{times.first(), times.last(), times.first(), times.first(), 0.0f};
-    if (n < 3)
-        return result;
     std::vector<float> s(times.begin(), times.end());
     std::sort(s.begin(), s.end());
     const auto half = std::size_t(n / 2);
     const float median = n % 2 ? s[half] : float(double(s[half - 1] + s[half]) * 0.5);
+    if (n < 3) {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        return {s.front(), s.back(), nan, median, nan};
+    }
     const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
     float kept = 0.0f;
     for (qsizetype i = k; i <= n - 2 * k - 1; ++i)

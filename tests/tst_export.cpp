@@ -639,12 +639,15 @@ void ExportTest::outsideTheFrameIsTransparentInsideWhite_data()
     QTest::addColumn<QString>("primary");
     QTest::addColumn<QString>("secondary");
     QTest::addColumn<bool>("overlaysTicked");
+    QTest::addColumn<qreal>("ratio");
 
-    QTest::newRow("no times") << QString() << QString() << false;
-    QTest::newRow("primary times") << timesText() << QString() << false;
-    QTest::newRow("secondary times only") << QString() << timesText() << false;
+    QTest::newRow("no times") << QString() << QString() << false << 1.0;
+    QTest::newRow("primary times") << timesText() << QString() << false << 1.0;
+    QTest::newRow("secondary times only") << QString() << timesText() << false << 1.0;
     QTest::newRow("both lists with quartiles and statistics")
-        << timesText() << QStringLiteral("12.1, 14.9, 13.3, 15.8, 11.2") << true;
+        << timesText() << QStringLiteral("12.1, 14.9, 13.3, 15.8, 11.2") << true << 1.0;
+    QTest::newRow("both lists with overlays on a 200 % screen: twice the pixels, same layout")
+        << timesText() << QStringLiteral("12.1, 14.9, 13.3, 15.8, 11.2") << true << 2.0;
 }
 
 void ExportTest::outsideTheFrameIsTransparentInsideWhite()
@@ -652,6 +655,7 @@ void ExportTest::outsideTheFrameIsTransparentInsideWhite()
     QFETCH(QString, primary);
     QFETCH(QString, secondary);
     QFETCH(bool, overlaysTicked);
+    QFETCH(qreal, ratio);
     if (!primary.isEmpty())
         paste("pasteButton", primary);
     if (!secondary.isEmpty())
@@ -659,9 +663,14 @@ void ExportTest::outsideTheFrameIsTransparentInsideWhite()
     for (const char *box : {"showQuartiles", "showQuartiles2", "showStatsCheck"})
         child<QCheckBox>(box)->setChecked(overlaysTicked);
 
-    const QImage image = argb(dialog->renderChart());
-    const int w = image.width();
-    const int h = image.height();
+    const QImage image = argb(ratio == 1 ? dialog->renderChart() : dialog->renderChart(ratio));
+    QCOMPARE_EQ(image.size(), child<QWidget>("display")->size() * ratio);
+    // Probes stand in the display's pixels.
+    const int w = child<QWidget>("display")->width();
+    const int h = child<QWidget>("display")->height();
+    const auto pixel = [&](const QPoint &p) {
+        return image.pixel(p * ratio);
+    };
     QVERIFY(image.hasAlphaChannel());
 
     // The strip around the frame and the area beyond its rounded corners. The statistics may
@@ -672,13 +681,13 @@ void ExportTest::outsideTheFrameIsTransparentInsideWhite()
                                  {w / 3, h - 1},  {5, 5},     {w - 6, 5}, {5, h - 6},
                                  {w - 6, h - 6}};
     for (const QPoint &p : outside)
-        QVERIFY2(qAlpha(image.pixel(p)) == 0,
+        QVERIFY2(qAlpha(pixel(p)) == 0,
                  qPrintable(QStringLiteral("(%1, %2) not transparent").arg(p.x()).arg(p.y())));
 
     // Inside the frame, left and right of the plot and below the axis, nothing is drawn.
     const QList<QPoint> inside {{10, h / 2}, {w - 10, h - 40}, {10, h - 12}};
     for (const QPoint &p : inside)
-        QVERIFY2(image.pixel(p) == opaqueWhite,
+        QVERIFY2(pixel(p) == opaqueWhite,
                  qPrintable(QStringLiteral("(%1, %2) not opaque white").arg(p.x()).arg(p.y())));
 }
 

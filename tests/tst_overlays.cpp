@@ -45,6 +45,17 @@ int markerIndex(const PaintRecord &line)
     return (int(line.line.x1()) - 20) / 2;
 }
 
+// The panel's lines share one left end: W - 100, or only as far left as the widest line needs to
+// end inside the frame's inner edge at W - 7. -1 otherwise.
+int panelLeft(const QList<PaintRecord> &lines, int width)
+{
+    const qreal left = lines.value(0).baseline.x();
+    qreal end = 0;
+    for (const PaintRecord &r : lines)
+        end = r.baseline.x() == left ? std::max(end, left + r.textWidth) : qInf();
+    return end <= width - 7 && (left == width - 100 || end > width - 8) ? int(left) : -1;
+}
+
 QStringList textsOf(const QList<PaintRecord> &records)
 {
     QStringList texts;
@@ -79,19 +90,23 @@ void OverlaysTest::quartileSearch_data()
     QTest::addColumn<std::vector<float>>("values");
     QTest::addColumn<QList<QLineF>>("lines");
     QTest::addColumn<QList<qreal>>("labelCentres");
+    // How many lines each label climbs over those drawn before it.
+    QTest::addColumn<QList<int>>("climbs");
 
     // Running sums 0, 0.5, 1.5, 2, 2: 25 % is reached at index 1, 50 % and 75 % both at index 2.
-    QTest::newRow("worked example")
+    QTest::newRow("worked example: 75% climbs over 50%")
         << std::vector<float> {0, 0.5f, 1, 0.5f, 0}
         << QList<QLineF> {{120, 205, 120, 370}, {220, 40, 220, 370}, {220, 40, 220, 370}}
-        << QList<qreal> {96, 196, 196};
-    QTest::newRow("first sum reaches three quarters")
+        << QList<qreal> {96, 196, 196} << QList<int> {0, 0, 1};
+    QTest::newRow("first sum reaches three quarters: a stack of three")
         << std::vector<float> {1, 0.1f, 0.1f, 0.1f}
         << QList<QLineF> {{20, 40, 20, 370}, {20, 40, 20, 370}, {20, 40, 20, 370}}
-        << QList<qreal> {-4, -4, -4};
+        << QList<qreal> {-4, -4, -4} << QList<int> {0, 1, 2};
     QTest::newRow("NaN values reach no level")
-        << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {};
-    QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {};
+        << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {}
+        << QList<int> {};
+    QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {}
+                               << QList<int> {};
 }
 
 // Offsets divide by the number of values: with 5 values over 500 px, index 1 sits 100 px in.
@@ -100,6 +115,7 @@ void OverlaysTest::quartileSearch()
     QFETCH(std::vector<float>, values);
     QFETCH(QList<QLineF>, lines);
     QFETCH(QList<qreal>, labelCentres);
+    QFETCH(QList<int>, climbs);
 
     RecordingPaintDevice device(540, 400);
     QPainter painter(&device);
@@ -108,6 +124,7 @@ void OverlaysTest::quartileSearch()
     font.setWeight(QFont::Thin);
     TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font);
     painter.end();
+    const int lineHeight = QFontMetrics(font, &device).height();
 
     const QList<PaintRecord> drawnLines = select(device.records(), isQuartileLine);
     QCOMPARE(drawnLines.size(), lines.size());
@@ -118,9 +135,9 @@ void OverlaysTest::quartileSearch()
     const QStringList names {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")};
     for (qsizetype i = 0; i < labels.size(); ++i) {
         QCOMPARE(labels[i].text, names[i]);
-        // QRectF(offset - 14, 350, 20, 10), centred on (offset - 4, 355).
+        // QRectF(offset - 14, 350, 20, 10), centred on (offset - 4, 355), climbing by lines.
         QVERIFY(std::abs(labels[i].textCentre().x() - labelCentres[i]) <= 0.5);
-        QVERIFY(std::abs(labels[i].textCentre().y() - 355) <= 1.0);
+        QVERIFY(std::abs(labels[i].textCentre().y() - (355 - climbs[i] * lineHeight)) <= 1.0);
     }
 }
 
@@ -250,24 +267,29 @@ void OverlaysTest::noMarkersWithoutLevels()
 }
 
 // The narrowest kernel leaves only the fast time on the grid: the first running sum is already
-// the whole area, so all three levels fall on grid point 0.
+// the whole area, so all three levels fall on grid point 0, for both curves of the same list.
 void OverlaysTest::allLevelsAtTheFirstPoint()
 {
     ChartDriver chart;
     chart.hideOverlays();
     chart.setChecked("showQuartiles", true);
+    chart.setChecked("showQuartiles2", true);
     chart.setSlider("sigmaSlider", 999);
     chart.paste(QStringLiteral("8, 9"));
+    chart.pasteSecondary(QStringLiteral("8, 9"));
     const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
 
     const QList<PaintRecord> lines = select(records, isQuartileLine);
-    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.size(), 6);
     for (const PaintRecord &line : lines)
         QCOMPARE(line.line, QLineF(20, 40, 20, axisY));
     const QList<PaintRecord> labels = select(records, isQuartileLabel);
-    QCOMPARE(labels.size(), 3);
-    QCOMPARE(labels[1].baseline, labels[0].baseline);
-    QCOMPARE(labels[2].textCentre().x(), labels[1].textCentre().x());
+    QCOMPARE(labels.size(), 6);
+    // The secondary's three, then the primary's, stacked a line apart above their common line.
+    RecordingPaintDevice device(chartWidth, chartHeight);
+    const int lineHeight = QFontMetrics(labels[0].font, &device).height();
+    for (int i = 1; i < 6; ++i)
+        QCOMPARE(labels[i].baseline, labels[0].baseline - QPointF(0, i * lineHeight));
 }
 
 void OverlaysTest::statisticsOfSecondaryOnly()
@@ -284,13 +306,25 @@ void OverlaysTest::statisticsOfSecondaryOnly()
                            QStringLiteral("MoXAo5: 12.67")}));
     RecordingPaintDevice device(chartWidth, chartHeight);
     const int lineHeight = QFontMetrics(lines[0].font, &device).height();
+    // "MoXAo5: 12.67" is wider than 93 px: from W - 100 it would cross the frame.
+    const int left = panelLeft(lines, chartWidth);
+    QVERIFY(left >= 0 && left < chartWidth - 100);
     for (int i = 0; i < 5; ++i) {
-        QCOMPARE(lines[i].baseline, QPointF(chartWidth - 100, 20 + i * lineHeight));
+        QCOMPARE(lines[i].baseline, QPointF(left, 20 + i * lineHeight));
         QCOMPARE(lines[i].pen.color(), QColor(Qt::black));
         QCOMPARE(lines[i].pen.widthF(), 1.0);
         QCOMPARE(lines[i].font.family(), QStringLiteral("Helvetica"));
         QCOMPARE(lines[i].font.weight(), QFont().weight());
     }
+
+    // In a font small enough to fit, the panel stays at W - 100.
+    QPainter painter(&device);
+    QFont small(lines[0].font);
+    small.setPointSize(6);
+    TimesDistributionDialog::drawStatisticsPanel(painter, {}, chart.dialog.secondaryTimeList(),
+                                                 chartWidth, small);
+    painter.end();
+    QCOMPARE(panelLeft(device.records(), chartWidth), chartWidth - 100);
 }
 
 void OverlaysTest::statisticsOfBothLists()
@@ -311,10 +345,12 @@ void OverlaysTest::statisticsOfBothLists()
     RecordingPaintDevice device(chartWidth, chartHeight);
     const int lineHeight = QFontMetrics(lines[0].font, &device).height();
     QVERIFY(lineHeight > 0);
+    const int left = panelLeft(lines, chartWidth);
+    QVERIFY(left >= 0);
     // One empty line between the blocks: line 6 of the chart is left out.
     for (int i = 0; i < 10; ++i) {
         const int row = i < 5 ? i : i + 1;
-        QCOMPARE(lines[i].baseline, QPointF(chartWidth - 100, 20 + row * lineHeight));
+        QCOMPARE(lines[i].baseline, QPointF(left, 20 + row * lineHeight));
     }
 }
 
@@ -323,16 +359,16 @@ void OverlaysTest::statisticsFormatting_data()
     QTest::addColumn<QString>("times");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("one time: the pasted-order placeholders")
+    QTest::newRow("one time: nothing to average")
         << QStringLiteral("7.5")
         << QStringList {QStringLiteral("Best: 7.50"), QStringLiteral("Worst: 7.50"),
-                        QStringLiteral("Average: 7.50"), QStringLiteral("Median: 7.50"),
-                        QStringLiteral("MoXAo5: 0.00")};
+                        QStringLiteral("Average: nan"), QStringLiteral("Median: 7.50"),
+                        QStringLiteral("MoXAo5: nan")};
     QTest::newRow("two times, slower first")
-        << QStringLiteral("12, 10")
-        << QStringList {QStringLiteral("Best: 12.00"), QStringLiteral("Worst: 10.00"),
-                        QStringLiteral("Average: 12.00"), QStringLiteral("Median: 12.00"),
-                        QStringLiteral("MoXAo5: 0.00")};
+        << QStringLiteral("13.87, 11.23")
+        << QStringList {QStringLiteral("Best: 11.23"), QStringLiteral("Worst: 13.87"),
+                        QStringLiteral("Average: nan"), QStringLiteral("Median: 12.55"),
+                        QStringLiteral("MoXAo5: nan")};
     QTest::newRow("four times: no group")
         << QStringLiteral("4, 1, 3, 2")
         << QStringList {QStringLiteral("Best: 1.00"), QStringLiteral("Worst: 4.00"),
@@ -354,7 +390,9 @@ void OverlaysTest::statisticsFormatting()
     chart.hideOverlays();
     chart.setChecked("showStatsCheck", true);
     chart.paste(times);
-    QCOMPARE(textsOf(select(chart.paint(chartWidth, chartHeight), isStatisticsLine)), expected);
+    const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
+    QCOMPARE(textsOf(lines), expected);
+    QVERIFY(panelLeft(lines, chartWidth) >= 0);
 }
 
 void OverlaysTest::noStatisticsWithoutTimes()

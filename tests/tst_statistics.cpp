@@ -66,9 +66,11 @@ void StatisticsTest::shortAndWorkedLists_data()
 
     const float nan = std::nanf("");
     QTest::newRow("empty") << TimeList() << listOf({0, 0, 0, 0, 0});
-    QTest::newRow("one time") << listOf({7.5f}) << listOf({7.5f, 7.5f, 7.5f, 7.5f, 0});
-    QTest::newRow("two times in pasted order") << listOf({12, 10}) << listOf({12, 10, 12, 12, 0});
-    QTest::newRow("two times ascending") << listOf({10, 12}) << listOf({10, 12, 10, 10, 0});
+    QTest::newRow("one time") << listOf({7.5f}) << listOf({7.5f, 7.5f, nan, 7.5f, nan});
+    QTest::newRow("two times, slower first") << listOf({12, 10}) << listOf({10, 12, nan, 11, nan});
+    QTest::newRow("two times ascending") << listOf({10, 12}) << listOf({10, 12, nan, 11, nan});
+    QTest::newRow("two solves 13.87 then 11.23")
+        << listOf({13.87f, 11.23f}) << listOf({11.23f, 13.87f, nan, 12.55f, nan});
     QTest::newRow("three times: nothing left to average")
         << listOf({3, 1, 2}) << listOf({1, 3, nan, 2, nan});
     QTest::newRow("four times: s[1] only, no group")
