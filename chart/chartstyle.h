@@ -20,6 +20,8 @@ constexpr int verticalInset = 70;
 // The frame's outline stands 5 px inside the viewport, drawn 4 px wide.
 constexpr int frameInset = 5;
 constexpr int frameLineWidth = 4;
+// How far the frame's inner edge stands from the viewport's edge.
+constexpr qreal frameInnerEdge = frameInset + frameLineWidth / 2.0;
 
 inline QPen pen(const QColor &color, qreal width, Qt::PenStyle style = Qt::SolidLine)
 {

@@ -90,6 +90,12 @@ void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
         const qreal width = textWidth(quartileFont, painter.device(), text);
         QRectF label(box.center().x() - width / 2, box.center().y() - lineHeight / 2.0, width,
                      lineHeight);
+        // Standing 24 px left of its line, a label near the axis's left end would run under the
+        // frame and lose its first digit: it moves right just enough to be read whole.
+        if (const qreal overhang = frameInnerEdge - label.left(); overhang > 0) {
+            box.translate(overhang, 0);
+            label.translate(overhang, 0);
+        }
         while (std::any_of(drawn.begin(), drawn.end(),
                            [&](const QRectF &other) { return other.intersects(label); })) {
             box.translate(0, -lineHeight);
@@ -132,7 +138,7 @@ void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeL
     qreal widest = 0;
     for (const QString &text : std::as_const(lines))
         widest = std::max(widest, textWidth(statsFont, painter.device(), text));
-    const qreal innerEdge = width - frameInset - frameLineWidth / 2.0;
+    const qreal innerEdge = width - frameInnerEdge;
     const int x = std::min(width - statisticsFromRight, int(std::floor(innerEdge - widest)));
     int y = statisticsTop;
     for (const QString &text : std::as_const(lines)) {
