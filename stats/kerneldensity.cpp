@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -132,10 +133,42 @@ bool exactPosition(double low, double offset)
 //   exp(-(delta - k d)^2 / 2b^2) = [exp(-delta^2 / 2b^2) r^k] * exp(-k^2 d^2 / 2b^2),
 // r = exp(delta d / b^2): the bracket is a running product per value, and the last factor is
 // shared by every value anchored at the same grid point m. The product is formed afresh every
-// few steps, so its rounding stays near a dozen units in the last place, and delta < d keeps
-// every factor far inside the double range.
+// 64 steps, so its rounding stays below some 150 units in the last place (1.7e-14), and
+// delta < d <= 4b keeps every factor far inside the double range.
 constexpr int lanes = 8;
-constexpr int stepsBetweenAnchors = 32;
+constexpr int stepsBetweenAnchors = 64;
+
+// exp for the lanes of the running products, in plain arithmetic that the compiler turns into
+// vector instructions: 2^n times a Taylor polynomial of degree 12 on |f| <= ln2 / 2, within a few
+// units in the last place. The walk's exponents stay within +-80; this holds for |x| < 708.
+template<int Lanes> void exponentials(const double (&x)[Lanes], double (&result)[Lanes])
+{
+    constexpr double log2e = 1.4426950408889634;
+    constexpr double ln2High = 0x1.62e42fee00000p-1; // n * ln2High is exact for |n| < 2^21
+    constexpr double ln2Low = 0x1.a39ef35793c76p-33;
+    constexpr double roundingShift = 0x1.8p52; // leaves round(y) in the low bits of y + shift
+    constexpr std::uint64_t exponentBias = 1023;
+    for (int l = 0; l < Lanes; ++l) {
+        const double shifted = x[l] * log2e + roundingShift;
+        const double n = shifted - roundingShift;
+        const double f = (x[l] - n * ln2High) - n * ln2Low;
+        double p = 1.0 / 479001600.0;
+        p = p * f + 1.0 / 39916800.0;
+        p = p * f + 1.0 / 3628800.0;
+        p = p * f + 1.0 / 362880.0;
+        p = p * f + 1.0 / 40320.0;
+        p = p * f + 1.0 / 5040.0;
+        p = p * f + 1.0 / 720.0;
+        p = p * f + 1.0 / 120.0;
+        p = p * f + 1.0 / 24.0;
+        p = p * f + 1.0 / 6.0;
+        p = p * f + 0.5;
+        p = p * f + 1.0;
+        p = p * f + 1.0;
+        const std::uint64_t power = (std::bit_cast<std::uint64_t>(shifted) + exponentBias) << 52;
+        result[l] = p * std::bit_cast<double>(power);
+    }
+}
 
 class Walk
 {
@@ -144,7 +177,8 @@ public:
         : grid(grid)
         , step(double(grid.span) / double(grid.points))
         , inverseVariance(1.0 / (bandwidth * bandwidth))
-        , reachSteps(std::floor(reach * bandwidth / step) + 1.0)
+        , stepsPerSecond(1.0 / step)
+        , reachSteps(std::floor(reach * bandwidth / step))
     { }
 
     // Empty when the grid's positions are not exactly equally spaced or the kernel spans far
@@ -161,28 +195,30 @@ public:
         reach = int(reachSteps);
         shared.resize(std::size_t(2 * reach + 2));
         for (int k = -reach; k <= reach + 1; ++k)
-            shared[std::size_t(k + reach)] = std::exp(-0.5 * double(k) * step * double(k) * step
-                                                      * inverseVariance)
+            shared[std::size_t(k + reach)]
+                = std::exp(-0.5 * double(k) * step * double(k) * step * inverseVariance)
                 * inverseSqrtTwoPi;
         result.assign(std::size_t(n), 0.0);
 
+        // Any cell near the value serves, as long as it never decreases as the value grows.
+        const auto cellOf = [this](const SortedTimes::Group &g) {
+            return std::floor((double(g.value) - grid.low) * stepsPerSecond);
+        };
         auto group = groups.begin();
+        double cell = group == groups.end() ? 0.0 : cellOf(*group);
         while (group != groups.end()) {
-            const double cell = std::floor((double(group->value) - grid.low) / step);
-            if (!(cell >= -reach - 1.0 && cell <= n + reach)) {
-                ++group;
-                continue;
-            }
-            const int m = int(cell);
-            const double anchor = grid.low + double(m) * step;
-            if (!exactPosition(grid.low, double(m) * step))
-                return {};
-            auto end = group;
-            while (end != groups.end()
-                   && std::floor((double(end->value) - grid.low) / step) == cell)
+            auto end = group + 1;
+            double next = 0.0;
+            while (end != groups.end() && (next = cellOf(*end)) == cell)
                 ++end;
-            addCell(group, end, m, anchor);
+            if (cell >= -reach - 1.0 && cell <= n + reach) {
+                const int m = int(cell);
+                if (!exactPosition(grid.low, double(m) * step))
+                    return {};
+                addCell(group, end, m, grid.low + double(m) * step);
+            }
             group = end;
+            cell = next;
         }
         return result;
     }
@@ -194,19 +230,22 @@ private:
     {
         double delta[Lanes];
         double weight[Lanes];
+        double exponent[Lanes];
         double ratio[Lanes];
         for (int l = 0; l < Lanes; ++l) {
             delta[l] = l < count ? double(first[l].value) - anchor : 0.0;
             weight[l] = l < count ? double(first[l].count) : 0.0;
-            ratio[l] = std::exp(delta[l] * step * inverseVariance);
+            exponent[l] = delta[l] * step * inverseVariance;
         }
+        exponentials(exponent, ratio);
         for (int block = from; block <= to; block += stepsBetweenAnchors) {
             const int blockEnd = std::min(to, block + stepsBetweenAnchors - 1);
             double term[Lanes];
             for (int l = 0; l < Lanes; ++l)
-                term[l] = weight[l]
-                    * std::exp(delta[l] * (double(block) * step - 0.5 * delta[l])
-                               * inverseVariance);
+                exponent[l] = delta[l] * (double(block) * step - 0.5 * delta[l]) * inverseVariance;
+            exponentials(exponent, term);
+            for (int l = 0; l < Lanes; ++l)
+                term[l] *= weight[l];
             for (int k = block; k <= blockEnd; ++k) {
                 double *sum = &laneSums[std::size_t(k - from) * lanes];
                 for (int l = 0; l < Lanes; ++l) {
@@ -217,8 +256,8 @@ private:
         }
     }
 
-    void addCell(SortedTimes::Groups::const_iterator first, SortedTimes::Groups::const_iterator last,
-                 int m, double anchor)
+    void addCell(SortedTimes::Groups::const_iterator first,
+                 SortedTimes::Groups::const_iterator last, int m, double anchor)
     {
         const int from = std::max(-reach, -m);
         const int to = std::min(reach + 1, grid.points - 1 - m);
@@ -246,6 +285,7 @@ private:
     const Grid grid;
     const double step;
     const double inverseVariance;
+    const double stepsPerSecond;
     const double reachSteps;
     int reach = 0;
     std::vector<double> shared; // exp(-k^2 d^2 / 2b^2) for k = -reach ... reach + 1
@@ -258,7 +298,8 @@ bool powerOfTwo(int points)
     return points > 0 && (points & (points - 1)) == 0;
 }
 
-// The terms within reach of each grid point, by the fastest exact route.
+// The terms within reach of each grid point, by the fastest exact route. The running product
+// needs every factor of a term to stay a normal double, which the exact-zero reach would break.
 std::vector<double> sumsWithin(const SortedTimes::Groups &groups, const Grid &grid,
                                double bandwidth, double reach)
 {
@@ -268,7 +309,7 @@ std::vector<double> sumsWithin(const SortedTimes::Groups &groups, const Grid &gr
         && std::isfinite(grid.span)) {
         if (step > walkingStepsPerBandwidth * bandwidth)
             sums = nearbySums(groups, grid, bandwidth, reach);
-        else if (powerOfTwo(grid.points))
+        else if (powerOfTwo(grid.points) && reach <= negligibleTermReach)
             sums = Walk(grid, bandwidth, reach).sums(groups);
     }
     if (sums.empty())
@@ -282,7 +323,7 @@ std::vector<double> densitySums(const SortedTimes::Groups &groups, qsizetype n, 
     std::vector<double> sums = sumsWithin(groups, grid, bandwidth, negligibleTermReach);
     const double peak = *std::max_element(sums.begin(), sums.end()) / double(n);
     if (!(negligibleTermsBound <= negligibleRelativeError * peak))
-        sums = kernelSums(groups, grid, bandwidth, zeroTermReach);
+        sums = sumsWithin(groups, grid, bandwidth, zeroTermReach);
     return sums;
 }
 
@@ -342,8 +383,11 @@ std::vector<float> cellMeans(const Kernel &kernel, int width)
            && (positions < 2 * width || span / positions > kernel.bandwidth))
         positions *= 2;
 
+    // Terms beyond the negligible reach change no pixel: a spike's own mean height over its
+    // pixel is at least b / (n * pixel), far above them.
     const Grid grid {positions, kernel.lo, kernel.hi - kernel.lo};
-    const std::vector<double> sums = densitySums(*kernel.groups, kernel.n, grid, kernel.bandwidth);
+    const std::vector<double> sums
+        = sumsWithin(*kernel.groups, grid, kernel.bandwidth, negligibleTermReach);
     const auto cells = std::size_t(width) + 1;
     std::vector<double> totals(cells, 0.0);
     std::vector<int> counts(cells, 0);
@@ -381,8 +425,9 @@ QPainterPath TimesDistributionDialog::densityCurve(TimeList samples, float low, 
                                                    std::vector<float> *normalisedOut)
 {
     const Kernel kernel = kernelOf(samples, low, high, detail);
-    std::vector<float> density = drawnInCells(kernel, detail, width) ? cellMeans(kernel, width)
-                                                              : densityOn(kernel, curvePoints);
+    std::vector<float> density = drawnInCells(kernel, detail, width)
+        ? cellMeans(kernel, width)
+        : densityOn(kernel, curvePoints);
     samples = TimeList();
 
     float peak = 0.0f;
