@@ -176,9 +176,11 @@ public:
     Walk(const Grid &grid, double bandwidth, double reach)
         : grid(grid)
         , step(double(grid.span) / double(grid.points))
+        , inverseBandwidth(1.0 / bandwidth)
         , inverseVariance(1.0 / (bandwidth * bandwidth))
         , stepsPerSecond(1.0 / step)
         , reachSteps(std::floor(reach * bandwidth / step))
+        , seriesTerms(hermiteTerms(step * 0.5 * inverseBandwidth))
     { }
 
     // Empty when the grid's positions are not exactly equally spaced or the kernel spans far
@@ -256,12 +258,84 @@ private:
         }
     }
 
+    // A cell of many values is summed by its Hermite expansion about the cell's centre c:
+    //   sum_v w_v phi(u + e_v) = sum_p (-1)^p He_p(u) phi(u) / p! * sum_v w_v e_v^p,
+    // e_v = (v - c) / b, u = (c - x) / b. By Cramer's bound |He_p(u) phi(u)| <= 1.09 sqrt(p!), so
+    // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b;
+    // seriesTerms keeps that below the bound already allowed for the terms beyond reach.
+    static constexpr int mostSeriesTerms = 40;
+    static constexpr int fewestValuesForSeries = 32;
+
+    static int hermiteTerms(double rho)
+    {
+        if (!(rho <= 1.0))
+            return 0;
+        double bound = 1.09;
+        for (int terms = 1; terms <= mostSeriesTerms; ++terms) {
+            bound *= rho / std::sqrt(double(terms));
+            if (bound <= 1e-19)
+                return terms;
+        }
+        return 0;
+    }
+
+    bool addCellBySeries(SortedTimes::Groups::const_iterator first,
+                         SortedTimes::Groups::const_iterator last, int m, int from, int to)
+    {
+        const double centreOffset = (double(m) + 0.5) * step;
+        if (!exactPosition(grid.low, centreOffset))
+            return false;
+        const double centre = grid.low + centreOffset;
+        double laneMoments[mostSeriesTerms][lanes] = {};
+        for (auto group = first; group < last; group += lanes) {
+            const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
+            double power[lanes];
+            double offset[lanes];
+            for (int l = 0; l < lanes; ++l) {
+                power[l] = l < count ? double(group[l].count) : 0.0;
+                offset[l] = l < count ? (double(group[l].value) - centre) * inverseBandwidth : 0.0;
+            }
+            for (int p = 0; p < seriesTerms; ++p) {
+                for (int l = 0; l < lanes; ++l) {
+                    laneMoments[p][l] += power[l];
+                    power[l] *= offset[l];
+                }
+            }
+        }
+        double moments[mostSeriesTerms];
+        double factorial = 1.0;
+        for (int p = 0; p < seriesTerms; ++p) {
+            double moment = 0.0;
+            for (int l = 0; l < lanes; ++l)
+                moment += laneMoments[p][l];
+            factorial *= p > 0 ? double(p) : 1.0;
+            moments[p] = (p % 2 ? -moment : moment) / factorial;
+        }
+        for (int k = from; k <= to; ++k) {
+            const double u = (0.5 - double(k)) * step * inverseBandwidth;
+            double previous = 1.0; // He_0
+            double hermite = u; // He_1
+            double series = moments[0];
+            for (int p = 1; p < seriesTerms; ++p) {
+                series += moments[p] * hermite;
+                const double next = u * hermite - double(p) * previous;
+                previous = hermite;
+                hermite = next;
+            }
+            result[std::size_t(m + k)] += series * std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
+        }
+        return true;
+    }
+
     void addCell(SortedTimes::Groups::const_iterator first,
                  SortedTimes::Groups::const_iterator last, int m, double anchor)
     {
         const int from = std::max(-reach, -m);
         const int to = std::min(reach + 1, grid.points - 1 - m);
         if (from > to)
+            return;
+        if (seriesTerms > 0 && last - first >= fewestValuesForSeries
+            && addCellBySeries(first, last, m, from, to))
             return;
         const auto width = std::size_t(to - from + 1);
         laneSums.assign(width * lanes, 0.0);
@@ -284,9 +358,11 @@ private:
 
     const Grid grid;
     const double step;
+    const double inverseBandwidth;
     const double inverseVariance;
     const double stepsPerSecond;
     const double reachSteps;
+    const int seriesTerms;
     int reach = 0;
     std::vector<double> shared; // exp(-k^2 d^2 / 2b^2) for k = -reach ... reach + 1
     std::vector<double> laneSums;

@@ -14,8 +14,8 @@ constexpr qsizetype countingThreshold = 64;
 // A counting table may be this many times longer than the list before a comparison sort wins.
 constexpr qsizetype tableSizePerTime = 8;
 constexpr qsizetype minimumTableLimit = 1 << 16;
-// Keys stay well inside 32 bits; larger times are counted by the comparison sort.
-constexpr float largestCountedTime = 1e7f;
+// Keys stay well inside 32 bits; larger times are left to the comparison sort.
+constexpr double largestKey = 1e9;
 
 // The nearest lattice step, or a neighbour of it: any key serves as long as it never decreases as
 // the time grows, which truncation after adding a half does on either side of zero.
@@ -42,9 +42,9 @@ bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::G
     std::int32_t highKey = INT32_MIN;
     for (qsizetype i = 0; i < times.size(); ++i) {
         const float time = times[i];
-        if (!(std::fabs(time) <= largestCountedTime))
-            return false;
         const double scaled = double(time) * stepsPerSecond;
+        if (!(std::fabs(scaled) <= largestKey))
+            return false;
         const std::int32_t key = latticeKey(scaled);
         if (plainlyOffGrid(scaled, key))
             return false;

@@ -470,6 +470,10 @@ void DensityTest::agreesWithReference_data()
         << latticeTimes(100000, 13, 2, division, 20) << 256 << 5.0f << 25.0f << 0.002f;
     QTest::newRow("100000 off-grid times, detail 2")
         << offGridTimes(100000, 13, 2, 21) << 256 << lowest << highest << 2.0f;
+    QTest::newRow("100000 off-grid times, detail 1, range 5 to 21")
+        << offGridTimes(100000, 13, 2, 29) << 256 << 5.0f << 21.0f << 1.0f;
+    QTest::newRow("20000 off-grid times, detail 0.22: step near two bandwidths")
+        << offGridTimes(20000, 13, 2, 30) << 256 << lowest << highest << 0.22f;
     QTest::newRow("100000 off-grid times, detail 0.002, range 5 to 25")
         << offGridTimes(100000, 13, 2, 24) << 256 << 5.0f << 25.0f << 0.002f;
     QTest::newRow("100000 nanosecond times, range 0 to 600")
