@@ -140,7 +140,7 @@ constexpr int stepsBetweenAnchors = 64;
 
 // exp for the lanes of the running products, in plain arithmetic that the compiler turns into
 // vector instructions: 2^n times a Taylor polynomial of degree 12 on |f| <= ln2 / 2, within a few
-// units in the last place. The walk's exponents stay within +-80; this holds for |x| < 708.
+// units in the last place. The walk's exponents stay within +-200; this holds for |x| < 708.
 template<int Lanes> void exponentials(const double (&x)[Lanes], double (&result)[Lanes])
 {
     constexpr double log2e = 1.4426950408889634;
