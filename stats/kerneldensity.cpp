@@ -202,25 +202,30 @@ public:
                 * inverseSqrtTwoPi;
         result.assign(std::size_t(n), 0.0);
 
-        // Any cell near the value serves, as long as it never decreases as the value grows.
+        // Any cell near the value serves as its anchor; the cell's other values are those below
+        // the next grid position, one comparison each.
         const auto cellOf = [this](const SortedTimes::Group &g) {
             return std::floor((double(g.value) - grid.low) * stepsPerSecond);
         };
-        auto group = groups.begin();
-        double cell = group == groups.end() ? 0.0 : cellOf(*group);
+        const double reachedFrom = grid.low - (reach + 2) * step;
+        auto group = std::lower_bound(
+            groups.begin(), groups.end(), reachedFrom,
+            [](const SortedTimes::Group &g, double v) { return double(g.value) < v; });
         while (group != groups.end()) {
+            const double cell = cellOf(*group);
+            if (!(cell <= n + reach))
+                break;
             auto end = group + 1;
-            double next = 0.0;
-            while (end != groups.end() && (next = cellOf(*end)) == cell)
-                ++end;
-            if (cell >= -reach - 1.0 && cell <= n + reach) {
+            if (cell >= -reach - 1.0) {
                 const int m = int(cell);
+                const double next = grid.low + double(m + 1) * step;
+                while (end != groups.end() && double(end->value) < next)
+                    ++end;
                 if (!exactPosition(grid.low, double(m) * step))
                     return {};
                 addCell(group, end, m, grid.low + double(m) * step);
             }
             group = end;
-            cell = next;
         }
         return result;
     }
