@@ -451,8 +451,8 @@ std::vector<float> densityOn(const Kernel &kernel, int points)
 constexpr int curvePoints = 256;
 // A narrow kernel is drawn with a point per pixel of the plot, each the mean height of the curve
 // over its pixel, so that a time adds the same area wherever it falls and times two pixels apart
-// keep a lower pixel between them. The mean is taken over positions at most one bandwidth apart,
-// which holds every spike's area to a few parts in 10^9.
+// keep a lower pixel between them. The mean is taken over positions at most one bandwidth apart
+// (up to a million positions), which holds every spike's area to a few parts in 10^9.
 constexpr int widestCellPlot = 1 << 16;
 constexpr int largestPositionCount = 1 << 20;
 
