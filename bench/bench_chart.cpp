@@ -32,9 +32,12 @@ namespace {
 constexpr int densityPoints = 256;
 QtMessageHandler defaultHandler = nullptr;
 
+// How a timer records a time: the full float (nanosecond digits), centiseconds or milliseconds.
+enum Resolution { offGrid = 0, centiseconds = 1, milliseconds = 2 };
+
 // Solve times of a cuber averaging 12 s with a spread of 1.5 s: log-normal, so the slow tail is
-// longer than the fast one. Timers record centiseconds; offGrid keeps the full float.
-std::vector<double> solveTimes(qsizetype count, bool onGrid, unsigned seed)
+// longer than the fast one.
+std::vector<double> solveTimes(qsizetype count, int resolution, unsigned seed)
 {
     constexpr double mean = 12.0;
     constexpr double spread = 1.5;
@@ -45,27 +48,31 @@ std::vector<double> solveTimes(qsizetype count, bool onGrid, unsigned seed)
     std::vector<double> times(static_cast<std::size_t>(count));
     for (double &time : times) {
         time = distribution(rng);
-        if (onGrid)
+        if (resolution == centiseconds)
             time = std::round(time * 100.0) / 100.0;
+        else if (resolution == milliseconds)
+            time = std::round(time * 1000.0) / 1000.0;
     }
     return times;
 }
 
-QString formatTime(double time, bool onGrid)
+QString formatTime(double time, int resolution)
 {
     // Nine significant digits give back every float exactly.
-    return onGrid ? QString::number(time, 'f', 2) : QString::number(float(time), 'g', 9);
+    if (resolution == offGrid)
+        return QString::number(float(time), 'g', 9);
+    return QString::number(time, 'f', resolution == centiseconds ? 2 : 3);
 }
 
 // One line of comma-separated times, as a spreadsheet row or a copied average would give.
-QString bareList(const std::vector<double> &times, bool onGrid)
+QString bareList(const std::vector<double> &times, int resolution)
 {
     QString text;
     text.reserve(qsizetype(times.size()) * 12);
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (i > 0)
             text += QStringLiteral(", ");
-        text += formatTime(times[i], onGrid);
+        text += formatTime(times[i], resolution);
     }
     return text;
 }
@@ -97,15 +104,15 @@ QString timerExport(const std::vector<double> &times)
                        .arg(times.size());
     text.reserve(qsizetype(times.size()) * 80);
     for (std::size_t i = 0; i < times.size(); ++i)
-        text += QString::number(i + 1) + QStringLiteral(". ") + formatTime(times[i], true)
+        text += QString::number(i + 1) + QStringLiteral(". ") + formatTime(times[i], centiseconds)
             + QStringLiteral("   ") + scramble(rng) + u'\n';
     return text;
 }
 
-TimeList parsedTimes(qsizetype count, bool onGrid, unsigned seed)
+TimeList parsedTimes(qsizetype count, int resolution, unsigned seed)
 {
     return TimesDistributionDialog::parseTimeList(
-        bareList(solveTimes(count, onGrid, seed), onGrid));
+        bareList(solveTimes(count, resolution, seed), resolution));
 }
 
 template<typename T> T *child(QObject &parent, const char *name)
@@ -134,29 +141,29 @@ std::unique_ptr<TimesDistributionDialog> chartDialog()
 }
 
 // Dialogs are costly to fill with a million times; each list size is built once per process.
-std::map<std::pair<qsizetype, bool>, std::unique_ptr<TimesDistributionDialog>> &dialogs()
+std::map<std::pair<qsizetype, int>, std::unique_ptr<TimesDistributionDialog>> &dialogs()
 {
-    static std::map<std::pair<qsizetype, bool>, std::unique_ptr<TimesDistributionDialog>> cache;
+    static std::map<std::pair<qsizetype, int>, std::unique_ptr<TimesDistributionDialog>> cache;
     return cache;
 }
 
-TimesDistributionDialog &filledDialog(qsizetype perList, bool onGrid)
+TimesDistributionDialog &filledDialog(qsizetype perList, int resolution)
 {
-    auto &slot = dialogs()[{perList, onGrid}];
+    auto &slot = dialogs()[{perList, resolution}];
     if (!slot) {
         slot = chartDialog();
-        paste(*slot, "pasteButton", bareList(solveTimes(perList, onGrid, 1), onGrid));
-        paste(*slot, "pasteButton_2", bareList(solveTimes(perList, onGrid, 2), onGrid));
+        paste(*slot, "pasteButton", bareList(solveTimes(perList, resolution, 1), resolution));
+        paste(*slot, "pasteButton_2", bareList(solveTimes(perList, resolution, 2), resolution));
     }
     return *slot;
 }
 
-const TimeList &cachedTimes(qsizetype count, bool onGrid)
+const TimeList &cachedTimes(qsizetype count, int resolution)
 {
-    static std::map<std::pair<qsizetype, bool>, TimeList> cache;
-    auto &slot = cache[{count, onGrid}];
+    static std::map<std::pair<qsizetype, int>, TimeList> cache;
+    auto &slot = cache[{count, resolution}];
     if (slot.isEmpty())
-        slot = parsedTimes(count, onGrid, 1);
+        slot = parsedTimes(count, resolution, 1);
     return slot;
 }
 
@@ -167,12 +174,12 @@ QString sizeLabel(const QSize &size)
 
 // renderChart at the display's size, the lists already painted before: the work of one repaint
 // while a slider is dragged.
-// Arguments: times per list, whether they lie on the 0.01 s grid, the Detail slider's value.
+// Arguments: times per list, their Resolution, the Detail slider's value.
 void BM_FullPaint(benchmark::State &state)
 {
     const qsizetype perList = state.range(0);
-    const bool onGrid = state.range(1) != 0;
-    TimesDistributionDialog &dialog = filledDialog(perList, onGrid);
+    const int resolution = int(state.range(1));
+    TimesDistributionDialog &dialog = filledDialog(perList, resolution);
     if (dialog.primaryTimeList().size() != perList
         || dialog.secondaryTimeList().size() != perList) {
         state.SkipWithError("the pasted lists lost times");
@@ -192,9 +199,8 @@ void BM_FullPaint(benchmark::State &state)
 }
 BENCHMARK(BM_FullPaint)
     ->ArgNames({"perList", "grid", "detailSlider"})
-    ->ArgsProduct({{1'000, 10'000, 100'000, 1'000'000}, {1}, {500, 0}})
-    ->Args({1'000'000, 0, 500})
-    ->Args({1'000'000, 0, 0})
+    ->ArgsProduct({{1'000, 10'000, 100'000, 1'000'000}, {1}, {500, 0, 999}})
+    ->ArgsProduct({{10'000, 100'000, 1'000'000}, {0, 2}, {500, 0, 999}})
     ->Unit(benchmark::kMillisecond);
 
 // The first paint after both lists were replaced: the display is hidden while the lists are
@@ -202,12 +208,12 @@ BENCHMARK(BM_FullPaint)
 void BM_FirstPaint(benchmark::State &state)
 {
     const qsizetype perList = state.range(0);
-    const bool onGrid = state.range(1) != 0;
+    const int resolution = int(state.range(1));
     auto dialog = chartDialog();
     dialog->hide();
     child<QSlider>(*dialog, "sigmaSlider")->setValue(int(state.range(2)));
-    const QString primary = bareList(solveTimes(perList, onGrid, 1), onGrid);
-    const QString secondary = bareList(solveTimes(perList, onGrid, 2), onGrid);
+    const QString primary = bareList(solveTimes(perList, resolution, 1), resolution);
+    const QString secondary = bareList(solveTimes(perList, resolution, 2), resolution);
     const QSize displaySize = child<QWidget>(*dialog, "display")->size();
     for (auto _ : state) {
         state.PauseTiming();
@@ -225,6 +231,7 @@ void BM_FirstPaint(benchmark::State &state)
 BENCHMARK(BM_FirstPaint)
     ->ArgNames({"perList", "grid", "detailSlider"})
     ->ArgsProduct({{1'000, 10'000, 100'000}, {1}, {500, 0}})
+    ->ArgsProduct({{100'000}, {0, 2}, {500, 0}})
     ->Iterations(10)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPaint)
@@ -242,12 +249,12 @@ TimeList freshCopy(const TimeList &times)
     return copy;
 }
 
-// Arguments: number of times, on the grid or not, detail (the Detail slider at 500 gives 1, at
+// Arguments: number of times, their Resolution, detail (the Detail slider at 500 gives 1, at
 // 0 gives 2). The range is the samples' own, as with a single list. Every call gets a list of
 // its own; the Repeated variant passes the same list again, as every paint after the first does.
 template<bool Fast, bool Repeated = false> void BM_KernelDensity(benchmark::State &state)
 {
-    const TimeList &times = cachedTimes(state.range(0), state.range(1) != 0);
+    const TimeList &times = cachedTimes(state.range(0), int(state.range(1)));
     const float detail = float(state.range(2));
     for (auto _ : state) {
         state.PauseTiming();
@@ -267,7 +274,7 @@ template<bool Fast, bool Repeated = false> void BM_KernelDensity(benchmark::Stat
 BENCHMARK(BM_KernelDensity<true>)
     ->Name("BM_KernelDensity_Fast")
     ->ArgNames({"n", "grid", "detail"})
-    ->ArgsProduct({{1'000, 10'000, 100'000, 1'000'000}, {1, 0}, {1, 2}})
+    ->ArgsProduct({{1'000, 10'000, 100'000, 1'000'000}, {1, 0, 2}, {1, 2}})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KernelDensity<true, true>)
     ->Name("BM_KernelDensity_FastRepeated")
@@ -277,7 +284,7 @@ BENCHMARK(BM_KernelDensity<true, true>)
 BENCHMARK(BM_KernelDensity<false>)
     ->Name("BM_KernelDensity_Reference")
     ->ArgNames({"n", "grid", "detail"})
-    ->ArgsProduct({{1'000, 10'000, 100'000}, {1, 0}, {1, 2}})
+    ->ArgsProduct({{1'000, 10'000, 100'000}, {1, 0, 2}, {1, 2}})
     ->Unit(benchmark::kMillisecond);
 // Seconds per call: one timed call is enough.
 BENCHMARK(BM_KernelDensity<false>)
@@ -290,7 +297,7 @@ BENCHMARK(BM_KernelDensity<false>)
 
 template<bool Fast, bool Repeated = false> void BM_Statistics(benchmark::State &state)
 {
-    const TimeList &times = cachedTimes(state.range(0), state.range(1) != 0);
+    const TimeList &times = cachedTimes(state.range(0), int(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
         const TimeList samples = Repeated ? times : freshCopy(times);
@@ -304,17 +311,17 @@ template<bool Fast, bool Repeated = false> void BM_Statistics(benchmark::State &
 BENCHMARK(BM_Statistics<true>)
     ->Name("BM_Statistics_Fast")
     ->ArgNames({"n", "grid"})
-    ->ArgsProduct({{100'000}, {1, 0}})
+    ->ArgsProduct({{100'000}, {1, 0, 2}})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Statistics<true, true>)
     ->Name("BM_Statistics_FastRepeated")
     ->ArgNames({"n", "grid"})
-    ->ArgsProduct({{100'000}, {1, 0}})
+    ->ArgsProduct({{100'000}, {1, 0, 2}})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Statistics<false>)
     ->Name("BM_Statistics_Reference")
     ->ArgNames({"n", "grid"})
-    ->ArgsProduct({{100'000}, {1, 0}})
+    ->ArgsProduct({{100'000}, {1, 0, 2}})
     ->Unit(benchmark::kMillisecond);
 
 // Counts the paint events of the display (the dialog's own filter still paints them).
@@ -331,7 +338,7 @@ struct PaintCounter : QObject
 
 const QString &export100k()
 {
-    static const QString text = timerExport(solveTimes(100'000, true, 3));
+    static const QString text = timerExport(solveTimes(100'000, centiseconds, 3));
     return text;
 }
 
@@ -448,9 +455,9 @@ QString hugePaste(int kind)
         while (text.size() < fiftyMegabytes)
             text += QStringLiteral("lorem ipsum. dolor (sit) amet; ");
     } else {
-        const std::vector<double> times = solveTimes(fiftyMegabytes / 6, true, 4);
+        const std::vector<double> times = solveTimes(fiftyMegabytes / 6, centiseconds, 4);
         for (std::size_t i = 0; i < times.size() && text.size() < fiftyMegabytes; ++i)
-            text += formatTime(times[i], true) + u'\n';
+            text += formatTime(times[i], centiseconds) + u'\n';
     }
     text.truncate(fiftyMegabytes);
     return text;

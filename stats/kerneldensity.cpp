@@ -5,7 +5,9 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -90,43 +92,423 @@ std::vector<double> kernelSums(const SortedTimes::Groups &groups, const Grid &gr
     return sums;
 }
 
+// A kernel narrower than a quarter of the grid step reaches at most a few points from each value:
+// those terms are summed directly, value by value.
+constexpr double walkingStepsPerBandwidth = 4.0;
+
+std::vector<double> nearbySums(const SortedTimes::Groups &groups, const Grid &grid,
+                               double bandwidth, double reach)
+{
+    std::vector<double> sums(std::size_t(grid.points), 0.0);
+    const double radius = reach * bandwidth;
+    const double pointsPerSecond = double(grid.points) / double(grid.span);
+    const double lastPoint = grid.points - 1;
+    for (const SortedTimes::Group &group : groups) {
+        const double v = group.value;
+        // One point of slack on either side covers the rounding of the division.
+        const double first = std::floor((v - radius - grid.low) * pointsPerSecond) - 1.0;
+        const double last = std::ceil((v + radius - grid.low) * pointsPerSecond) + 1.0;
+        if (!(last >= 0.0 && first <= lastPoint))
+            continue;
+        for (int j = int(std::max(first, 0.0)); j <= int(std::min(last, lastPoint)); ++j) {
+            const double x = grid.position(j);
+            if (std::fabs(v - x) <= radius)
+                sums[std::size_t(j)] += kernelTerm(v, x, bandwidth) * double(group.count);
+        }
+    }
+    return sums;
+}
+
+// x = low + j * step without rounding, as the grid's own formula gives it for a power-of-two
+// point count whenever the sum is exact.
+bool exactPosition(double low, double offset)
+{
+    const double sum = low + offset;
+    const double lowPart = sum - offset;
+    const double offsetPart = sum - lowPart;
+    return (low - lowPart) + (offset - offsetPart) == 0.0;
+}
+
+// On a grid of exactly equal steps d, a value v = x_m + delta adds at x_{m+k}
+//   exp(-(delta - k d)^2 / 2b^2) = [exp(-delta^2 / 2b^2) r^k] * exp(-k^2 d^2 / 2b^2),
+// r = exp(delta d / b^2): the bracket is a running product per value, and the last factor is
+// shared by every value anchored at the same grid point m. The product is formed afresh every
+// 64 steps, so its rounding stays below some 150 units in the last place (1.7e-14), and
+// delta < d <= 4b keeps every factor far inside the double range.
+constexpr int lanes = 8;
+constexpr int stepsBetweenAnchors = 64;
+
+// exp for the lanes of the running products, in plain arithmetic that the compiler turns into
+// vector instructions: 2^n times a Taylor polynomial of degree 12 on |f| <= ln2 / 2, within a few
+// units in the last place. The walk's exponents stay within +-200; this holds for |x| < 708.
+template<int Lanes> void exponentials(const double (&x)[Lanes], double (&result)[Lanes])
+{
+    constexpr double log2e = 1.4426950408889634;
+    constexpr double ln2High = 0x1.62e42fee00000p-1; // n * ln2High is exact for |n| < 2^21
+    constexpr double ln2Low = 0x1.a39ef35793c76p-33;
+    constexpr double roundingShift = 0x1.8p52; // leaves round(y) in the low bits of y + shift
+    constexpr std::uint64_t exponentBias = 1023;
+    for (int l = 0; l < Lanes; ++l) {
+        const double shifted = x[l] * log2e + roundingShift;
+        const double n = shifted - roundingShift;
+        const double f = (x[l] - n * ln2High) - n * ln2Low;
+        double p = 1.0 / 479001600.0;
+        p = p * f + 1.0 / 39916800.0;
+        p = p * f + 1.0 / 3628800.0;
+        p = p * f + 1.0 / 362880.0;
+        p = p * f + 1.0 / 40320.0;
+        p = p * f + 1.0 / 5040.0;
+        p = p * f + 1.0 / 720.0;
+        p = p * f + 1.0 / 120.0;
+        p = p * f + 1.0 / 24.0;
+        p = p * f + 1.0 / 6.0;
+        p = p * f + 0.5;
+        p = p * f + 1.0;
+        p = p * f + 1.0;
+        const std::uint64_t power = (std::bit_cast<std::uint64_t>(shifted) + exponentBias) << 52;
+        result[l] = p * std::bit_cast<double>(power);
+    }
+}
+
+class Walk
+{
+public:
+    Walk(const Grid &grid, double bandwidth, double reach)
+        : grid(grid)
+        , step(double(grid.span) / double(grid.points))
+        , inverseBandwidth(1.0 / bandwidth)
+        , inverseVariance(1.0 / (bandwidth * bandwidth))
+        , stepsPerSecond(1.0 / step)
+        , reachSteps(std::floor(reach * bandwidth / step))
+        , seriesTerms(hermiteTerms(step * 0.5 * inverseBandwidth))
+    { }
+
+    // Empty when the grid's positions are not exactly equally spaced or the kernel spans far
+    // more than the grid: the point-by-point sums take over.
+    std::vector<double> sums(const SortedTimes::Groups &groups)
+    {
+        const int n = grid.points;
+        if (!(reachSteps <= 2.0 * n) || !std::isfinite(step))
+            return {};
+        for (int j = 0; j < n; ++j) {
+            if (!exactPosition(grid.low, double(j) * step))
+                return {};
+        }
+        reach = int(reachSteps);
+        shared.resize(std::size_t(2 * reach + 2));
+        for (int k = -reach; k <= reach + 1; ++k)
+            shared[std::size_t(k + reach)]
+                = std::exp(-0.5 * double(k) * step * double(k) * step * inverseVariance)
+                * inverseSqrtTwoPi;
+        result.assign(std::size_t(n), 0.0);
+
+        // Any cell near the value serves as its anchor; the cell's other values are those below
+        // the next grid position, one comparison each.
+        const auto cellOf = [this](const SortedTimes::Group &g) {
+            return std::floor((double(g.value) - grid.low) * stepsPerSecond);
+        };
+        const double reachedFrom = grid.low - (reach + 2) * step;
+        auto group = std::lower_bound(
+            groups.begin(), groups.end(), reachedFrom,
+            [](const SortedTimes::Group &g, double v) { return double(g.value) < v; });
+        while (group != groups.end()) {
+            const double cell = cellOf(*group);
+            if (!(cell <= n + reach))
+                break;
+            auto end = group + 1;
+            if (cell >= -reach - 1.0) {
+                const int m = int(cell);
+                const double next = grid.low + double(m + 1) * step;
+                while (end != groups.end() && double(end->value) < next)
+                    ++end;
+                if (!exactPosition(grid.low, double(m) * step))
+                    return {};
+                addCell(group, end, m, grid.low + double(m) * step);
+            }
+            group = end;
+        }
+        return result;
+    }
+
+private:
+    template<int Lanes>
+    void addLanes(SortedTimes::Groups::const_iterator first, int count, double anchor, int from,
+                  int to)
+    {
+        double delta[Lanes];
+        double weight[Lanes];
+        double exponent[Lanes];
+        double ratio[Lanes];
+        for (int l = 0; l < Lanes; ++l) {
+            delta[l] = l < count ? double(first[l].value) - anchor : 0.0;
+            weight[l] = l < count ? double(first[l].count) : 0.0;
+            exponent[l] = delta[l] * step * inverseVariance;
+        }
+        exponentials(exponent, ratio);
+        for (int block = from; block <= to; block += stepsBetweenAnchors) {
+            const int blockEnd = std::min(to, block + stepsBetweenAnchors - 1);
+            double term[Lanes];
+            for (int l = 0; l < Lanes; ++l)
+                exponent[l] = delta[l] * (double(block) * step - 0.5 * delta[l]) * inverseVariance;
+            exponentials(exponent, term);
+            for (int l = 0; l < Lanes; ++l)
+                term[l] *= weight[l];
+            for (int k = block; k <= blockEnd; ++k) {
+                double *sum = &laneSums[std::size_t(k - from) * lanes];
+                for (int l = 0; l < Lanes; ++l) {
+                    sum[l] += term[l];
+                    term[l] *= ratio[l];
+                }
+            }
+        }
+    }
+
+    // A cell of many values is summed by its Hermite expansion about the cell's centre c:
+    //   sum_v w_v phi(u + e_v) = sum_p (-1)^p He_p(u) phi(u) / p! * sum_v w_v e_v^p,
+    // e_v = (v - c) / b, u = (c - x) / b. By Cramer's bound |He_p(u) phi(u)| <= 1.09 sqrt(p!), so
+    // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b;
+    // seriesTerms keeps that below the bound already allowed for the terms beyond reach.
+    static constexpr int mostSeriesTerms = 40;
+    static constexpr int fewestValuesForSeries = 32;
+
+    static int hermiteTerms(double rho)
+    {
+        if (!(rho <= 1.0))
+            return 0;
+        double bound = 1.09;
+        for (int terms = 1; terms <= mostSeriesTerms; ++terms) {
+            bound *= rho / std::sqrt(double(terms));
+            if (bound <= 1e-19)
+                return terms;
+        }
+        return 0;
+    }
+
+    bool addCellBySeries(SortedTimes::Groups::const_iterator first,
+                         SortedTimes::Groups::const_iterator last, int m, int from, int to)
+    {
+        const double centreOffset = (double(m) + 0.5) * step;
+        if (!exactPosition(grid.low, centreOffset))
+            return false;
+        const double centre = grid.low + centreOffset;
+        double laneMoments[mostSeriesTerms][lanes] = {};
+        for (auto group = first; group < last; group += lanes) {
+            const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
+            double power[lanes];
+            double offset[lanes];
+            for (int l = 0; l < lanes; ++l) {
+                power[l] = l < count ? double(group[l].count) : 0.0;
+                offset[l] = l < count ? (double(group[l].value) - centre) * inverseBandwidth : 0.0;
+            }
+            for (int p = 0; p < seriesTerms; ++p) {
+                for (int l = 0; l < lanes; ++l) {
+                    laneMoments[p][l] += power[l];
+                    power[l] *= offset[l];
+                }
+            }
+        }
+        double moments[mostSeriesTerms];
+        double factorial = 1.0;
+        for (int p = 0; p < seriesTerms; ++p) {
+            double moment = 0.0;
+            for (int l = 0; l < lanes; ++l)
+                moment += laneMoments[p][l];
+            factorial *= p > 0 ? double(p) : 1.0;
+            moments[p] = (p % 2 ? -moment : moment) / factorial;
+        }
+        for (int k = from; k <= to; ++k) {
+            const double u = (0.5 - double(k)) * step * inverseBandwidth;
+            double previous = 1.0; // He_0
+            double hermite = u; // He_1
+            double series = moments[0];
+            for (int p = 1; p < seriesTerms; ++p) {
+                series += moments[p] * hermite;
+                const double next = u * hermite - double(p) * previous;
+                previous = hermite;
+                hermite = next;
+            }
+            result[std::size_t(m + k)] += series * std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
+        }
+        return true;
+    }
+
+    void addCell(SortedTimes::Groups::const_iterator first,
+                 SortedTimes::Groups::const_iterator last, int m, double anchor)
+    {
+        const int from = std::max(-reach, -m);
+        const int to = std::min(reach + 1, grid.points - 1 - m);
+        if (from > to)
+            return;
+        if (seriesTerms > 0 && last - first >= fewestValuesForSeries
+            && addCellBySeries(first, last, m, from, to))
+            return;
+        const auto width = std::size_t(to - from + 1);
+        laneSums.assign(width * lanes, 0.0);
+        auto count = int(last - first);
+        for (; count >= lanes; count -= lanes, first += lanes)
+            addLanes<lanes>(first, lanes, anchor, from, to);
+        // A sparse cell (many cells, few values) need not pay for eight lanes.
+        if (count > 2)
+            addLanes<lanes>(first, count, anchor, from, to);
+        else if (count > 0)
+            addLanes<2>(first, count, anchor, from, to);
+        for (int k = from; k <= to; ++k) {
+            const double *sum = &laneSums[std::size_t(k - from) * lanes];
+            double total = 0.0;
+            for (int l = 0; l < lanes; ++l)
+                total += sum[l];
+            result[std::size_t(m + k)] += total * shared[std::size_t(k + reach)];
+        }
+    }
+
+    const Grid grid;
+    const double step;
+    const double inverseBandwidth;
+    const double inverseVariance;
+    const double stepsPerSecond;
+    const double reachSteps;
+    const int seriesTerms;
+    int reach = 0;
+    std::vector<double> shared; // exp(-k^2 d^2 / 2b^2) for k = -reach ... reach + 1
+    std::vector<double> laneSums;
+    std::vector<double> result;
+};
+
+bool powerOfTwo(int points)
+{
+    return points > 0 && (points & (points - 1)) == 0;
+}
+
+// The terms within reach of each grid point, by the fastest exact route. The running product
+// needs every factor of a term to stay a normal double, which the exact-zero reach would break.
+std::vector<double> sumsWithin(const SortedTimes::Groups &groups, const Grid &grid,
+                               double bandwidth, double reach)
+{
+    std::vector<double> sums;
+    const double step = double(grid.span) / double(grid.points);
+    if (std::isfinite(grid.low) && std::isfinite(bandwidth) && grid.span > 0.0f
+        && std::isfinite(grid.span)) {
+        if (step > walkingStepsPerBandwidth * bandwidth)
+            sums = nearbySums(groups, grid, bandwidth, reach);
+        else if (powerOfTwo(grid.points) && reach <= negligibleTermReach)
+            sums = Walk(grid, bandwidth, reach).sums(groups);
+    }
+    if (sums.empty())
+        return kernelSums(groups, grid, bandwidth, reach);
+    return sums;
+}
+
+std::vector<double> densitySums(const SortedTimes::Groups &groups, qsizetype n, const Grid &grid,
+                                double bandwidth)
+{
+    std::vector<double> sums = sumsWithin(groups, grid, bandwidth, negligibleTermReach);
+    const double peak = *std::max_element(sums.begin(), sums.end()) / double(n);
+    if (!(negligibleTermsBound <= negligibleRelativeError * peak))
+        sums = sumsWithin(groups, grid, bandwidth, zeroTermReach);
+    return sums;
+}
+
+// What a curve of one list needs; no kernel when every value would be 0.
+struct Kernel
+{
+    qsizetype n = 0;
+    float lo = 0.0f;
+    float hi = 0.0f;
+    double bandwidth = 0.0;
+    std::shared_ptr<const SortedTimes::Groups> groups;
+};
+
+Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
+{
+    Kernel kernel;
+    kernel.n = samples.size();
+    if (kernel.n == 0)
+        return kernel;
+    thread_local ListMemo<Spread> memo;
+    const Spread spread = memo.get(samples, spreadOf);
+    kernel.lo = low == TimesDistributionDialog::lowestSample ? spread.smallest : low;
+    kernel.hi = high == TimesDistributionDialog::highestSample ? spread.largest : high;
+    const float scale = spread.deviation * detail * 0.5f;
+    if (scale == 0.0f || std::isnan(scale))
+        return kernel;
+    kernel.bandwidth = silvermanFactor * double(scale) * std::pow(double(kernel.n), -0.2);
+    kernel.groups = SortedTimes::grouped(samples);
+    return kernel;
+}
+
+std::vector<float> densityOn(const Kernel &kernel, int points)
+{
+    std::vector<float> density(std::size_t(std::max(points, 0)), 0.0f);
+    if (!kernel.groups || points <= 0)
+        return density;
+    const Grid grid {points, kernel.lo, kernel.hi - kernel.lo};
+    const std::vector<double> sums = densitySums(*kernel.groups, kernel.n, grid, kernel.bandwidth);
+    for (std::size_t j = 0; j < density.size(); ++j)
+        density[j] = float(sums[j] / double(kernel.n));
+    return density;
+}
+
+constexpr int curvePoints = 256;
+// A narrow kernel is drawn with a point per pixel of the plot, each the mean height of the curve
+// over its pixel, so that a time adds the same area wherever it falls and times two pixels apart
+// keep a lower pixel between them. The mean is taken over positions at most one bandwidth apart
+// (up to a million positions), which holds every spike's area to a few parts in 10^9.
+constexpr int widestCellPlot = 1 << 16;
+constexpr int largestPositionCount = 1 << 20;
+
+std::vector<float> cellMeans(const Kernel &kernel, int width)
+{
+    const double span = double(kernel.hi - kernel.lo);
+    int positions = curvePoints;
+    while (positions < largestPositionCount
+           && (positions < 2 * width || span / positions > kernel.bandwidth))
+        positions *= 2;
+
+    // Terms beyond the negligible reach change no pixel: a spike's own mean height over its
+    // pixel is at least b / (n * pixel), far above them.
+    const Grid grid {positions, kernel.lo, kernel.hi - kernel.lo};
+    const std::vector<double> sums
+        = sumsWithin(*kernel.groups, grid, kernel.bandwidth, negligibleTermReach);
+    const auto cells = std::size_t(width) + 1;
+    std::vector<double> totals(cells, 0.0);
+    std::vector<int> counts(cells, 0);
+    for (std::int64_t j = 0; j < positions; ++j) {
+        // The pixel nearest to the position: j * width / positions, rounded.
+        const auto cell = std::size_t((2 * j * width + positions) / (2 * std::int64_t(positions)));
+        totals[cell] += sums[std::size_t(j)];
+        ++counts[cell];
+    }
+    std::vector<float> density(cells);
+    for (std::size_t i = 0; i < cells; ++i)
+        density[i] = float(totals[i] / counts[i] / double(kernel.n));
+    return density;
+}
+
+// Above the default Detail a kernel narrower than the step of the 256 points would fall between
+// them and hide its time; at and below it the curve keeps its 256 points.
+bool drawnInCells(const Kernel &kernel, float detail, int width)
+{
+    const double span = double(kernel.hi - kernel.lo);
+    return kernel.groups && detail < 1.0f && width > 0 && width <= widestCellPlot
+        && std::isfinite(span) && kernel.bandwidth < span / curvePoints;
+}
+
 } // namespace
 
 std::vector<float> TimesDistributionDialog::kernelDensity(const TimeList &samples, int points,
                                                           float low, float high, float detail)
 {
-    std::vector<float> density(std::size_t(std::max(points, 0)), 0.0f);
-    const auto n = samples.size();
-    if (n == 0 || points <= 0)
-        return density;
-
-    thread_local ListMemo<Spread> memo;
-    const Spread spread = memo.get(samples, spreadOf);
-    const float lo = low == lowestSample ? spread.smallest : low;
-    const float hi = high == highestSample ? spread.largest : high;
-    const float scale = spread.deviation * detail * 0.5f;
-    if (scale == 0.0f || std::isnan(scale))
-        return density;
-
-    const double bandwidth = silvermanFactor * double(scale) * std::pow(double(n), -0.2);
-    const Grid grid {points, lo, hi - lo};
-    const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(samples);
-
-    std::vector<double> sums = kernelSums(*groups, grid, bandwidth, negligibleTermReach);
-    const double peak = *std::max_element(sums.begin(), sums.end()) / double(n);
-    if (!(negligibleTermsBound <= negligibleRelativeError * peak))
-        sums = kernelSums(*groups, grid, bandwidth, zeroTermReach);
-
-    for (std::size_t j = 0; j < density.size(); ++j)
-        density[j] = float(sums[j] / double(n));
-    return density;
+    return densityOn(kernelOf(samples, low, high, detail), points);
 }
 
 QPainterPath TimesDistributionDialog::densityCurve(TimeList samples, float low, float high,
                                                    float detail, int width, int height, int margin,
                                                    std::vector<float> *normalisedOut)
 {
-    std::vector<float> density = kernelDensity(samples, 256, low, high, detail);
+    const Kernel kernel = kernelOf(samples, low, high, detail);
+    std::vector<float> density = drawnInCells(kernel, detail, width)
+        ? cellMeans(kernel, width)
+        : densityOn(kernel, curvePoints);
     samples = TimeList();
 
     float peak = 0.0f;
@@ -137,10 +519,12 @@ QPainterPath TimesDistributionDialog::densityCurve(TimeList samples, float low, 
     for (float &value : density)
         value /= peak;
 
+    // The first point stands at the left edge, the last at the right edge.
+    const float lastIndex = float(density.size() - 1);
     QPainterPath path;
     path.moveTo(0.0, double(height));
     for (std::size_t i = 0; i < density.size(); ++i) {
-        const float x = float(i) / 255.0f * float(width);
+        const float x = float(i) / lastIndex * float(width);
         const float y = (1.0f - density[i]) * float(height);
         // A zero density normalises to NaN; QPainterPath would drop such points with a warning.
         if (std::isfinite(x) && std::isfinite(y))

@@ -14,37 +14,38 @@ constexpr qsizetype countingThreshold = 64;
 // A counting table may be this many times longer than the list before a comparison sort wins.
 constexpr qsizetype tableSizePerTime = 8;
 constexpr qsizetype minimumTableLimit = 1 << 16;
-// Keys stay well inside 32 bits; larger times are counted by the comparison sort.
-constexpr float largestCountedTime = 1e7f;
+// Keys stay well inside 32 bits; larger times are left to the comparison sort.
+constexpr double largestKey = 1e9;
 
-// The nearest centisecond, or a neighbour of it: any key serves as long as it never decreases as
+// The nearest lattice step, or a neighbour of it: any key serves as long as it never decreases as
 // the time grows, which truncation after adding a half does on either side of zero.
-std::int32_t centisecondKey(double scaled)
+std::int32_t latticeKey(double scaled)
 {
     return std::int32_t(scaled >= 0.0 ? scaled + 0.5 : scaled - 0.5);
 }
 
-// Far more than a float's rounding from its centisecond: an arbitrary float, not a timer's time.
+// Far more than a float's rounding from its lattice step: an arbitrary float, not a timer's time.
 // Only a shortcut to the comparison sort; the table itself checks what correctness needs.
 bool plainlyOffGrid(double scaled, std::int32_t key)
 {
     return std::fabs(scaled - double(key)) > 1e-3 + std::fabs(scaled) * 1e-6;
 }
 
-// Counts the list by centisecond when each key stands for exactly one float pattern; walking the
-// table in key order then yields the values in ascending order. Gives up (returns false) on
-// off-grid values, on -0 beside 0, on non-finite values and on a spread too wide to tabulate.
-bool groupByCentisecond(const TimeList &times, SortedTimes::Groups &groups)
+// Counts the list by lattice step (stepsPerSecond 100 for centiseconds, 1000 for milliseconds)
+// when each key stands for exactly one float pattern; walking the table in key order then yields
+// the values in ascending order. Gives up (returns false) on off-lattice values, on -0 beside 0,
+// on non-finite values and on a spread too wide to tabulate.
+bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::Groups &groups)
 {
     std::vector<std::int32_t> keys(std::size_t(times.size()));
     std::int32_t lowKey = INT32_MAX;
     std::int32_t highKey = INT32_MIN;
     for (qsizetype i = 0; i < times.size(); ++i) {
         const float time = times[i];
-        if (!(std::fabs(time) <= largestCountedTime))
+        const double scaled = double(time) * stepsPerSecond;
+        if (!(std::fabs(scaled) <= largestKey))
             return false;
-        const double scaled = double(time) * 100.0;
-        const std::int32_t key = centisecondKey(scaled);
+        const std::int32_t key = latticeKey(scaled);
         if (plainlyOffGrid(scaled, key))
             return false;
         keys[std::size_t(i)] = key;
@@ -74,12 +75,56 @@ bool groupByCentisecond(const TimeList &times, SortedTimes::Groups &groups)
     return true;
 }
 
+// Unsigned keys in the order of the floats: negative patterns reversed, positive ones above them.
+std::uint32_t orderKey(float value)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    return bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+}
+
+// A radix sort orders -0 before 0 where std::sort leaves equal values in an order of its own, so
+// it serves only lists without NaN and without both zeros; it needs no comparisons.
+bool radixSortable(const std::vector<float> &values)
+{
+    bool zero = false;
+    bool minusZero = false;
+    for (float v : values) {
+        if (std::isnan(v))
+            return false;
+        zero |= std::bit_cast<std::uint32_t>(v) == 0u;
+        minusZero |= std::bit_cast<std::uint32_t>(v) == 0x80000000u;
+    }
+    return !(zero && minusZero);
+}
+
+void radixSort(std::vector<float> &values)
+{
+    constexpr int digitBits = 11;
+    constexpr std::uint32_t digitMask = (1u << digitBits) - 1;
+    std::vector<float> buffer(values.size());
+    for (int shift = 0; shift < 32; shift += digitBits) {
+        std::vector<std::size_t> starts((1u << digitBits) + 1, 0);
+        for (float v : values)
+            ++starts[((orderKey(v) >> shift) & digitMask) + 1];
+        for (std::size_t d = 1; d < starts.size(); ++d)
+            starts[d] += starts[d - 1];
+        for (float v : values)
+            buffer[starts[(orderKey(v) >> shift) & digitMask]++] = v;
+        values.swap(buffer);
+    }
+}
+
+// Below this a comparison sort is as fast as the radix passes.
+constexpr std::size_t radixThreshold = 512;
+
 void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
 {
     std::vector<float> sorted(times.begin(), times.end());
     // A NaN breaks the strict weak order std::sort relies on, so lists with one order NaNs last
     // and everything else exactly as operator< does.
-    if (std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
+    if (sorted.size() >= radixThreshold && radixSortable(sorted))
+        radixSort(sorted);
+    else if (std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
         std::sort(sorted.begin(), sorted.end());
     else
         std::sort(sorted.begin(), sorted.end(),
@@ -97,9 +142,13 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
 SortedTimes::Groups computeGroups(const TimeList &times)
 {
     SortedTimes::Groups groups;
-    if (times.size() >= countingThreshold && groupByCentisecond(times, groups))
-        return groups;
-    groups.clear();
+    if (times.size() >= countingThreshold) {
+        for (double stepsPerSecond : {100.0, 1000.0}) {
+            if (groupOnLattice(times, stepsPerSecond, groups))
+                return groups;
+            groups.clear();
+        }
+    }
     groupBySorting(times, groups);
     return groups;
 }

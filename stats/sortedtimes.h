@@ -6,8 +6,9 @@
 #include <vector>
 
 // The ascending order of a time list as its distinct values and their counts. Timer data sits on
-// a 0.01 s grid and repeats heavily, so a counting pass over centiseconds replaces the comparison
-// sort wherever it gives the very same floats; any other list falls back to std::sort.
+// a 0.01 s or 0.001 s grid and repeats heavily, so a counting pass over centiseconds or
+// milliseconds replaces the comparison sort wherever it gives the very same floats; any other
+// list is sorted, by radix where that gives what std::sort gives.
 namespace SortedTimes {
 
 struct Group

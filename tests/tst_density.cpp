@@ -60,6 +60,35 @@ TimeList offGridTimes(int n, float meanSeconds, float spreadSeconds, unsigned se
     return times;
 }
 
+// Times a timer with the given number of decimals wrote, read back as the parser reads them.
+TimeList decimalTimes(int n, double meanSeconds, double spreadSeconds, int decimals, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::normal_distribution<double> normal(meanSeconds, spreadSeconds);
+    TimeList times;
+    times.reserve(n);
+    for (int i = 0; i < n; ++i)
+        times.append(QString::number(normal(random), 'f', decimals).toFloat());
+    return times;
+}
+
+// Separate peaks: runs of equal values count once, and zero is no peak.
+int peaksOf(const Density &values)
+{
+    Density runs;
+    for (float v : values) {
+        if (runs.empty() || runs.back() != v)
+            runs.push_back(v);
+    }
+    int peaks = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i] > 0 && (i == 0 || runs[i - 1] < runs[i])
+            && (i + 1 == runs.size() || runs[i + 1] < runs[i]))
+            ++peaks;
+    }
+    return peaks;
+}
+
 std::uint32_t bits(float value)
 {
     return std::bit_cast<std::uint32_t>(value);
@@ -246,15 +275,34 @@ void DensityTest::curvePath_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("margin");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("peaks"); // separate peaks, when every time must show as one
 
     const TimeList session = latticeTimes(300, 11, 1.2, LatticeForm::Decimal, 3);
-    QTest::newRow("chart geometry") << session << 7.0f << 16.0f << 1.0f << 560 << 330 << 10;
-    QTest::newRow("sentinel range") << session << lowest << highest << 1.0f << 560 << 330 << 10;
-    QTest::newRow("narrow kernel") << session << 7.0f << 16.0f << 0.002f << 560 << 330 << 10;
-    QTest::newRow("other margin and size")
-        << TimeList {3.5f, 4.25f, 4.5f, 6.0f} << 3.0f << 7.0f << 2.0f << 255 << 100 << 7;
-    QTest::newRow("peak at the left end")
-        << TimeList {10.0f, 10.0f, 10.5f, 14.0f} << 10.0f << 15.0f << 0.2f << 500 << 300 << 10;
+    QTest::newRow("chart geometry")
+        << session << 7.0f << 16.0f << 1.0f << 560 << 330 << 10 << 256 << 0;
+    QTest::newRow("sentinel range")
+        << session << lowest << highest << 1.0f << 560 << 330 << 10 << 256 << 0;
+    QTest::newRow("narrow kernel: a point per pixel")
+        << session << 7.0f << 16.0f << 0.002f << 560 << 330 << 10 << 561 << 0;
+    QTest::newRow("other margin and size") << TimeList {3.5f, 4.25f, 4.5f, 6.0f} << 3.0f << 7.0f
+                                           << 2.0f << 255 << 100 << 7 << 256 << 0;
+    QTest::newRow("peak at the left end") << TimeList {10.0f, 10.0f, 10.5f, 14.0f} << 10.0f << 15.0f
+                                          << 0.2f << 500 << 300 << 10 << 256 << 0;
+
+    // 36 pairs 0.034 s (2.2 px) apart, the pairs 0.25 s apart.
+    TimeList pairs;
+    for (int k = 0; k < 36; ++k)
+        pairs << 8.1f + 0.25f * float(k) << 8.134f + 0.25f * float(k);
+    QTest::newRow("72 times at Detail's right end, 2.2 px apart")
+        << pairs << 8.0f << 17.0f << 0.002f << 584 << 330 << 10 << 585 << 72;
+    QTest::newRow("the same times at the default Detail")
+        << pairs << 8.0f << 17.0f << 1.0f << 584 << 330 << 10 << 256 << 0;
+    // A 60 s solve widens the range until the kernel is narrower than the step.
+    TimeList withSlowSolve = latticeTimes(20000, 12, 0.5, LatticeForm::Decimal, 4);
+    withSlowSolve.append(60.0f);
+    QTest::newRow("default Detail, kernel narrower than the step")
+        << withSlowSolve << 10.0f << 60.0f << 1.0f << 584 << 330 << 10 << 256 << 0;
 }
 
 void DensityTest::curvePath()
@@ -266,12 +314,21 @@ void DensityTest::curvePath()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, margin);
+    QFETCH(int, points);
+    QFETCH(int, peaks);
 
     Density normalised;
     const QPainterPath path = TimesDistributionDialog::densityCurve(
         samples, low, high, detail, width, height, margin, &normalised);
 
-    QCOMPARE(normalised.size(), std::size_t(256));
+    QCOMPARE(normalised.size(), std::size_t(points));
+    if (peaks > 0)
+        QCOMPARE(peaksOf(normalised), peaks);
+    if (points == 256) {
+        const Density reference = Reference::kernelDensity(samples, 256, low, high, detail);
+        for (std::size_t i = 0; i < normalised.size(); ++i)
+            QVERIFY(std::abs(normalised[i] - reference[i] / peakOf(reference)) <= 1e-6f);
+    }
     QVERIFY(std::all_of(normalised.begin(), normalised.end(),
                         [](float v) { return v >= 0.0f && v <= 1.0f; }));
     QCOMPARE(peakOf(normalised), 1.0f);
@@ -285,14 +342,14 @@ void DensityTest::curvePath()
     QCOMPARE(path.boundingRect().right(), double(width + 2 * margin));
     QCOMPARE(path.boundingRect().bottom(), zeroLine);
 
-    // Grid point i stands at i/255 of the width, its height scaled to the plot.
+    // Point i stands at i/(points - 1) of the width, its height scaled to the plot.
     const auto peak
         = std::size_t(std::max_element(normalised.begin(), normalised.end()) - normalised.begin());
     bool peakDrawn = false;
     for (int e = 1; e < path.elementCount(); ++e) {
         const QPointF p = point(path, e);
         if (p.y() == 4 * margin
-            && std::abs(p.x() - (double(peak) / 255 * width + 2 * margin)) < 1e-3)
+            && std::abs(p.x() - (double(peak) / (points - 1) * width + 2 * margin)) < 1e-3)
             peakDrawn = true;
     }
     QVERIFY(peakDrawn);
@@ -358,6 +415,11 @@ void DensityTest::agreesWithReference_data()
             << offGridTimes(1000, 12, 1.5f, 7) << 256 << lowest << highest << detail;
         QTest::addRow("1000 mixed-form lattice times, range 8 to 17, detail %g", double(detail))
             << latticeTimes(1000, 12, 1.5, LatticeForm::Mixed, 8) << 256 << 8.0f << 17.0f << detail;
+        QTest::addRow("1000 millisecond times, detail %g", double(detail))
+            << decimalTimes(1000, 12, 1.5, 3, 22) << 256 << lowest << highest << detail;
+        QTest::addRow("1000 off-grid times, range 10 to 14 inside the kernel, detail %g",
+                      double(detail))
+            << offGridTimes(1000, 12, 1.5f, 23) << 256 << 10.0f << 14.0f << detail;
     }
 
     const TimeList session = latticeTimes(1000, 12, 1.5, division, 9);
@@ -408,6 +470,20 @@ void DensityTest::agreesWithReference_data()
         << latticeTimes(100000, 13, 2, division, 20) << 256 << 5.0f << 25.0f << 0.002f;
     QTest::newRow("100000 off-grid times, detail 2")
         << offGridTimes(100000, 13, 2, 21) << 256 << lowest << highest << 2.0f;
+    QTest::newRow("100000 off-grid times, detail 1, range 5 to 21")
+        << offGridTimes(100000, 13, 2, 29) << 256 << 5.0f << 21.0f << 1.0f;
+    QTest::newRow("20000 off-grid times, detail 0.22: step near two bandwidths")
+        << offGridTimes(20000, 13, 2, 30) << 256 << lowest << highest << 0.22f;
+    QTest::newRow("100000 off-grid times, detail 0.002, range 5 to 25")
+        << offGridTimes(100000, 13, 2, 24) << 256 << 5.0f << 25.0f << 0.002f;
+    QTest::newRow("100000 nanosecond times, range 0 to 600")
+        << decimalTimes(100000, 13, 2, 9, 25) << 256 << 0.0f << 600.0f << 1.0f;
+    QTest::newRow("100000 millisecond times, range 12 to 13, detail 0.02")
+        << decimalTimes(100000, 13, 2, 3, 26) << 256 << 12.0f << 13.0f << 0.02f;
+    QTest::newRow("off-grid times, 4096 points, detail 0.02")
+        << offGridTimes(5000, 13, 2, 27) << 4096 << lowest << highest << 0.02f;
+    QTest::newRow("off-grid times near 1000000 s")
+        << offGridTimes(5000, 1e6f, 2, 28) << 256 << lowest << highest << 1.0f;
 }
 
 void DensityTest::agreesWithReference()
@@ -442,6 +518,14 @@ void DensityTest::statisticsEqualReference_data()
     for (int n : {3, 64, 65, 1001, 100000})
         QTest::addRow("%d off-grid times", n) << offGridTimes(n, 12, 1.5f, unsigned(n));
     QTest::newRow("65 division-form lattice times") << latticeTimes(65, 12, 1.5, division, 30);
+    QTest::newRow("10000 millisecond times") << decimalTimes(10000, 12, 1.5, 3, 37);
+    QTest::newRow("1000 negative off-grid times") << offGridTimes(1000, -1, 3, 38);
+    TimeList offGridZeros = offGridTimes(1000, 0.5f, 1, 39);
+    offGridZeros << -0.0f << 0.0f << -0.0f;
+    QTest::newRow("off-grid times with minus zero beside zero") << offGridZeros;
+    offGridZeros.removeAll(0.0f);
+    offGridZeros << -0.0f << -0.0f;
+    QTest::newRow("off-grid times with minus zeros only") << offGridZeros;
     QTest::newRow("10000 mixed-form lattice times")
         << latticeTimes(10000, 12, 1.5, LatticeForm::Mixed, 31);
 
