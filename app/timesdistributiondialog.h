@@ -61,6 +61,8 @@ public:
     // "low" and "high" sentinels of kernelDensity: the samples' own minimum and maximum.
     static constexpr float lowestSample = 3.4028235e38f;
     static constexpr float highestSample = -3.4028235e38f;
+    // Points of the density curve; a narrow kernel above the default Detail gets one per pixel.
+    static constexpr int curvePoints = 256;
 
 private slots:
     void on_pasteButton_clicked();
@@ -91,6 +93,8 @@ private:
     void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
                    float high, float detail, bool withQuartiles, const QFont &quartileFont,
                    std::vector<QRectF> &quartileLabels);
+    static void drawPixelCurve(QPainter &painter, const std::vector<float> &values,
+                               const QColor &color, int plotWidth, int plotHeight);
     void drawAxis(QPainter &painter, float low, float high, const QFont &tickFont) const;
     void drawTitle(QPainter &painter, const QFont &titleFont) const;
 

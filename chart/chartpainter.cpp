@@ -30,6 +30,7 @@ constexpr qreal tickLabelHeight = 10.0;
 constexpr double tickLabelSpace = 4.0;
 constexpr double minimumTickDistance = 3.0;
 constexpr int titleLeft = 10;
+constexpr int curvePenWidth = 4;
 
 QFont chartFont(const QFont &base, int pointSize, int weight = -1)
 {
@@ -164,18 +165,69 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
     const QPainterPath curve
         = densityCurve(times, low, high, detail, plotWidth, plotHeight, curveMargin, &values);
 
-    painter.setOpacity(0.5);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QBrush(color, Qt::SolidPattern));
-    painter.drawPath(curve);
+    if (values.size() == std::size_t(curvePoints)) {
+        painter.setOpacity(0.5);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QBrush(color, Qt::SolidPattern));
+        painter.drawPath(curve);
 
-    painter.setOpacity(1.0);
-    painter.setPen(pen(color, 4));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(curve);
+        painter.setOpacity(1.0);
+        painter.setPen(pen(color, curvePenWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(curve);
+    } else {
+        drawPixelCurve(painter, values, color, plotWidth, plotHeight);
+    }
 
     if (withQuartiles)
         drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont, &quartileLabels);
+}
+
+// A curve of a point per pixel is a comb of steep spikes, on which the antialiasing rasteriser
+// spends tens of milliseconds: drawn instead as the one-pixel columns under it and the boxes its
+// pen would cover around each step, it looks the same and keeps a slider drag smooth.
+void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vector<float> &values,
+                                             const QColor &color, int plotWidth, int plotHeight)
+{
+    const qreal axisY = plotHeight + plotTop;
+    const qreal step = values.size() > 1 ? qreal(plotWidth) / qreal(values.size() - 1) : 0.0;
+    // A point that did not normalise (a curve without area) lies on the axis.
+    const auto pointAt = [&](std::size_t i) {
+        const qreal y = (1.0 - qreal(values[i])) * plotHeight + plotTop;
+        return QPointF(plotLeft + qreal(i) * step, std::isfinite(y) ? y : axisY);
+    };
+    QList<QRectF> columns;
+    QList<QRect> penBoxes;
+    const int half = curvePenWidth / 2;
+    const auto addPenBox = [&](QPointF a, QPointF b) {
+        const int left = int(std::floor(std::min(a.x(), b.x()))) - half;
+        const int right = int(std::ceil(std::max(a.x(), b.x()))) + half;
+        const int top = int(std::floor(std::min(a.y(), b.y()))) - half;
+        const int bottom = int(std::ceil(std::max(a.y(), b.y()))) + half;
+        penBoxes.append(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    };
+    QPointF previous(plotLeft, axisY);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const QPointF point = pointAt(i);
+        if (i > 0) {
+            const qreal top = (previous.y() + point.y()) / 2;
+            columns.append(QRectF(previous.x(), top, point.x() - previous.x(), axisY - top));
+        }
+        addPenBox(previous, point);
+        previous = point;
+    }
+    addPenBox(previous, QPointF(plotLeft + plotWidth, axisY));
+
+    painter.save();
+    painter.setOpacity(0.5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QBrush(color, Qt::SolidPattern));
+    painter.drawRects(columns);
+    // Whole-pixel boxes, so where they overlap no edge is blended twice.
+    painter.setOpacity(1.0);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawRects(penBoxes);
+    painter.restore();
 }
 
 void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,

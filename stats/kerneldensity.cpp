@@ -448,7 +448,6 @@ std::vector<float> densityOn(const Kernel &kernel, int points)
     return density;
 }
 
-constexpr int curvePoints = 256;
 // A narrow kernel is drawn with a point per pixel of the plot, each the mean height of the curve
 // over its pixel, so that a time adds the same area wherever it falls and times two pixels apart
 // keep a lower pixel between them. The mean is taken over positions at most one bandwidth apart
@@ -459,7 +458,7 @@ constexpr int largestPositionCount = 1 << 20;
 std::vector<float> cellMeans(const Kernel &kernel, int width)
 {
     const double span = double(kernel.hi - kernel.lo);
-    int positions = curvePoints;
+    int positions = TimesDistributionDialog::curvePoints;
     while (positions < largestPositionCount
            && (positions < 2 * width || span / positions > kernel.bandwidth))
         positions *= 2;
@@ -490,7 +489,7 @@ bool drawnInCells(const Kernel &kernel, float detail, int width)
 {
     const double span = double(kernel.hi - kernel.lo);
     return kernel.groups && detail < 1.0f && width > 0 && width <= widestCellPlot
-        && std::isfinite(span) && kernel.bandwidth < span / curvePoints;
+        && std::isfinite(span) && kernel.bandwidth < span / TimesDistributionDialog::curvePoints;
 }
 
 } // namespace
