@@ -27,6 +27,7 @@ constexpr qreal quartileLabelLeft = -14.0;
 constexpr int quartileLabelAbove = 20;
 constexpr qreal quartileLabelWidth = 20.0;
 constexpr qreal quartileLabelHeight = 10.0;
+constexpr qreal quartileLabelGap = 4.0;
 
 constexpr int statisticsFromRight = 100;
 constexpr int statisticsTop = 20;
@@ -96,8 +97,11 @@ void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
             box.translate(overhang, 0);
             label.translate(overhang, 0);
         }
-        while (std::any_of(drawn.begin(), drawn.end(),
-                           [&](const QRectF &other) { return other.intersects(label); })) {
+        // Labels closer than a few pixels read as one word ("25%50%"): that counts as touching.
+        const auto touches = [&](const QRectF &other) {
+            return other.intersects(label.adjusted(-quartileLabelGap, 0, quartileLabelGap, 0));
+        };
+        while (std::any_of(drawn.begin(), drawn.end(), touches)) {
             box.translate(0, -lineHeight);
             label.translate(0, -lineHeight);
         }
