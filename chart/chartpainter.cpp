@@ -184,11 +184,35 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
 }
 
 // A curve of a point per pixel is a comb of steep spikes, on which the antialiasing rasteriser
-// spends tens of milliseconds: drawn instead as the one-pixel columns under it and the boxes its
-// pen would cover around each step, it looks the same and keeps a slider drag smooth.
+// spends tens of milliseconds a paint. It is drawn instead into an image of the device's own
+// pixels: the column under each step filled to the step's mean height (its top pixel covered in
+// part), then the box the pen would cover around each step, opaque.
 void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vector<float> &values,
                                              const QColor &color, int plotWidth, int plotHeight)
 {
+    const int half = curvePenWidth / 2;
+    const QRect area(plotLeft - half, plotTop - half, plotWidth + curvePenWidth,
+                     plotHeight + curvePenWidth);
+    // The image keeps the device's pixels, a 200 % screen or export included.
+    const qreal scale = std::max(painter.deviceTransform().m11(), 1.0);
+    QImage image(area.size() * scale, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return;
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    const auto deviceX = [&](qreal x) {
+        return std::clamp(int(std::lround((x - area.left()) * scale)), 0, image.width());
+    };
+    const auto deviceY = [&](qreal y) {
+        return (y - area.top()) * scale;
+    };
+    const auto fillSpan = [&](int left, int right, int row, QRgb pixel) {
+        if (row < 0 || row >= image.height())
+            return;
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(row));
+        std::fill(line + left, line + right, pixel);
+    };
+
     const qreal axisY = plotHeight + plotTop;
     const qreal step = values.size() > 1 ? qreal(plotWidth) / qreal(values.size() - 1) : 0.0;
     // A point that did not normalise (a curve without area) lies on the axis.
@@ -196,38 +220,44 @@ void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vecto
         const qreal y = (1.0 - qreal(values[i])) * plotHeight + plotTop;
         return QPointF(plotLeft + qreal(i) * step, std::isfinite(y) ? y : axisY);
     };
-    QList<QRectF> columns;
-    QList<QRect> penBoxes;
-    const int half = curvePenWidth / 2;
-    const auto addPenBox = [&](QPointF a, QPointF b) {
-        const int left = int(std::floor(std::min(a.x(), b.x()))) - half;
-        const int right = int(std::ceil(std::max(a.x(), b.x()))) + half;
-        const int top = int(std::floor(std::min(a.y(), b.y()))) - half;
-        const int bottom = int(std::ceil(std::max(a.y(), b.y()))) + half;
-        penBoxes.append(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    const auto withAlpha = [&](qreal alpha) {
+        QColor c = color;
+        c.setAlphaF(float(color.alphaF() * alpha));
+        return qPremultiply(c.rgba());
+    };
+    const QRgb fill = withAlpha(0.5);
+    const int bottom = int(std::lround(deviceY(axisY)));
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        const QPointF a = pointAt(i - 1);
+        const QPointF b = pointAt(i);
+        const int left = deviceX(a.x());
+        const int right = deviceX(b.x());
+        const qreal top = std::max(deviceY((a.y() + b.y()) / 2), 0.0);
+        const int firstFull = int(std::ceil(top));
+        if (firstFull > 0 && firstFull - top > 0)
+            fillSpan(left, right, firstFull - 1, withAlpha(0.5 * (firstFull - top)));
+        for (int row = firstFull; row < bottom; ++row)
+            fillSpan(left, right, row, fill);
+    }
+
+    const QRgb opaque = withAlpha(1.0);
+    const auto penBox = [&](QPointF a, QPointF b) {
+        const int left = deviceX(std::floor(std::min(a.x(), b.x())) - half);
+        const int right = deviceX(std::ceil(std::max(a.x(), b.x())) + half);
+        const int top = int(std::lround(deviceY(std::floor(std::min(a.y(), b.y())) - half)));
+        const int end = int(std::lround(deviceY(std::ceil(std::max(a.y(), b.y())) + half)));
+        for (int row = std::max(top, 0); row < end; ++row)
+            fillSpan(left, right, row, opaque);
     };
     QPointF previous(plotLeft, axisY);
     for (std::size_t i = 0; i < values.size(); ++i) {
         const QPointF point = pointAt(i);
-        if (i > 0) {
-            const qreal top = (previous.y() + point.y()) / 2;
-            columns.append(QRectF(previous.x(), top, point.x() - previous.x(), axisY - top));
-        }
-        addPenBox(previous, point);
+        penBox(previous, point);
         previous = point;
     }
-    addPenBox(previous, QPointF(plotLeft + plotWidth, axisY));
+    penBox(previous, QPointF(plotLeft + plotWidth, axisY));
 
-    painter.save();
-    painter.setOpacity(0.5);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QBrush(color, Qt::SolidPattern));
-    painter.drawRects(columns);
-    // Whole-pixel boxes, so where they overlap no edge is blended twice.
-    painter.setOpacity(1.0);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawRects(penBoxes);
-    painter.restore();
+    painter.drawImage(area.topLeft(), image);
 }
 
 void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
