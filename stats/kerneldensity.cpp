@@ -450,36 +450,59 @@ std::vector<float> densityOn(const Kernel &kernel, int points)
 
 // A narrow kernel is drawn with a point per pixel of the plot, each the mean height of the curve
 // over its pixel, so that a time adds the same area wherever it falls and times two pixels apart
-// keep a lower pixel between them. The mean is taken over positions at most one bandwidth apart
-// (up to a million positions), which holds every spike's area to a few parts in 10^9.
+// keep a lower pixel between them.
 constexpr int widestCellPlot = 1 << 16;
-constexpr int largestPositionCount = 1 << 20;
 
+// The area of the standard normal density between y and x (y <= x), from the side where the
+// complementary error function keeps its digits.
+double normalArea(double y, double x)
+{
+    constexpr double invSqrt2 = 0.7071067811865476;
+    if (y >= 0.0)
+        return 0.5 * (std::erfc(y * invSqrt2) - std::erfc(x * invSqrt2));
+    if (x <= 0.0)
+        return 0.5 * (std::erfc(-x * invSqrt2) - std::erfc(-y * invSqrt2));
+    return 0.5 * (std::erf(x * invSqrt2) - std::erf(y * invSqrt2));
+}
+
+// The mean height of the curve over each pixel, exactly: a time's term integrates over a pixel to
+// an area under the normal density, so a spike narrower than the pixel keeps its whole area
+// wherever it falls. Pixel i covers the range within half a pixel of point i; the two end pixels
+// only their half inside the range.
 std::vector<float> cellMeans(const Kernel &kernel, int width)
 {
-    const double span = double(kernel.hi - kernel.lo);
-    int positions = TimesDistributionDialog::curvePoints;
-    while (positions < largestPositionCount
-           && (positions < 2 * width || span / positions > kernel.bandwidth))
-        positions *= 2;
-
-    // Terms beyond the negligible reach change no pixel: a spike's own mean height over its
-    // pixel is at least b / (n * pixel), far above them.
-    const Grid grid {positions, kernel.lo, kernel.hi - kernel.lo};
-    const std::vector<double> sums
-        = sumsWithin(*kernel.groups, grid, kernel.bandwidth, negligibleTermReach);
     const auto cells = std::size_t(width) + 1;
-    std::vector<double> totals(cells, 0.0);
-    std::vector<int> counts(cells, 0);
-    for (std::int64_t j = 0; j < positions; ++j) {
-        // The pixel nearest to the position: j * width / positions, rounded.
-        const auto cell = std::size_t((2 * j * width + positions) / (2 * std::int64_t(positions)));
-        totals[cell] += sums[std::size_t(j)];
-        ++counts[cell];
+    const double lo = kernel.lo;
+    const double hi = kernel.hi;
+    const double pixel = (hi - lo) / width;
+    const double b = kernel.bandwidth;
+    const double reach = negligibleTermReach * b;
+    const auto edge = [&](double i) {
+        return std::clamp(lo + i * pixel, lo, hi);
+    };
+
+    std::vector<double> areas(cells, 0.0);
+    for (const SortedTimes::Group &group : *kernel.groups) {
+        const double v = group.value;
+        // Also skips NaN and infinite times, which reach no pixel.
+        if (!(v >= lo - reach && v <= hi + reach))
+            continue;
+        const auto first = std::size_t(std::max(0.0, std::floor((v - reach - lo) / pixel + 0.5)));
+        const auto last
+            = std::min(cells - 1, std::size_t(std::floor((v + reach - lo) / pixel + 0.5)));
+        for (std::size_t i = first; i <= last; ++i) {
+            const double area
+                = normalArea((edge(double(i) - 0.5) - v) / b, (edge(double(i) + 0.5) - v) / b);
+            if (area > 0.0)
+                areas[i] += area * double(group.count);
+        }
     }
+    // The term's mean over a pixel is its area times b over the pixel's width.
     std::vector<float> density(cells);
-    for (std::size_t i = 0; i < cells; ++i)
-        density[i] = float(totals[i] / counts[i] / double(kernel.n));
+    for (std::size_t i = 0; i < cells; ++i) {
+        const double cellWidth = edge(double(i) + 0.5) - edge(double(i) - 0.5);
+        density[i] = float(areas[i] * b / cellWidth / double(kernel.n));
+    }
     return density;
 }
 

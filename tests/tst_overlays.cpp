@@ -268,8 +268,8 @@ void OverlaysTest::noMarkersWithoutLevels()
     QVERIFY(select(records, isQuartileLabel).isEmpty());
 }
 
-// At the narrowest kernel each time is a spike of its own: three of four times at the first
-// point already make three quarters of the area, so all three levels fall on point 0, for both
+// At the narrowest kernel each time is a spike of its own: four of five times at the first point
+// make more than three quarters of the area, so all three levels fall on the first line, for both
 // curves of the same list.
 void OverlaysTest::allLevelsAtTheFirstPoint()
 {
@@ -278,8 +278,8 @@ void OverlaysTest::allLevelsAtTheFirstPoint()
     chart.setChecked("showQuartiles", true);
     chart.setChecked("showQuartiles2", true);
     chart.setSlider("sigmaSlider", 999);
-    chart.paste(QStringLiteral("8, 8, 8, 9"));
-    chart.pasteSecondary(QStringLiteral("8, 8, 8, 9"));
+    chart.paste(QStringLiteral("8, 8, 8, 8, 9"));
+    chart.pasteSecondary(QStringLiteral("8, 8, 8, 8, 9"));
     const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
 
     const QList<PaintRecord> lines = select(records, isQuartileLine);
