@@ -81,11 +81,11 @@ QStringView firstLine(QStringView text)
     return end < 0 ? start : start.first(end);
 }
 
-bool Lines::next(QStringView &line)
+bool Lines::next(QStringView &line, QChar separator)
 {
     if (pos > text.size())
         return false;
-    qsizetype end = text.indexOf(u'\n', pos);
+    qsizetype end = text.indexOf(separator, pos);
     if (end < 0)
         end = text.size();
     line = text.sliced(pos, end - pos);

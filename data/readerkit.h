@@ -14,7 +14,8 @@ namespace ReaderKit {
 QStringView head(QStringView text);
 QStringView firstLine(QStringView text);
 
-// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "".
+// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "". Any other
+// separator gives the pieces between separators the same way.
 class Lines
 {
 public:
@@ -22,7 +23,7 @@ public:
         : text(text)
         , pos(from)
     { }
-    bool next(QStringView &line);
+    bool next(QStringView &line, QChar separator = u'\n');
     qsizetype position() const { return pos; }
 
 private:

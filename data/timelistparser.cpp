@@ -107,6 +107,47 @@ void appendEntry(QStringView entry, ParsedTimes &parsed)
         parsed.times.append(value);
 }
 
+// "12.34" with nothing but spaces or tabs around it: most entries of a long list. Read here
+// without the general rules, to the same float toFloat gives: with at most 15 digits both the
+// digits and the power of ten are exact doubles, so the one division rounds as strtod does.
+bool readBareDecimal(QStringView entry, float *value)
+{
+    constexpr int mostDigits = 15;
+    static constexpr double powersOfTen[mostDigits + 1]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char16_t *c = entry.utf16();
+    const char16_t *const end = c + entry.size();
+    const auto isBlank = [](char16_t ch) {
+        return ch == u' ' || ch == u'\t';
+    };
+    const auto isDigit = [](char16_t ch) {
+        return ch >= u'0' && ch <= u'9';
+    };
+    while (c != end && isBlank(*c))
+        ++c;
+    if (c == end || !isDigit(*c))
+        return false;
+    quint64 digits = 0;
+    int count = 0;
+    int fraction = 0;
+    for (; c != end && isDigit(*c); ++c, ++count)
+        digits = digits * 10 + (*c - u'0');
+    if (c != end && *c == u'.') {
+        ++c;
+        // "12." and "12. 5" take the general rules: the second is a numbered line.
+        if (c == end || !isDigit(*c))
+            return false;
+        for (; c != end && isDigit(*c); ++c, ++count, ++fraction)
+            digits = digits * 10 + (*c - u'0');
+    }
+    while (c != end && isBlank(*c))
+        ++c;
+    if (c != end || count > mostDigits)
+        return false;
+    *value = float(double(digits) / powersOfTen[fraction]);
+    return true;
+}
+
 // Text with a single line that is not blank, whatever blank lines stand around it.
 QStringView onlyLine(QStringView text)
 {
@@ -146,6 +187,32 @@ constexpr Reader readers[] = {
     TimeReaders::readDcTimer,      TimeReaders::readQqTimer,       TimeReaders::readCsTimerText,
 };
 
+// The plain-list rules: one line of comma-separated times, or a time on each line.
+ParsedTimes readPlainList(QStringView all)
+{
+    ParsedTimes parsed;
+    bool oneLine = !all.contains(u'\n');
+    // One line of times stays a comma list when a line end follows it, as in a copied file.
+    if (!oneLine && all.contains(u',')) {
+        if (const QStringView line = onlyLine(all); !line.isNull()) {
+            all = line;
+            oneLine = true;
+        }
+    }
+    // Every line, or every piece of the one line, is an entry.
+    const QChar separator = oneLine ? u',' : u'\n';
+    ReaderKit::Lines entries(all);
+    QStringView entry;
+    float value = 0;
+    while (entries.next(entry, separator)) {
+        if (readBareDecimal(entry, &value))
+            parsed.times.append(value);
+        else
+            appendEntry(oneLine ? entry : timeField(entry), parsed);
+    }
+    return parsed;
+}
+
 } // namespace
 
 TimeList TimesDistributionDialog::parseTimeList(QString text)
@@ -155,8 +222,6 @@ TimeList TimesDistributionDialog::parseTimeList(QString text)
 
 ParsedTimes TimesDistributionDialog::readTimeList(QString text)
 {
-    ParsedTimes parsed;
-
     // A byte order mark from a copied file is no part of the first time or of the export marker.
     if (text.startsWith(QChar(QChar::ByteOrderMark)))
         text.remove(0, 1);
@@ -175,26 +240,17 @@ ParsedTimes TimesDistributionDialog::readTimeList(QString text)
     if (text.startsWith(exportMarker)) {
         const qsizetype marker = text.indexOf(listMarker);
         if (marker < 0)
-            return parsed;
+            return {};
         // The marker and the one character after it (a line feed or a space) go.
         text = text.mid(marker + listMarker.size() + 1);
     }
 
-    QStringView all(text);
-    bool oneLine = !all.contains(u'\n');
-    // One line of times stays a comma list when a line end follows it, as in a copied file.
-    if (!oneLine && all.contains(u',')) {
-        if (const QStringView line = onlyLine(all); !line.isNull()) {
-            all = line;
-            oneLine = true;
-        }
+    // What the plain rules read stays as it is; a spreadsheet's columns, units and list marks
+    // are read only where those rules find no time.
+    ParsedTimes plain = readPlainList(text);
+    if (plain.times.isEmpty()) {
+        if (std::optional<ParsedTimes> table = TimeReaders::readTable(text))
+            return std::move(*table);
     }
-    if (oneLine) {
-        for (QStringView entry : all.tokenize(u','))
-            appendEntry(entry, parsed);
-        return parsed;
-    }
-    for (QStringView line : all.tokenize(u'\n'))
-        appendEntry(timeField(line), parsed);
-    return parsed;
+    return plain;
 }
