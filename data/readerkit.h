@@ -64,6 +64,10 @@ void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', Tok
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
 
+// "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
+// the general rules; "12." and "12. 5" (a numbered line) are left to them.
+bool readBareDecimal(QStringView entry, float *value);
+
 // Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
 bool readClockTime(QStringView entry, float *seconds);
 bool readSeconds(QStringView number, double *seconds);

@@ -190,7 +190,9 @@ CellReading readCell(QStringView cell, bool decimalComma, bool listMarks)
             whole = whole && isDigit(c);
         }
     }
-    reading.solve = readSolve(cell, &reading.seconds, {Plus::Included, decimalComma});
+    reading.solve = readBareDecimal(cell, &reading.seconds)
+        ? Solve::Time
+        : readSolve(cell, &reading.seconds, {Plus::Included, decimalComma});
     reading.clockLike = colon && !fraction;
     reading.whole = whole && cell.size() <= 18;
     if (reading.whole)
