@@ -52,7 +52,12 @@ bool hasDecimal(QStringView line, QChar mark)
     return false;
 }
 
-// The cells of a row: between separators, or between runs of blanks.
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// The cells of a row: between separators, or between runs of spaces and tabs.
 class Cells
 {
 public:
@@ -63,12 +68,12 @@ public:
     bool next(QStringView &cell)
     {
         if (separator == blanks) {
-            while (pos < row.size() && row[pos].isSpace())
+            while (pos < row.size() && isBlank(row[pos]))
                 ++pos;
             if (pos >= row.size())
                 return false;
             const qsizetype start = pos;
-            while (pos < row.size() && !row[pos].isSpace())
+            while (pos < row.size() && !isBlank(row[pos]))
                 ++pos;
             cell = row.sliced(start, pos - start);
             return true;
