@@ -131,6 +131,11 @@ void TimesDistributionDialog::pasteInto(TimeList &target, QWidget *button)
 // second; only a copy is accepted, so the source never deletes what it dropped.
 bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
 {
+    // The chart takes no focus itself; a click on it leaves the title, so that Ctrl+V pastes times.
+    if (watched == form->display && event->type() == QEvent::MouseButtonPress) {
+        form->pasteButton->setFocus(Qt::MouseFocusReason);
+        return false;
+    }
     if (watched == form->nameEdit) {
         if (event->type() != QEvent::KeyPress)
             return false;

@@ -25,6 +25,10 @@ public:
     explicit TimesDistributionDialog(QWidget *parent = nullptr);
     ~TimesDistributionDialog() override;
 
+    // Shrinks the window to the screen's free area where that is smaller (a small screen, or a
+    // large scale factor); called once at start.
+    void fitToScreen();
+
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     // The computing operations read no state of the dialog.

@@ -32,6 +32,8 @@ constexpr double minimumTickDistance = 3.0;
 constexpr int titleLeft = 10;
 constexpr int curvePenWidth = 4;
 
+// The family is a preference, not a limit: characters it lacks (a CJK title, an emoji) come
+// from Qt's fallback fonts, so no style strategy may turn font merging off here.
 QFont chartFont(const QFont &base, int pointSize, int weight = -1)
 {
     QFont font(base);

@@ -81,11 +81,11 @@ QStringView firstLine(QStringView text)
     return end < 0 ? start : start.first(end);
 }
 
-bool Lines::next(QStringView &line)
+bool Lines::next(QStringView &line, QChar separator)
 {
     if (pos > text.size())
         return false;
-    qsizetype end = text.indexOf(u'\n', pos);
+    qsizetype end = text.indexOf(separator, pos);
     if (end < 0)
         end = text.size();
     line = text.sliced(pos, end - pos);
@@ -117,6 +117,46 @@ QStringView afterNumber(QStringView line, qsizetype *number)
     if (number)
         *number = line.first(std::min<qsizetype>(digits, 18)).toLongLong();
     return line.sliced(digits + 2);
+}
+
+// With at most 15 digits both the digits and the power of ten are exact doubles, so the one
+// division rounds as strtod does, and the float is the one toFloat gives.
+bool readBareDecimal(QStringView entry, float *value)
+{
+    constexpr int mostDigits = 15;
+    static constexpr double powersOfTen[mostDigits + 1]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char16_t *c = entry.utf16();
+    const char16_t *const end = c + entry.size();
+    const auto isBlank = [](char16_t ch) {
+        return ch == u' ' || ch == u'\t';
+    };
+    const auto isDigit = [](char16_t ch) {
+        return ch >= u'0' && ch <= u'9';
+    };
+    while (c != end && isBlank(*c))
+        ++c;
+    if (c == end || !isDigit(*c))
+        return false;
+    quint64 digits = 0;
+    int count = 0;
+    int fraction = 0;
+    for (; c != end && isDigit(*c); ++c, ++count)
+        digits = digits * 10 + (*c - u'0');
+    if (c != end && *c == u'.') {
+        ++c;
+        // "12." and "12. 5" take the general rules: the second is a numbered line.
+        if (c == end || !isDigit(*c))
+            return false;
+        for (; c != end && isDigit(*c); ++c, ++count, ++fraction)
+            digits = digits * 10 + (*c - u'0');
+    }
+    while (c != end && isBlank(*c))
+        ++c;
+    if (c != end || count > mostDigits)
+        return false;
+    *value = float(double(digits) / powersOfTen[fraction]);
+    return true;
 }
 
 bool readClockTime(QStringView entry, float *seconds)

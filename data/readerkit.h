@@ -14,7 +14,8 @@ namespace ReaderKit {
 QStringView head(QStringView text);
 QStringView firstLine(QStringView text);
 
-// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "".
+// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "". Any other
+// separator gives the pieces between separators the same way.
 class Lines
 {
 public:
@@ -22,7 +23,7 @@ public:
         : text(text)
         , pos(from)
     { }
-    bool next(QStringView &line);
+    bool next(QStringView &line, QChar separator = u'\n');
     qsizetype position() const { return pos; }
 
 private:
@@ -62,6 +63,10 @@ void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', Tok
 // One record of a delimited file from pos on, which it moves past the record. A field that
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
+
+// "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
+// the general rules; "12." and "12. 5" (a numbered line) are left to them.
+bool readBareDecimal(QStringView entry, float *value);
 
 // Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
 bool readClockTime(QStringView entry, float *seconds);

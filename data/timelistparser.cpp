@@ -146,6 +146,32 @@ constexpr Reader readers[] = {
     TimeReaders::readDcTimer,      TimeReaders::readQqTimer,       TimeReaders::readCsTimerText,
 };
 
+// The plain-list rules: one line of comma-separated times, or a time on each line.
+ParsedTimes readPlainList(QStringView all)
+{
+    ParsedTimes parsed;
+    bool oneLine = !all.contains(u'\n');
+    // One line of times stays a comma list when a line end follows it, as in a copied file.
+    if (!oneLine && all.contains(u',')) {
+        if (const QStringView line = onlyLine(all); !line.isNull()) {
+            all = line;
+            oneLine = true;
+        }
+    }
+    // Every line, or every piece of the one line, is an entry.
+    const QChar separator = oneLine ? u',' : u'\n';
+    ReaderKit::Lines entries(all);
+    QStringView entry;
+    float value = 0;
+    while (entries.next(entry, separator)) {
+        if (ReaderKit::readBareDecimal(entry, &value))
+            parsed.times.append(value);
+        else
+            appendEntry(oneLine ? entry : timeField(entry), parsed);
+    }
+    return parsed;
+}
+
 } // namespace
 
 TimeList TimesDistributionDialog::parseTimeList(QString text)
@@ -155,8 +181,6 @@ TimeList TimesDistributionDialog::parseTimeList(QString text)
 
 ParsedTimes TimesDistributionDialog::readTimeList(QString text)
 {
-    ParsedTimes parsed;
-
     // A byte order mark from a copied file is no part of the first time or of the export marker.
     if (text.startsWith(QChar(QChar::ByteOrderMark)))
         text.remove(0, 1);
@@ -175,26 +199,17 @@ ParsedTimes TimesDistributionDialog::readTimeList(QString text)
     if (text.startsWith(exportMarker)) {
         const qsizetype marker = text.indexOf(listMarker);
         if (marker < 0)
-            return parsed;
+            return {};
         // The marker and the one character after it (a line feed or a space) go.
         text = text.mid(marker + listMarker.size() + 1);
     }
 
-    QStringView all(text);
-    bool oneLine = !all.contains(u'\n');
-    // One line of times stays a comma list when a line end follows it, as in a copied file.
-    if (!oneLine && all.contains(u',')) {
-        if (const QStringView line = onlyLine(all); !line.isNull()) {
-            all = line;
-            oneLine = true;
-        }
+    // What the plain rules read stays as it is; a spreadsheet's columns, units and list marks
+    // are read only where those rules find no time.
+    ParsedTimes plain = readPlainList(text);
+    if (plain.times.isEmpty()) {
+        if (std::optional<ParsedTimes> table = TimeReaders::readTable(text))
+            return std::move(*table);
     }
-    if (oneLine) {
-        for (QStringView entry : all.tokenize(u','))
-            appendEntry(entry, parsed);
-        return parsed;
-    }
-    for (QStringView line : all.tokenize(u'\n'))
-        appendEntry(timeField(line), parsed);
-    return parsed;
+    return plain;
 }

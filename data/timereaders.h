@@ -21,5 +21,8 @@ std::optional<ParsedTimes> readCubeDeskData(QStringView text);
 std::optional<ParsedTimes> readCubeTime(QStringView text);
 std::optional<ParsedTimes> readQqTimer(QStringView text);
 std::optional<ParsedTimes> readDcTimer(QStringView text);
+// Columns copied from a spreadsheet, and lists with units, list marks or decimal commas. Tried
+// only on text in which the plain-list rules find no time.
+std::optional<ParsedTimes> readTable(QStringView text);
 
 } // namespace TimeReaders

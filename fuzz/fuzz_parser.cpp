@@ -19,10 +19,10 @@ void check(const QString &text)
     const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
     const TimeList &times = parsed.times;
 
-    // Entries are split at commas, semicolons (DCTimer) and line ends; nothing can yield more
-    // solves than that. JSON solves hold commas too.
-    const qsizetype entries
-        = text.count(u',') + text.count(u';') + text.count(u'\n') + text.count(u'\r') + 1;
+    // Entries are split at commas, semicolons (DCTimer) and line ends, and on a single line at
+    // spaces and tabs; nothing can yield more solves than that. JSON solves hold commas too.
+    const qsizetype entries = text.count(u',') + text.count(u';') + text.count(u'\n')
+        + text.count(u'\r') + text.count(u' ') + text.count(u'\t') + 1;
     if (parsed.dnfSkipped < 0 || times.size() + parsed.dnfSkipped > entries) {
         std::fprintf(stderr, "%lld times and %lld DNF from at most %lld entries\n",
                      static_cast<long long>(times.size()),

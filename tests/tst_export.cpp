@@ -424,6 +424,7 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     verifyChartFile(inFolder(written));
     QCOMPARE_EQ(QToolTip::text(),
                 QStringLiteral("Saved to ") + QDir::toNativeSeparators(inFolder(written)));
+    QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
 }
 
 // The question before replacing is about the name that is then written.
@@ -467,6 +468,7 @@ void ExportTest::cancelWritesNothing()
     QCOMPARE_EQ(run.unexpected, 0);
     QCOMPARE_EQ(run.replaceQuestions, 0);
     QVERIFY(snapshot(folder->path()) == before);
+    QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
 }
 
 // The first save of a run starts in the current folder, later ones where the last one went; only
