@@ -2,6 +2,7 @@
 
 #include "data/parsedtimes.h"
 #include "data/timelist.h"
+#include "stats/density.h"
 #include "stats/timestatistics.h"
 
 #include <QColor>
@@ -63,10 +64,10 @@ public:
     QColor secondaryChartColor() const { return secondaryColor; }
 
     // "low" and "high" sentinels of kernelDensity: the samples' own minimum and maximum.
-    static constexpr float lowestSample = 3.4028235e38f;
-    static constexpr float highestSample = -3.4028235e38f;
+    static constexpr float lowestSample = Density::lowestSample;
+    static constexpr float highestSample = Density::highestSample;
     // Points of the density curve; a narrow kernel above the default Detail gets one per pixel.
-    static constexpr int curvePoints = 256;
+    static constexpr int curvePoints = Density::curvePoints;
 
 private slots:
     void on_pasteButton_clicked();
@@ -94,6 +95,9 @@ private:
     void tell(QWidget *at, const QString &text);
     void chooseColor(QColor &color, const QString &title);
 
+    // The steps of paintChart.
+    void drawFrame(QPainter &painter) const;
+    void drawCurves(QPainter &painter, float low, float high, const QFont &quartileFont);
     void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
                    float high, float detail, bool withQuartiles, const QFont &quartileFont,
                    std::vector<QRectF> &quartileLabels);

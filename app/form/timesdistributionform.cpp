@@ -1,4 +1,5 @@
 #include "app/form/timesdistributionform.h"
+#include "stats/density.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -68,8 +69,8 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
     horizontalLayout_5->addWidget(label);
     sigmaSlider = named(new QSlider(widget_4), "sigmaSlider");
     sigmaSlider->setOrientation(Qt::Horizontal);
-    sigmaSlider->setMaximum(999);
-    sigmaSlider->setValue(500);
+    sigmaSlider->setMaximum(Density::detailSliderMaximum);
+    sigmaSlider->setValue(Density::defaultDetailSlider);
     horizontalLayout_5->addWidget(sigmaSlider);
     verticalLayout->addWidget(widget_4);
 
