@@ -107,6 +107,11 @@ void appendEntry(QStringView entry, ParsedTimes &parsed)
         parsed.times.append(value);
 }
 
+bool isBlank(QStringView entry)
+{
+    return withoutInvisibleEnds(entry).isEmpty();
+}
+
 // Text with a single line that is not blank, whatever blank lines stand around it.
 QStringView onlyLine(QStringView text)
 {
@@ -189,12 +194,19 @@ ParsedTimes TimesDistributionDialog::readTimeList(QString text)
             oneLine = true;
         }
     }
+    // Every entry that is not blank gives a time or a DNF, or is counted as not read.
+    qsizetype entries = 0;
     if (oneLine) {
-        for (QStringView entry : all.tokenize(u','))
+        for (QStringView entry : all.tokenize(u',')) {
+            entries += isBlank(entry) ? 0 : 1;
             appendEntry(entry, parsed);
-        return parsed;
+        }
+    } else {
+        for (QStringView line : all.tokenize(u'\n')) {
+            entries += isBlank(line) ? 0 : 1;
+            appendEntry(timeField(line), parsed);
+        }
     }
-    for (QStringView line : all.tokenize(u'\n'))
-        appendEntry(timeField(line), parsed);
+    parsed.notRead = entries - parsed.times.size() - parsed.dnfSkipped;
     return parsed;
 }
