@@ -241,11 +241,12 @@ void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vecto
     }
 
     const QRgb opaque = withAlpha(1.0);
+    // The heights round in device pixels: a 200 % screen shows them to half a pixel.
     const auto penBox = [&](QPointF a, QPointF b) {
         const int left = deviceX(std::floor(std::min(a.x(), b.x())) - half);
         const int right = deviceX(std::ceil(std::max(a.x(), b.x())) + half);
-        const int top = int(std::lround(deviceY(std::floor(std::min(a.y(), b.y())) - half)));
-        const int end = int(std::lround(deviceY(std::ceil(std::max(a.y(), b.y())) + half)));
+        const int top = int(std::floor(deviceY(std::min(a.y(), b.y()) - half)));
+        const int end = int(std::ceil(deviceY(std::max(a.y(), b.y()) + half)));
         for (int row = std::max(top, 0); row < end; ++row)
             fillSpan(left, right, row, opaque);
     };
