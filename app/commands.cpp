@@ -16,6 +16,8 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 largestDroppedFile = qint64(256) * 1024 * 1024;
@@ -25,41 +27,29 @@ QString translate(const char *text)
     return QCoreApplication::translate("TimesDistributionDialog", text);
 }
 
-// UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8, whose
-// mark the decoder drops.
-QString decodeText(const QByteArray &bytes)
-{
-    auto encoding = QStringConverter::Utf8;
-    if (bytes.startsWith("\xff\xfe"))
-        encoding = QStringConverter::Utf16LE;
-    else if (bytes.startsWith("\xfe\xff"))
-        encoding = QStringConverter::Utf16BE;
-    QStringDecoder decoder(encoding);
-    return decoder.decode(bytes);
-}
-
 // Reads a dropped file into `text`; returns why it cannot, or an empty string.
 QString readDroppedFile(const QString &path, QString &text)
 {
     const QFileInfo info(path);
-    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    const QString name = noteName(info.fileName().isEmpty() ? path : info.fileName());
+    const QString tooLarge = translate("%1 is larger than 256 MB").arg(name);
     if (info.isDir())
         return translate("%1 is a folder").arg(name);
     // A device or pipe could block or never end.
     if (info.exists() && !info.isFile())
         return translate("%1 is not a plain file").arg(name);
     if (info.size() > largestDroppedFile)
-        return translate("%1 is larger than 256 MB").arg(name);
+        return tooLarge;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return translate("%1 could not be read: %2").arg(name, file.errorString());
-    const QByteArray bytes = file.readAll();
+    std::optional<QString> read = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
     if (file.error() != QFileDevice::NoError)
         return translate("%1 could not be read: %2").arg(name, file.errorString());
-    // It may have grown since it was measured.
-    if (bytes.size() > largestDroppedFile)
-        return translate("%1 is larger than 256 MB").arg(name);
-    text = decodeText(bytes);
+    // The size it reported may be 0 (a file under /proc), or it grew while it was read.
+    if (!read)
+        return tooLarge;
+    text = std::move(*read);
     return {};
 }
 
@@ -76,6 +66,41 @@ QString listUnchanged(bool primary)
 }
 
 } // namespace
+
+std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &device, qint64 limit)
+{
+    // The size a device reports only saves growing the buffer; it is never taken as its end.
+    constexpr qint64 chunk = qint64(1) << 20;
+    QByteArray bytes;
+    bytes.reserve(std::min(std::max(device.size(), qint64(0)), limit) + 1);
+    qint64 size = 0;
+    while (size <= limit) {
+        // Reserved space is allocated as asked, where resize() would round it up.
+        if (bytes.capacity() <= size)
+            bytes.reserve(std::min(std::max(2 * size, size + chunk), limit + 1));
+        const qint64 wanted = std::min({chunk, bytes.capacity() - size, limit + 1 - size});
+        bytes.resize(size + wanted);
+        const qint64 got = device.read(bytes.data() + size, wanted);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        size += got;
+    }
+    if (size > limit)
+        return std::nullopt;
+    bytes.truncate(size);
+
+    // UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8, whose
+    // mark the decoder drops.
+    auto encoding = QStringConverter::Utf8;
+    if (bytes.startsWith("\xff\xfe"))
+        encoding = QStringConverter::Utf16LE;
+    else if (bytes.startsWith("\xfe\xff"))
+        encoding = QStringConverter::Utf16BE;
+    QStringDecoder decoder(encoding);
+    return QString(decoder.decode(bytes));
+}
 
 void TimesDistributionDialog::redraw()
 {

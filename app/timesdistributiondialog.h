@@ -9,9 +9,11 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QFont;
+class QIODevice;
 class QPainter;
 class QPainterPath;
 class QPixmap;
@@ -42,6 +44,10 @@ public:
     static QPainterPath densityCurve(TimeList samples, float low, float high, float detail,
                                      int width, int height, int margin,
                                      std::vector<float> *normalisedOut);
+    // What a dropped file holds, as text: read in chunks, never more than limit + 1 bytes whatever
+    // size the device reports, then decoded as UTF-16 after its byte order mark, else as UTF-8.
+    // Nothing when the device holds more than limit bytes or a read fails.
+    static std::optional<QString> readDroppedText(QIODevice &device, qint64 limit);
     // The file name "Save" proposes for a chart of this title, safe on Linux and Windows.
     static QString chartFileName(const QString &title);
 

@@ -162,11 +162,12 @@ void strokeSteps(DevicePixels &pixels, const PixelCurvePoints &points, const QCo
 {
     const int half = penWidth / 2;
     const QRgb opaque = premultiplied(color, 1.0);
+    // The heights round in device pixels: a 200 % screen shows them to half a pixel.
     const auto penBox = [&](QPointF a, QPointF b) {
         const int left = pixels.x(std::floor(std::min(a.x(), b.x())) - half);
         const int right = pixels.x(std::ceil(std::max(a.x(), b.x())) + half);
-        const int top = int(std::lround(pixels.y(std::floor(std::min(a.y(), b.y())) - half)));
-        const int end = int(std::lround(pixels.y(std::ceil(std::max(a.y(), b.y())) + half)));
+        const int top = int(std::floor(pixels.y(std::min(a.y(), b.y()) - half)));
+        const int end = int(std::ceil(pixels.y(std::max(a.y(), b.y()) + half)));
         for (int row = std::max(top, 0); row < end; ++row)
             pixels.fillSpan(left, right, row, opaque);
     };

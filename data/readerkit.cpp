@@ -1,5 +1,6 @@
 #include "data/readerkit.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cmath>
@@ -65,6 +66,46 @@ bool readClock(QStringView entry, double *seconds)
 bool endsToken(QChar c)
 {
     return c == u'=' || c == u'[' || c == u')' || c.isSpace();
+}
+
+// Timers count in milliseconds at best.
+constexpr float shortestTime = 0.001f;
+
+bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, the grammar of a JSON number.
+bool isJsonNumber(QByteArrayView number)
+{
+    qsizetype i = 0;
+    const qsizetype n = number.size();
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && isAsciiDigit(number[i]))
+            ++i;
+        return i > from;
+    };
+    if (i < n && number[i] == '-')
+        ++i;
+    if (i < n && number[i] == '0')
+        ++i;
+    else if (!digits())
+        return false;
+    if (i < n && number[i] == '.') {
+        ++i;
+        if (!digits())
+            return false;
+    }
+    if (i < n && (number[i] == 'e' || number[i] == 'E')) {
+        ++i;
+        if (i < n && (number[i] == '+' || number[i] == '-'))
+            ++i;
+        if (!digits())
+            return false;
+    }
+    return i == n;
 }
 
 } // namespace
@@ -215,17 +256,64 @@ Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
 
 void addSolve(ParsedTimes &parsed, Solve solve, float seconds)
 {
-    if (solve == Solve::Time)
-        parsed.times.append(seconds);
-    else if (solve == Solve::Dnf)
+    if (solve == Solve::Dnf)
         ++parsed.dnfSkipped;
+    else if (solve == Solve::Time && seconds >= shortestTime && std::isfinite(seconds))
+        parsed.times.append(seconds);
+    else
+        ++parsed.notRead;
+}
+
+void addSeconds(ParsedTimes &parsed, double seconds)
+{
+    addSolve(parsed, Solve::Time, float(seconds));
 }
 
 void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules)
 {
     float seconds = 0;
     const Solve solve = readSolve(entry, &seconds, rules);
-    addSolve(parsed, solve, seconds);
+    if (solve != Solve::None || !entry.trimmed().isEmpty())
+        addSolve(parsed, solve, seconds);
+}
+
+QJsonDocument readJson(QStringView text)
+{
+    QByteArray json = text.toUtf8();
+    QJsonParseError error {};
+    QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::IllegalNumber)
+        return document;
+    // One pass over the numbers outside strings; a malformed number stays and fails again.
+    QByteArray kept;
+    kept.reserve(json.size());
+    const qsizetype n = json.size();
+    qsizetype copied = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            for (++i; i < n && json[i] != '"'; ++i)
+                i += json[i] == '\\' ? 1 : 0;
+            continue;
+        }
+        if (c != '-' && !isAsciiDigit(c))
+            continue;
+        qsizetype end = i + 1;
+        while (end < n && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
+                           || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
+            ++end;
+        bool ok = false;
+        const QByteArray number = QByteArray::fromRawData(json.constData() + i, end - i);
+        number.toDouble(&ok);
+        if (!ok && isJsonNumber(number)) {
+            kept.append(json.constData() + copied, i - copied);
+            kept.append("null");
+            copied = end;
+        }
+        i = end - 1;
+    }
+    kept.append(json.constData() + copied, n - copied);
+    return QJsonDocument::fromJson(kept);
 }
 
 void readList(ParsedTimes &parsed, QStringView list, QChar separator, TokenRules rules)

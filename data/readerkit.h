@@ -2,6 +2,7 @@
 
 #include "data/parsedtimes.h"
 
+#include <QJsonDocument>
 #include <QList>
 #include <QStringView>
 
@@ -53,8 +54,12 @@ enum class Solve { None, Time, Dnf };
 // an optional "+"), ended by the entry's end, "=" (phases), "[" (a comment), ")" or white space.
 // What follows is never read, so a comment or scramble cannot add or hide a solve.
 Solve readSolve(QStringView entry, float *seconds, TokenRules rules = {});
-// Appends the time or counts the DNF.
+// Appends the time, counts the DNF, or counts the solve as not read: no timer writes a time that
+// is negative, under a millisecond or beyond the float range, and such a solve costs only itself.
 void addSolve(ParsedTimes &parsed, Solve solve, float seconds);
+// The same for a time in seconds as a timer's file stores it, in double.
+void addSeconds(ParsedTimes &parsed, double seconds);
+// An entry that holds only white space is no solve and is not counted.
 void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules = {});
 
 // Reads a list "11.52, DNF(13.01), 9.87[a, b]" split at the separator outside [comments].
@@ -67,6 +72,10 @@ QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator)
 // "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
 // the general rules; "12." and "12. 5" (a numbered line) are left to them.
 bool readBareDecimal(QStringView entry, float *value);
+
+// A JSON document in which each number beyond the double range (9e999, 1e-999) stands as null,
+// where the toolkit would refuse the whole document for it.
+QJsonDocument readJson(QStringView text);
 
 // Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
 bool readClockTime(QStringView entry, float *seconds);

@@ -107,6 +107,11 @@ void appendEntry(QStringView entry, ParsedTimes &parsed)
         parsed.times.append(value);
 }
 
+bool isBlank(QStringView entry)
+{
+    return withoutInvisibleEnds(entry).isEmpty();
+}
+
 // Text with a single line that is not blank, whatever blank lines stand around it.
 QStringView onlyLine(QStringView text)
 {
@@ -163,12 +168,18 @@ ParsedTimes readPlainList(QStringView all)
     ReaderKit::Lines entries(all);
     QStringView entry;
     float value = 0;
+    // Every entry that is not blank gives a time or a DNF, or is counted as not read.
+    qsizetype count = 0;
     while (entries.next(entry, separator)) {
-        if (ReaderKit::readBareDecimal(entry, &value))
+        if (ReaderKit::readBareDecimal(entry, &value)) {
             parsed.times.append(value);
-        else
-            appendEntry(oneLine ? entry : timeField(entry), parsed);
+            ++count;
+            continue;
+        }
+        count += isBlank(entry) ? 0 : 1;
+        appendEntry(oneLine ? entry : timeField(entry), parsed);
     }
+    parsed.notRead = count - parsed.times.size() - parsed.dnfSkipped;
     return parsed;
 }
 

@@ -17,10 +17,13 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -51,8 +54,62 @@ struct ColourDialogSeen
 
 enum class ClipboardState { Cleared, EmptyText, ImageOnly };
 
-// What is dropped: text, or a file holding the text in an encoding, or something unreadable.
-enum class Dropped { Text, File, TwoFiles, Folder, Device, MissingFile, LargeFile, MoveOnly };
+// What is dropped: text, or a file holding the text in an encoding, or something unreadable; or
+// the drop's own read of a device that reports less than it holds.
+enum class Dropped {
+    Text,
+    File,
+    TwoFiles,
+    Folder,
+    Device,
+    MissingFile,
+    LargeFile,
+    FileAtLimit,
+    MoveOnly,
+    EndlessDevice,
+    GrowingDevice,
+};
+
+// Serves line feeds up to `holds` bytes whatever size it reports, and counts what it served.
+class ServingDevice : public QIODevice
+{
+public:
+    ServingDevice(qint64 reported, qint64 holds)
+        : reported(reported)
+        , holds(holds)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    qint64 size() const override { return reported; }
+    qint64 served() const { return count; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = std::min(maxSize, holds - count);
+        std::memset(data, '\n', std::size_t(n));
+        count += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    qint64 reported;
+    qint64 holds;
+    qint64 count = 0;
+};
+
+// The note as the user reads it: a tooltip in rich text shows its text without the markup.
+QString shownNote()
+{
+    const QString tip = QToolTip::text();
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
 
 enum class Control {
     DetailSlider,
@@ -300,6 +357,22 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
             + kept;
     QTest::newRow("file over 256 MB") << true << D::LargeFile << list.toUtf8() << old
                                       << QStringLiteral("times is larger than 256 MB") + kept;
+    // 256 MB are 268 435 456 bytes: the times, then a blank line of NULs.
+    QTest::newRow("file of exactly 256 MB")
+        << true << D::FileAtLimit << QByteArray("9.5\n10.25\n11\n") << read << note;
+    QTest::newRow("device that reports no size and never ends")
+        << true << D::EndlessDevice << QByteArray() << old << QString();
+    QTest::newRow("device that holds more than the size it reported")
+        << true << D::GrowingDevice << QByteArray() << old << QString();
+    const QString backup = QStringLiteral(R"({"session1":[[[0,9500],"","",1]],"properties":)"
+                                          R"({"sessionData":"{\"1\":{\"name\":\"%1\"}}"}})");
+    QTest::newRow("session name in markup, shown as it is")
+        << true << D::Text << backup.arg(QStringLiteral("<b>OH</b>")).toUtf8() << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"<b>OH</b>\"");
+    QTest::newRow("session name of a megabyte, cut")
+        << false << D::Text << backup.arg(QString(1 << 20, u'n')).toUtf8() << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"") + QString(59, u'n')
+            + QStringLiteral("…\"");
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
@@ -313,6 +386,15 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QFETCH(QByteArray, bytes);
     QFETCH(TimeList, times);
     QFETCH(QString, message);
+    if (dropped == Dropped::EndlessDevice || dropped == Dropped::GrowingDevice) {
+        // The read a dropped file gets, with a limit of 1 MB; the device ends at 8 MB, so that a
+        // read without bound fails here instead of exhausting memory.
+        constexpr qint64 limit = qint64(1) << 20;
+        ServingDevice device(dropped == Dropped::GrowingDevice ? 16 : 0, 8 * limit);
+        QVERIFY(!TimesDistributionDialog::readDroppedText(device, limit));
+        QCOMPARE_EQ(device.served(), limit + 1);
+        return;
+    }
     paste("pasteButton", QStringLiteral("12.5, 13"));
     paste("pasteButton_2", QStringLiteral("12.5, 13"));
 
@@ -320,9 +402,10 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     const QString path = dropped == Dropped::Device ? QStringLiteral("/dev/zero")
                                                     : folder.filePath(QStringLiteral("times"));
     QFile file(path);
-    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || dropped == Dropped::LargeFile)
+    const bool large = dropped == Dropped::LargeFile || dropped == Dropped::FileAtLimit;
+    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || large)
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                && (dropped != Dropped::LargeFile || file.resize(qint64(256 << 20) + 1)));
+                && (!large || file.resize((qint64(256) << 20) + (dropped == Dropped::LargeFile))));
     file.close();
     QVERIFY(dropped != Dropped::Folder || QDir(folder.path()).mkdir(QStringLiteral("times")));
     QMimeData data;
@@ -345,7 +428,7 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QCOMPARE_EQ(onChart ? dialog->primaryTimeList() : dialog->secondaryTimeList(), times);
     QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
                 (TimeList {12.5f, 13.0f}));
-    QCOMPARE_EQ(QToolTip::text(), message);
+    QCOMPARE_EQ(shownNote(), message);
 }
 
 void CommandsTest::colourDialogChoosesAndCancelKeeps_data()
