@@ -1,5 +1,6 @@
 #include "app/form/timesdistributionform.h"
 #include "app/timesdistributiondialog.h"
+#include "data/dialogtext.h"
 
 #include <QClipboard>
 #include <QColorDialog>
@@ -22,30 +23,26 @@ namespace {
 
 constexpr qint64 largestDroppedFile = qint64(256) * 1024 * 1024;
 
-QString translate(const char *text)
-{
-    return QCoreApplication::translate("TimesDistributionDialog", text);
-}
-
 // Reads a dropped file into `text`; returns why it cannot, or an empty string.
 QString readDroppedFile(const QString &path, QString &text)
 {
     const QFileInfo info(path);
     const QString name = noteName(info.fileName().isEmpty() ? path : info.fileName());
-    const QString tooLarge = translate("%1 is larger than 256 MB").arg(name);
+    const QString tooLarge = DialogText::tr("%1 is larger than 256 MB").arg(name);
     if (info.isDir())
-        return translate("%1 is a folder").arg(name);
+        return DialogText::tr("%1 is a folder").arg(name);
     // A device or pipe could block or never end.
     if (info.exists() && !info.isFile())
-        return translate("%1 is not a plain file").arg(name);
+        return DialogText::tr("%1 is not a plain file").arg(name);
     if (info.size() > largestDroppedFile)
         return tooLarge;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return translate("%1 could not be read: %2").arg(name, file.errorString());
-    std::optional<QString> read = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
+        return DialogText::tr("%1 could not be read: %2").arg(name, file.errorString());
+    std::optional<QString> read
+        = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
     if (file.error() != QFileDevice::NoError)
-        return translate("%1 could not be read: %2").arg(name, file.errorString());
+        return DialogText::tr("%1 could not be read: %2").arg(name, file.errorString());
     // The size it reported may be 0 (a file under /proc), or it grew while it was read.
     if (!read)
         return tooLarge;
@@ -55,14 +52,14 @@ QString readDroppedFile(const QString &path, QString &text)
 
 QString listNowEmpty(bool primary)
 {
-    return primary ? translate("the first list is now empty")
-                   : translate("the second list is now empty");
+    return primary ? DialogText::tr("the first list is now empty")
+                   : DialogText::tr("the second list is now empty");
 }
 
 QString listUnchanged(bool primary)
 {
-    return primary ? translate("the first list stays as it was")
-                   : translate("the second list stays as it was");
+    return primary ? DialogText::tr("the first list stays as it was")
+                   : DialogText::tr("the second list stays as it was");
 }
 
 } // namespace

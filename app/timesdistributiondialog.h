@@ -70,10 +70,10 @@ public:
     QColor secondaryChartColor() const { return secondaryColor; }
 
     // "low" and "high" sentinels of kernelDensity: the samples' own minimum and maximum.
-    static constexpr float lowestSample = Density::lowestSample;
-    static constexpr float highestSample = Density::highestSample;
+    static constexpr float lowestSample = KernelDensity::lowestSample;
+    static constexpr float highestSample = KernelDensity::highestSample;
     // Points of the density curve; a narrow kernel above the default Detail gets one per pixel.
-    static constexpr int curvePoints = Density::curvePoints;
+    static constexpr int curvePoints = KernelDensity::curvePoints;
 
 private slots:
     void on_pasteButton_clicked();

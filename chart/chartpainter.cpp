@@ -236,7 +236,7 @@ void TimesDistributionDialog::drawFrame(QPainter &painter) const
 void TimesDistributionDialog::drawCurves(QPainter &painter, float low, float high,
                                          const QFont &quartileFont)
 {
-    const float detail = Density::detailOfSlider(form->sigmaSlider->value());
+    const float detail = KernelDensity::detailOfSlider(form->sigmaSlider->value());
     std::vector<QRectF> quartileLabels;
     if (!secondaryTimes.isEmpty())
         drawCurve(painter, secondaryTimes, secondaryColor, low, high, detail,
@@ -254,13 +254,13 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
     const PainterState state(painter);
     const int plotWidth = painter.viewport().width() - horizontalInset;
     const int plotHeight = painter.viewport().height() - verticalInset;
-    const Density::Curve curve = Density::curve(times, low, high, detail, plotWidth);
+    const KernelDensity::Curve curve = KernelDensity::curve(times, low, high, detail, plotWidth);
 
     if (curve.onePerPixel) {
         drawPixelCurve(painter, curve.values, color, plotWidth, plotHeight);
     } else {
         const QPainterPath outline
-            = Density::path(curve.values, plotWidth, plotHeight, curveMargin);
+            = KernelDensity::path(curve.values, plotWidth, plotHeight, curveMargin);
         painter.setOpacity(0.5);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QBrush(color, Qt::SolidPattern));

@@ -1,4 +1,5 @@
 #include "data/parsedtimes.h"
+#include "data/dialogtext.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -14,11 +15,6 @@ QString grouped(qsizetype count)
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, u' ');
     return digits;
-}
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("TimesDistributionDialog", text);
 }
 
 } // namespace
@@ -39,19 +35,20 @@ QString ParsedTimes::summary() const
     if (times.isEmpty())
         return {};
     QString text
-        = (times.size() == 1 ? tr("Read %1 time") : tr("Read %1 times")).arg(grouped(times.size()));
+        = (times.size() == 1 ? DialogText::tr("Read %1 time") : DialogText::tr("Read %1 times"))
+              .arg(grouped(times.size()));
     QStringList skipped;
     if (dnfSkipped > 0)
-        skipped << tr("%1 DNF skipped").arg(grouped(dnfSkipped));
+        skipped << DialogText::tr("%1 DNF skipped").arg(grouped(dnfSkipped));
     if (notRead > 0)
-        skipped << tr("%1 not read").arg(grouped(notRead));
+        skipped << DialogText::tr("%1 not read").arg(grouped(notRead));
     if (!skipped.isEmpty())
         text += QStringLiteral(" (") + skipped.join(QStringLiteral(", ")) + u')';
     if (!format.isEmpty())
-        text += tr(" from %1").arg(format);
+        text += DialogText::tr(" from %1").arg(format);
     if (!session.isEmpty())
-        text += tr(", session \"%1\"").arg(noteName(session));
+        text += DialogText::tr(", session \"%1\"").arg(noteName(session));
     if (sessionCount > 1)
-        text += tr(" (the newest of %1)").arg(grouped(sessionCount));
+        text += DialogText::tr(" (the newest of %1)").arg(grouped(sessionCount));
     return text;
 }

@@ -299,8 +299,9 @@ QJsonDocument readJson(QStringView text)
         if (c != '-' && !isAsciiDigit(c))
             continue;
         qsizetype end = i + 1;
-        while (end < n && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
-                           || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
+        while (end < n
+               && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
+                   || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
             ++end;
         bool ok = false;
         const QByteArray number = QByteArray::fromRawData(json.constData() + i, end - i);
@@ -319,14 +320,10 @@ QJsonDocument readJson(QStringView text)
 void readList(ParsedTimes &parsed, QStringView list, QChar separator, TokenRules rules)
 {
     qsizetype start = 0;
-    bool inComment = false;
+    CommentScanner comments;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QChar c = list[i];
-        if (c == u'[')
-            inComment = true;
-        else if (c == u']')
-            inComment = false;
-        else if ((c == separator || c == u'\n') && !inComment) {
+        if (!comments.inComment(c) && (c == separator || c == u'\n')) {
             addEntry(parsed, list.sliced(start, i - start), rules);
             start = i + 1;
         }

@@ -77,6 +77,25 @@ bool readBareDecimal(QStringView entry, float *value);
 // where the toolkit would refuse the whole document for it.
 QJsonDocument readJson(QStringView text);
 
+// Tells, character by character, whether text stands in a [comment]: "[" opens one, the next "]"
+// closes it, and a "]" outside a comment is ordinary text. The brackets count as the comment's.
+class CommentScanner
+{
+public:
+    bool inComment(QChar c)
+    {
+        if (open) {
+            open = c != u']';
+            return true;
+        }
+        open = c == u'[';
+        return open;
+    }
+
+private:
+    bool open = false;
+};
+
 // Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
 bool readClockTime(QStringView entry, float *seconds);
 bool readSeconds(QStringView number, double *seconds);

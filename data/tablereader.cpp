@@ -1,3 +1,4 @@
+#include "data/dialogtext.h"
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
@@ -264,11 +265,6 @@ struct Column
     }
 };
 
-QString translate(const char *text)
-{
-    return QCoreApplication::translate("TimesDistributionDialog", text);
-}
-
 } // namespace
 
 namespace TimeReaders {
@@ -408,8 +404,9 @@ std::optional<ParsedTimes> readTable(QStringView text)
             name = {};
         }
         name = name.trimmed();
-        parsed.format = name.isEmpty() ? translate("a table (column %1)").arg(chosen + 1)
-                                       : translate("a table (column \"%1\")").arg(name);
+        parsed.format = name.isEmpty()
+            ? DialogText::tr("a table (column %1)").arg(chosen + 1)
+            : DialogText::tr("a table (column \"%1\")").arg(noteName(name.toString()));
     }
     return parsed;
 }

@@ -1,4 +1,3 @@
-#include "app/timesdistributiondialog.h"
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
@@ -22,15 +21,13 @@ QString cleanEntry(QStringView entry)
 {
     QString cleaned;
     cleaned.reserve(entry.size());
-    bool inComment = false;
+    ReaderKit::CommentScanner comments;
     for (QChar c : entry) {
-        if (c == u'=' && !inComment)
+        if (comments.inComment(c))
+            continue;
+        if (c == u'=')
             break;
-        if (c == u'[')
-            inComment = true;
-        else if (c == u']' && inComment)
-            inComment = false;
-        else if (!inComment && c != u'(' && c != u')')
+        if (c != u'(' && c != u')')
             cleaned.append(c);
     }
     cleaned = cleaned.trimmed();
@@ -67,13 +64,9 @@ QStringView withoutInvisibleEnds(QStringView entry)
 QString withoutComments(QStringView entry)
 {
     QString kept;
-    bool inComment = false;
+    ReaderKit::CommentScanner comments;
     for (QChar c : entry) {
-        if (c == u'[')
-            inComment = true;
-        else if (c == u']' && inComment)
-            inComment = false;
-        else if (!inComment)
+        if (!comments.inComment(c))
             kept.append(c);
     }
     return kept;
@@ -185,12 +178,7 @@ ParsedTimes readPlainList(QStringView all)
 
 } // namespace
 
-TimeList TimesDistributionDialog::parseTimeList(QString text)
-{
-    return readTimeList(std::move(text)).times;
-}
-
-ParsedTimes TimesDistributionDialog::readTimeList(QString text)
+ParsedTimes TimeReaders::read(QString text)
 {
     // A byte order mark from a copied file is no part of the first time or of the export marker.
     if (text.startsWith(QChar(QChar::ByteOrderMark)))

@@ -11,6 +11,10 @@
 // and otherwise what it read (possibly no times at all).
 namespace TimeReaders {
 
+// Any pasted or dropped text: the times in pasted order, and what the user is told about them.
+// The timers' formats are tried first, then a spreadsheet's columns, then the plain-list rules.
+ParsedTimes read(QString text);
+
 std::optional<ParsedTimes> readCsTimerText(QStringView text);
 std::optional<ParsedTimes> readCsTimerCsv(QStringView text);
 // csTimer's backup file; CubeTime's "JSON (csTimer)" export has the same shape.

@@ -14,16 +14,16 @@ TimeStatistics TimesDistributionDialog::computeStatistics(TimeList times)
 std::vector<float> TimesDistributionDialog::kernelDensity(const TimeList &samples, int points,
                                                           float low, float high, float detail)
 {
-    return Density::onGrid(samples, points, low, high, detail);
+    return KernelDensity::onGrid(samples, points, low, high, detail);
 }
 
 QPainterPath TimesDistributionDialog::densityCurve(TimeList samples, float low, float high,
                                                    float detail, int width, int height, int margin,
                                                    std::vector<float> *normalisedOut)
 {
-    Density::Curve curve = Density::curve(samples, low, high, detail, width);
+    KernelDensity::Curve curve = KernelDensity::curve(samples, low, high, detail, width);
     samples = TimeList();
-    const QPainterPath outline = Density::path(curve.values, width, height, margin);
+    const QPainterPath outline = KernelDensity::path(curve.values, width, height, margin);
     if (normalisedOut)
         *normalisedOut = std::move(curve.values);
     return outline;

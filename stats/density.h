@@ -7,7 +7,7 @@
 class QPainterPath;
 
 // The gaussian kernel density of a time list, on a grid of points or as the chart's curve.
-namespace Density {
+namespace KernelDensity {
 
 // "low" and "high" that stand for the samples' own minimum and maximum.
 constexpr float lowestSample = 3.4028235e38f;
@@ -43,4 +43,4 @@ Curve curve(const TimeList &samples, float low, float high, float detail, int wi
 // The outline of a curve over a plot of this size, its corner 2 and 4 margins in from the origin.
 QPainterPath path(const std::vector<float> &values, int width, int height, int margin);
 
-} // namespace Density
+} // namespace KernelDensity

@@ -426,8 +426,8 @@ Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
         return kernel;
     thread_local ListMemo<Spread> memo;
     const Spread spread = memo.get(samples, spreadOf);
-    kernel.lo = low == Density::lowestSample ? spread.smallest : low;
-    kernel.hi = high == Density::highestSample ? spread.largest : high;
+    kernel.lo = low == KernelDensity::lowestSample ? spread.smallest : low;
+    kernel.hi = high == KernelDensity::highestSample ? spread.largest : high;
     const float scale = spread.deviation * detail * 0.5f;
     if (scale == 0.0f || std::isnan(scale))
         return kernel;
@@ -511,21 +511,21 @@ std::vector<float> cellMeans(const Kernel &kernel, int width)
 bool drawnInCells(const Kernel &kernel, float detail, int width)
 {
     const double span = double(kernel.hi - kernel.lo);
-    return kernel.groups && Density::aboveDefaultDetail(detail) && width > 0
+    return kernel.groups && KernelDensity::aboveDefaultDetail(detail) && width > 0
         && width <= widestCellPlot && std::isfinite(span)
-        && kernel.bandwidth < span / Density::curvePoints;
+        && kernel.bandwidth < span / KernelDensity::curvePoints;
 }
 
 } // namespace
 
-std::vector<float> Density::onGrid(const TimeList &samples, int points, float low, float high,
-                                   float detail)
+std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, float low, float high,
+                                         float detail)
 {
     return densityOn(kernelOf(samples, low, high, detail), points);
 }
 
-Density::Curve Density::curve(const TimeList &samples, float low, float high, float detail,
-                              int width)
+KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
+                                          float detail, int width)
 {
     const Kernel kernel = kernelOf(samples, low, high, detail);
     Curve curve;
@@ -542,7 +542,8 @@ Density::Curve Density::curve(const TimeList &samples, float low, float high, fl
     return curve;
 }
 
-QPainterPath Density::path(const std::vector<float> &values, int width, int height, int margin)
+QPainterPath KernelDensity::path(const std::vector<float> &values, int width, int height,
+                                 int margin)
 {
     // The first point stands at the left edge, the last at the right edge.
     const float lastIndex = float(values.size() - 1);
