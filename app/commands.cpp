@@ -43,7 +43,8 @@ QString readDroppedFile(const QString &path, QString &text)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return translate("%1 could not be read: %2").arg(name, file.errorString());
-    std::optional<QString> read = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
+    std::optional<QString> read
+        = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
     if (file.error() != QFileDevice::NoError)
         return translate("%1 could not be read: %2").arg(name, file.errorString());
     // The size it reported may be 0 (a file under /proc), or it grew while it was read.

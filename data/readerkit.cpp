@@ -259,8 +259,9 @@ QJsonDocument readJson(QStringView text)
         if (c != '-' && !isAsciiDigit(c))
             continue;
         qsizetype end = i + 1;
-        while (end < n && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
-                           || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
+        while (end < n
+               && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
+                   || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
             ++end;
         bool ok = false;
         const QByteArray number = QByteArray::fromRawData(json.constData() + i, end - i);
