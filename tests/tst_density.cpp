@@ -489,8 +489,7 @@ void DensityTest::agreesWithReference_data()
         << offGridTimes(5000, 1e6f, 2, 28) << 256 << lowest << highest << 1.0f;
     QTest::newRow("2^20 points, a kernel of 40 000 steps: running products anchored afresh")
         << offGridTimes(20, 12, 1.5f, 3) << (1 << 20) << 8.0f << 17.0f << 2.0f;
-    // 64 values 119 times each at the far edge of the cell two steps outside each end, the step
-    // 1.98 bandwidths: their Hermite series are read 4 and 6 bandwidths away.
+    // 64 values at the far edge of cells 2 steps of 1.98 bandwidths outside, read 4 and 6 away.
     TimeList edges;
     for (float edge : {9.96875f, 14.015625f})
         for (int i = 0; i < 64; ++i, edge = std::nextafter(edge, 12.0f))
