@@ -2,6 +2,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
@@ -22,8 +23,6 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -55,60 +54,16 @@ struct ColourDialogSeen
 enum class ClipboardState { Cleared, EmptyText, ImageOnly };
 
 // What is dropped: text, or a file holding the text in an encoding, or something unreadable; or
-// the drop's own read of a device that reports less than it holds.
-enum class Dropped {
-    Text,
-    File,
-    TwoFiles,
-    Folder,
-    Device,
-    MissingFile,
-    LargeFile,
-    FileAtLimit,
-    MoveOnly,
-    EndlessDevice,
-    GrowingDevice,
-};
+// 8 MB read as a dropped file with a limit of 1 MB.
+enum class Dropped { Text, File, TwoFiles, Folder, Device, MissingFile, LargeFile, FileAtLimit,
+                     MoveOnly, OverLimit };
 
-// Serves line feeds up to `holds` bytes whatever size it reports, and counts what it served.
-class ServingDevice : public QIODevice
-{
-public:
-    ServingDevice(qint64 reported, qint64 holds)
-        : reported(reported)
-        , holds(holds)
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-    qint64 size() const override { return reported; }
-    qint64 served() const { return count; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 n = std::min(maxSize, holds - count);
-        std::memset(data, '\n', std::size_t(n));
-        count += n;
-        return n;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    qint64 reported;
-    qint64 holds;
-    qint64 count = 0;
-};
-
-// The note as the user reads it: a tooltip in rich text shows its text without the markup.
+// The note as the user reads it: rich text shows without its markup.
 QString shownNote()
 {
-    const QString tip = QToolTip::text();
-    if (!Qt::mightBeRichText(tip))
-        return tip;
-    QTextDocument document;
-    document.setHtml(tip);
-    return document.toPlainText();
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    return Qt::mightBeRichText(QToolTip::text()) ? shown.toPlainText() : QToolTip::text();
 }
 
 enum class Control {
@@ -357,22 +312,18 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
             + kept;
     QTest::newRow("file over 256 MB") << true << D::LargeFile << list.toUtf8() << old
                                       << QStringLiteral("times is larger than 256 MB") + kept;
-    // 256 MB are 268 435 456 bytes: the times, then a blank line of NULs.
-    QTest::newRow("file of exactly 256 MB")
+    QTest::newRow("file of exactly 256 MB: the times, then NULs")
         << true << D::FileAtLimit << QByteArray("9.5\n10.25\n11\n") << read << note;
-    QTest::newRow("device that reports no size and never ends")
-        << true << D::EndlessDevice << QByteArray() << old << QString();
-    QTest::newRow("device that holds more than the size it reported")
-        << true << D::GrowingDevice << QByteArray() << old << QString();
-    const QString backup = QStringLiteral(R"({"session1":[[[0,9500],"","",1]],"properties":)"
-                                          R"({"sessionData":"{\"1\":{\"name\":\"%1\"}}"}})");
-    QTest::newRow("session name in markup, shown as it is")
-        << true << D::Text << backup.arg(QStringLiteral("<b>OH</b>")).toUtf8() << TimeList {9.5f}
-        << QStringLiteral("Read 1 time from csTimer, session \"<b>OH</b>\"");
-    QTest::newRow("session name of a megabyte, cut")
-        << false << D::Text << backup.arg(QString(1 << 20, u'n')).toUtf8() << TimeList {9.5f}
-        << QStringLiteral("Read 1 time from csTimer, session \"") + QString(59, u'n')
-            + QStringLiteral("…\"");
+    QTest::newRow("more than the limit")
+        << true << D::OverLimit << QByteArray() << old << QString();
+    QTest::newRow("session name of a megabyte in markup, cut and shown as it is")
+        << true << D::Text
+        << QStringLiteral(R"({"session1":[[[0,9500],"","",1]],"properties":{"sessionData":)"
+                          R"("{\"1\":{\"name\":\"<b>%1</b>\"}}"}})")
+               .arg(QString(1 << 20, u'n'))
+               .toUtf8()
+        << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"<b>%1…\"").arg(QString(56, u'n'));
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
@@ -386,13 +337,12 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QFETCH(QByteArray, bytes);
     QFETCH(TimeList, times);
     QFETCH(QString, message);
-    if (dropped == Dropped::EndlessDevice || dropped == Dropped::GrowingDevice) {
-        // The read a dropped file gets, with a limit of 1 MB; the device ends at 8 MB, so that a
-        // read without bound fails here instead of exhausting memory.
-        constexpr qint64 limit = qint64(1) << 20;
-        ServingDevice device(dropped == Dropped::GrowingDevice ? 16 : 0, 8 * limit);
-        QVERIFY(!TimesDistributionDialog::readDroppedText(device, limit));
-        QCOMPARE_EQ(device.served(), limit + 1);
+    if (dropped == Dropped::OverLimit) {
+        QBuffer file;
+        file.setData(QByteArray(8 << 20, '\n'));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!TimesDistributionDialog::readDroppedText(file, 1 << 20));
+        QCOMPARE_EQ(file.pos(), (1 << 20) + 1); // read one byte past the limit, no more
         return;
     }
     paste("pasteButton", QStringLiteral("12.5, 13"));
@@ -405,7 +355,7 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     const bool large = dropped == Dropped::LargeFile || dropped == Dropped::FileAtLimit;
     if (dropped == Dropped::File || dropped == Dropped::TwoFiles || large)
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                && (!large || file.resize((qint64(256) << 20) + (dropped == Dropped::LargeFile))));
+                && (!large || file.resize(qint64(256 << 20) + (dropped == Dropped::LargeFile))));
     file.close();
     QVERIFY(dropped != Dropped::Folder || QDir(folder.path()).mkdir(QStringLiteral("times")));
     QMimeData data;

@@ -512,7 +512,6 @@ void ExportTest::proposedNameComesFromTheTitle_data()
         << QStringLiteral("a<b>:\"c\"|d?*e/f\\g\t.") << QStringLiteral("a-b-c-d-e-f-g.png");
     QTest::newRow("letters of other scripts")
         << QStringLiteral("Äpfel 記録 №1") << QStringLiteral("äpfel-記録-1.png");
-    // A name that starts with "-" reads as an option to a command line tool.
     QTest::newRow("a title that starts with dashes")
         << QStringLiteral("--5x5 -OH-") << QStringLiteral("5x5-oh.png");
     QTest::newRow("a Windows device name")
