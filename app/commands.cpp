@@ -1,5 +1,6 @@
 #include "app/form/timesdistributionform.h"
 #include "app/timesdistributiondialog.h"
+#include "data/dialogtext.h"
 
 #include <QClipboard>
 #include <QColorDialog>
@@ -16,66 +17,87 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 largestDroppedFile = qint64(256) * 1024 * 1024;
 
-QString translate(const char *text)
+// Reads a dropped file into `text`; returns why it cannot, or an empty string.
+QString readDroppedFile(const QString &path, QString &text)
 {
-    return QCoreApplication::translate("TimesDistributionDialog", text);
+    const QFileInfo info(path);
+    const QString name = noteName(info.fileName().isEmpty() ? path : info.fileName());
+    const QString tooLarge = DialogText::tr("%1 is larger than 256 MB").arg(name);
+    if (info.isDir())
+        return DialogText::tr("%1 is a folder").arg(name);
+    // A device or pipe could block or never end.
+    if (info.exists() && !info.isFile())
+        return DialogText::tr("%1 is not a plain file").arg(name);
+    if (info.size() > largestDroppedFile)
+        return tooLarge;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return DialogText::tr("%1 could not be read: %2").arg(name, file.errorString());
+    std::optional<QString> read
+        = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
+    if (file.error() != QFileDevice::NoError)
+        return DialogText::tr("%1 could not be read: %2").arg(name, file.errorString());
+    // The size it reported may be 0 (a file under /proc), or it grew while it was read.
+    if (!read)
+        return tooLarge;
+    text = std::move(*read);
+    return {};
 }
 
-// UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8, whose
-// mark the decoder drops.
-QString decodeText(const QByteArray &bytes)
+QString listNowEmpty(bool primary)
 {
+    return primary ? DialogText::tr("the first list is now empty")
+                   : DialogText::tr("the second list is now empty");
+}
+
+QString listUnchanged(bool primary)
+{
+    return primary ? DialogText::tr("the first list stays as it was")
+                   : DialogText::tr("the second list stays as it was");
+}
+
+} // namespace
+
+std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &device, qint64 limit)
+{
+    // The size a device reports only saves growing the buffer; it is never taken as its end.
+    constexpr qint64 chunk = qint64(1) << 20;
+    QByteArray bytes;
+    bytes.reserve(std::min(std::max(device.size(), qint64(0)), limit) + 1);
+    qint64 size = 0;
+    while (size <= limit) {
+        // Reserved space is allocated as asked, where resize() would round it up.
+        if (bytes.capacity() <= size)
+            bytes.reserve(std::min(std::max(2 * size, size + chunk), limit + 1));
+        const qint64 wanted = std::min({chunk, bytes.capacity() - size, limit + 1 - size});
+        bytes.resize(size + wanted);
+        const qint64 got = device.read(bytes.data() + size, wanted);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        size += got;
+    }
+    if (size > limit)
+        return std::nullopt;
+    bytes.truncate(size);
+
+    // UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8, whose
+    // mark the decoder drops.
     auto encoding = QStringConverter::Utf8;
     if (bytes.startsWith("\xff\xfe"))
         encoding = QStringConverter::Utf16LE;
     else if (bytes.startsWith("\xfe\xff"))
         encoding = QStringConverter::Utf16BE;
     QStringDecoder decoder(encoding);
-    return decoder.decode(bytes);
+    return QString(decoder.decode(bytes));
 }
-
-// Reads a dropped file into `text`; returns why it cannot, or an empty string.
-QString readDroppedFile(const QString &path, QString &text)
-{
-    const QFileInfo info(path);
-    const QString name = info.fileName().isEmpty() ? path : info.fileName();
-    if (info.isDir())
-        return translate("%1 is a folder").arg(name);
-    // A device or pipe could block or never end.
-    if (info.exists() && !info.isFile())
-        return translate("%1 is not a plain file").arg(name);
-    if (info.size() > largestDroppedFile)
-        return translate("%1 is larger than 256 MB").arg(name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return translate("%1 could not be read: %2").arg(name, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return translate("%1 could not be read: %2").arg(name, file.errorString());
-    // It may have grown since it was measured.
-    if (bytes.size() > largestDroppedFile)
-        return translate("%1 is larger than 256 MB").arg(name);
-    text = decodeText(bytes);
-    return {};
-}
-
-QString listNowEmpty(bool primary)
-{
-    return primary ? translate("the first list is now empty")
-                   : translate("the second list is now empty");
-}
-
-QString listUnchanged(bool primary)
-{
-    return primary ? translate("the first list stays as it was")
-                   : translate("the second list stays as it was");
-}
-
-} // namespace
 
 void TimesDistributionDialog::redraw()
 {
@@ -131,6 +153,11 @@ void TimesDistributionDialog::pasteInto(TimeList &target, QWidget *button)
 // second; only a copy is accepted, so the source never deletes what it dropped.
 bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
 {
+    // The chart takes no focus itself; a click on it leaves the title, so that Ctrl+V pastes times.
+    if (watched == form->display && event->type() == QEvent::MouseButtonPress) {
+        form->pasteButton->setFocus(Qt::MouseFocusReason);
+        return false;
+    }
     if (watched == form->nameEdit) {
         if (event->type() != QEvent::KeyPress)
             return false;

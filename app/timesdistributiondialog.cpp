@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QVariant>
@@ -44,6 +45,12 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     const QVariant stored = settings.value(QString::fromLatin1(titleKey));
     if (stored.isValid())
         form->nameEdit->setText(stored.toString());
+}
+
+void TimesDistributionDialog::fitToScreen()
+{
+    if (const QScreen *shownOn = screen())
+        resize(size().boundedTo(shownOn->availableSize()));
 }
 
 TimesDistributionDialog::~TimesDistributionDialog()

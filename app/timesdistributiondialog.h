@@ -2,15 +2,18 @@
 
 #include "data/parsedtimes.h"
 #include "data/timelist.h"
+#include "stats/density.h"
 #include "stats/timestatistics.h"
 
 #include <QColor>
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QFont;
+class QIODevice;
 class QPainter;
 class QPainterPath;
 class QPixmap;
@@ -25,6 +28,10 @@ public:
     explicit TimesDistributionDialog(QWidget *parent = nullptr);
     ~TimesDistributionDialog() override;
 
+    // Shrinks the window to the screen's free area where that is smaller (a small screen, or a
+    // large scale factor); called once at start.
+    void fitToScreen();
+
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     // The computing operations read no state of the dialog.
@@ -37,6 +44,10 @@ public:
     static QPainterPath densityCurve(TimeList samples, float low, float high, float detail,
                                      int width, int height, int margin,
                                      std::vector<float> *normalisedOut);
+    // What a dropped file holds, as text: read in chunks, never more than limit + 1 bytes whatever
+    // size the device reports, then decoded as UTF-16 after its byte order mark, else as UTF-8.
+    // Nothing when the device holds more than limit bytes or a read fails.
+    static std::optional<QString> readDroppedText(QIODevice &device, qint64 limit);
     // The file name "Save" proposes for a chart of this title, safe on Linux and Windows.
     static QString chartFileName(const QString &title);
 
@@ -59,10 +70,10 @@ public:
     QColor secondaryChartColor() const { return secondaryColor; }
 
     // "low" and "high" sentinels of kernelDensity: the samples' own minimum and maximum.
-    static constexpr float lowestSample = 3.4028235e38f;
-    static constexpr float highestSample = -3.4028235e38f;
+    static constexpr float lowestSample = KernelDensity::lowestSample;
+    static constexpr float highestSample = KernelDensity::highestSample;
     // Points of the density curve; a narrow kernel above the default Detail gets one per pixel.
-    static constexpr int curvePoints = 256;
+    static constexpr int curvePoints = KernelDensity::curvePoints;
 
 private slots:
     void on_pasteButton_clicked();
@@ -90,6 +101,9 @@ private:
     void tell(QWidget *at, const QString &text);
     void chooseColor(QColor &color, const QString &title);
 
+    // The steps of paintChart.
+    void drawFrame(QPainter &painter) const;
+    void drawCurves(QPainter &painter, float low, float high, const QFont &quartileFont);
     void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
                    float high, float detail, bool withQuartiles, const QFont &quartileFont,
                    std::vector<QRectF> &quartileLabels);

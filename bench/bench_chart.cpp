@@ -388,6 +388,50 @@ void BM_ParseBackup(benchmark::State &state)
 }
 BENCHMARK(BM_ParseBackup)->Unit(benchmark::kMillisecond);
 
+// A million times, one per line, as a text file or a spreadsheet column gives them.
+const QString &plainList1m()
+{
+    static const QString text = [] {
+        const std::vector<double> times = solveTimes(1'000'000, centiseconds, 5);
+        QString lines;
+        lines.reserve(qsizetype(times.size()) * 7);
+        for (double time : times)
+            lines += formatTime(time, centiseconds) + u'\n';
+        return lines;
+    }();
+    return text;
+}
+
+// A spreadsheet copy of 100 000 rows: a header, the solve number, the time and a date.
+const QString &table100k()
+{
+    static const QString text = [] {
+        const std::vector<double> times = solveTimes(100'000, centiseconds, 6);
+        QString rows = QStringLiteral("No.\tTime\tDate\n");
+        rows.reserve(qsizetype(times.size()) * 32);
+        for (std::size_t i = 0; i < times.size(); ++i)
+            rows += QString::number(i + 1) + u'\t' + formatTime(times[i], centiseconds)
+                + QStringLiteral("\t2024-05-13 19:04:11\n");
+        return rows;
+    }();
+    return text;
+}
+
+// Arguments: 0 the plain list, 1 the table.
+void BM_ParsePlain(benchmark::State &state)
+{
+    const QString &text = state.range(0) == 0 ? plainList1m() : table100k();
+    const qsizetype expected = state.range(0) == 0 ? 1'000'000 : 100'000;
+    for (auto _ : state) {
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        if (times.size() != expected)
+            state.SkipWithError("the list lost times");
+        benchmark::DoNotOptimize(times.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParsePlain)->ArgNames({"table"})->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
 // "Paste data" with a 100 000-solve export on the clipboard: parsing and the first paint of the
 // shown display, with quartile markers and statistics on.
 void BM_PasteExport(benchmark::State &state)

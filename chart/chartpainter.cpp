@@ -1,6 +1,7 @@
 #include "app/form/timesdistributionform.h"
 #include "app/timesdistributiondialog.h"
 #include "chart/chartstyle.h"
+#include "stats/density.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 using namespace ChartStyle;
@@ -32,16 +34,6 @@ constexpr double minimumTickDistance = 3.0;
 constexpr int titleLeft = 10;
 constexpr int curvePenWidth = 4;
 
-QFont chartFont(const QFont &base, int pointSize, int weight = -1)
-{
-    QFont font(base);
-    font.setFamily(QStringLiteral("Helvetica"));
-    font.setPointSize(pointSize);
-    if (weight >= 0)
-        font.setWeight(QFont::Weight(weight));
-    return font;
-}
-
 // The smallest step, in whole seconds, that puts labels at least this many seconds apart: steps
 // a clock reader counts in, then whole minutes.
 double labelStep(double seconds)
@@ -53,39 +45,142 @@ double labelStep(double seconds)
     return 60.0 * std::ceil(seconds / 60.0);
 }
 
-} // namespace
-
-qreal ChartStyle::textWidth(const QFont &font, const QPaintDevice *device, const QString &text)
+// The time axis: from the whole second at or below the fastest time of either list up to the
+// whole second at or above the Trim's share of the spread.
+struct TimeRange
 {
-    struct Widths
-    {
-        QFont font;
-        int dpi;
-        QHash<QString, qreal> ofText;
-    };
-    // The chart uses a handful of fonts; what a paste brings (statistics, labels) is bounded
-    // by dropping everything now and then.
-    constexpr qsizetype maximumTexts = 256;
-    thread_local std::vector<Widths> known;
+    float low;
+    float high;
+};
 
-    const int dpi = device->logicalDpiY();
-    auto widths = std::find_if(known.begin(), known.end(),
-                               [&](const Widths &w) { return w.dpi == dpi && w.font == font; });
-    if (widths == known.end()) {
-        if (known.size() >= 8)
-            known.clear();
-        known.push_back({font, dpi, {}});
-        widths = known.end() - 1;
+TimeRange timeRangeOf(const TimeList &primary, const TimeList &secondary, float trimFraction)
+{
+    float fastest = 3.4028235e38f;
+    float slowest = 0.0f;
+    for (const TimeList *times : {&primary, &secondary}) {
+        for (float time : *times) {
+            if (time < fastest)
+                fastest = time;
+            if (time > slowest)
+                slowest = time;
+        }
     }
-    const auto found = widths->ofText.constFind(text);
-    if (found != widths->ofText.constEnd())
-        return *found;
-    if (widths->ofText.size() >= maximumTexts)
-        widths->ofText.clear();
-    const qreal width = QFontMetricsF(font, device).horizontalAdvance(text);
-    widths->ofText.insert(text, width);
-    return width;
+    return {std::floor(fastest), std::ceil((slowest - fastest) * trimFraction + fastest)};
 }
+
+// The plot's pixels on the device, a 200 % screen or export included, as an image to fill.
+class DevicePixels
+{
+public:
+    DevicePixels(const QPainter &painter, const QRect &area)
+        : area(area)
+        , scale(std::max(painter.deviceTransform().m11(), 1.0))
+        , image(area.size() * scale, QImage::Format_ARGB32_Premultiplied)
+    {
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::transparent);
+    }
+
+    bool isNull() const { return image.isNull(); }
+    int x(qreal logicalX) const
+    {
+        return std::clamp(int(std::lround((logicalX - area.left()) * scale)), 0, image.width());
+    }
+    qreal y(qreal logicalY) const { return (logicalY - area.top()) * scale; }
+    void fillSpan(int left, int right, int row, QRgb pixel)
+    {
+        if (row < 0 || row >= image.height())
+            return;
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(row));
+        std::fill(line + left, line + right, pixel);
+    }
+    void drawOn(QPainter &painter) const { painter.drawImage(area.topLeft(), image); }
+
+private:
+    QRect area;
+    qreal scale;
+    QImage image;
+};
+
+// A curve of a point per pixel, where its points stand in the plot.
+class PixelCurvePoints
+{
+public:
+    PixelCurvePoints(const std::vector<float> &values, int plotWidth, int plotHeight)
+        : values(values)
+        , plotHeight(plotHeight)
+        , step(values.size() > 1 ? qreal(plotWidth) / qreal(values.size() - 1) : 0.0)
+    { }
+
+    std::size_t size() const { return values.size(); }
+    qreal axisY() const { return plotHeight + plotTop; }
+    // A point that did not normalise (a curve without area) lies on the axis.
+    QPointF at(std::size_t i) const
+    {
+        const qreal y = (1.0 - qreal(values[i])) * plotHeight + plotTop;
+        return QPointF(plotLeft + qreal(i) * step, std::isfinite(y) ? y : axisY());
+    }
+
+private:
+    const std::vector<float> &values;
+    int plotHeight;
+    qreal step;
+};
+
+QRgb premultiplied(const QColor &color, qreal alpha)
+{
+    QColor c = color;
+    c.setAlphaF(float(color.alphaF() * alpha));
+    return qPremultiply(c.rgba());
+}
+
+// The column under each step filled to the step's mean height at half opacity, its top pixel
+// covered in part.
+void fillColumns(DevicePixels &pixels, const PixelCurvePoints &points, const QColor &color)
+{
+    const QRgb fill = premultiplied(color, 0.5);
+    const int bottom = int(std::lround(pixels.y(points.axisY())));
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QPointF a = points.at(i - 1);
+        const QPointF b = points.at(i);
+        const int left = pixels.x(a.x());
+        const int right = pixels.x(b.x());
+        const qreal top = std::max(pixels.y((a.y() + b.y()) / 2), 0.0);
+        const int firstFull = int(std::ceil(top));
+        if (firstFull > 0 && firstFull - top > 0)
+            pixels.fillSpan(left, right, firstFull - 1,
+                            premultiplied(color, 0.5 * (firstFull - top)));
+        for (int row = firstFull; row < bottom; ++row)
+            pixels.fillSpan(left, right, row, fill);
+    }
+}
+
+// The box the pen would cover around each step, opaque, from the axis at the left end to the
+// axis at the right.
+void strokeSteps(DevicePixels &pixels, const PixelCurvePoints &points, const QColor &color,
+                 int plotWidth, int penWidth)
+{
+    const int half = penWidth / 2;
+    const QRgb opaque = premultiplied(color, 1.0);
+    // The heights round in device pixels: a 200 % screen shows them to half a pixel.
+    const auto penBox = [&](QPointF a, QPointF b) {
+        const int left = pixels.x(std::floor(std::min(a.x(), b.x())) - half);
+        const int right = pixels.x(std::ceil(std::max(a.x(), b.x())) + half);
+        const int top = int(std::floor(pixels.y(std::min(a.y(), b.y()) - half)));
+        const int end = int(std::ceil(pixels.y(std::max(a.y(), b.y()) + half)));
+        for (int row = std::max(top, 0); row < end; ++row)
+            pixels.fillSpan(left, right, row, opaque);
+    };
+    QPointF previous(plotLeft, points.axisY());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const QPointF point = points.at(i);
+        penBox(previous, point);
+        previous = point;
+    }
+    penBox(previous, QPointF(plotLeft + plotWidth, points.axisY()));
+}
+
+} // namespace
 
 bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
 {
@@ -101,57 +196,54 @@ bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
 
 void TimesDistributionDialog::paintChart(QPainter &painter)
 {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFont base = painter.font();
+
+    drawFrame(painter);
+    const bool hasTimes = !primaryTimes.isEmpty() || !secondaryTimes.isEmpty();
+    // Below 40 x 70 pixels there is no plot area left: frame and title only.
+    const bool hasPlot = painter.viewport().width() >= horizontalInset
+        && painter.viewport().height() >= verticalInset;
+    std::optional<TimeRange> range;
+    if (hasTimes && hasPlot) {
+        range
+            = timeRangeOf(primaryTimes, secondaryTimes, float(form->trimSlider->value()) / 1000.0f);
+        drawCurves(painter, range->low, range->high, chartFont(base, 20, 100));
+        drawAxis(painter, range->low, range->high, chartFont(base, 12, 700));
+    }
+    drawTitle(painter, chartFont(base, 25, 700));
+    if (range && form->showStatsCheck->isChecked()) {
+        const PainterState state(painter);
+        drawStatisticsPanel(painter, primaryTimes, secondaryTimes, painter.viewport().width(),
+                            chartFont(base, 12));
+    }
+}
+
+void TimesDistributionDialog::drawFrame(QPainter &painter) const
+{
+    const PainterState state(painter);
     const int width = painter.viewport().width();
     const int height = painter.viewport().height();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const float detail = (1.0f - float(form->sigmaSlider->value()) / 1000.0f) * 2.0f;
-    const float trimFraction = float(form->trimSlider->value()) / 1000.0f;
-    const bool primaryQuartiles = form->showQuartiles->isChecked();
-    const bool secondaryQuartiles = form->showQuartiles2->isChecked();
-
-    const QFont base = painter.font();
-    const QFont statsFont = chartFont(base, 12);
-    const QFont titleFont = chartFont(base, 25, 700);
-    const QFont tickFont = chartFont(base, 12, 700);
-    const QFont quartileFont = chartFont(base, 20, 100);
-
     painter.setPen(pen(mainColor, frameLineWidth));
     painter.setBrush(QBrush(Qt::white, Qt::SolidPattern));
     painter.drawRoundedRect(
         QRect(frameInset, frameInset, width - 2 * frameInset, height - 2 * frameInset), frameRadius,
         frameRadius, Qt::AbsoluteSize);
+}
 
-    const bool hasTimes = !primaryTimes.isEmpty() || !secondaryTimes.isEmpty();
-    // Below 40 x 70 pixels there is no plot area left: frame and title only.
-    const bool hasPlot = width >= horizontalInset && height >= verticalInset;
-    if (hasTimes && hasPlot) {
-        float fastest = 3.4028235e38f;
-        float slowest = 0.0f;
-        for (const TimeList *times : {&primaryTimes, &secondaryTimes}) {
-            for (float time : *times) {
-                if (time < fastest)
-                    fastest = time;
-                if (time > slowest)
-                    slowest = time;
-            }
-        }
-        const float low = std::floor(fastest);
-        const float high = std::ceil((slowest - fastest) * trimFraction + fastest);
-
-        std::vector<QRectF> quartileLabels;
-        if (!secondaryTimes.isEmpty())
-            drawCurve(painter, secondaryTimes, secondaryColor, low, high, detail,
-                      secondaryQuartiles, quartileFont, quartileLabels);
-        if (!primaryTimes.isEmpty())
-            drawCurve(painter, primaryTimes, mainColor, low, high, detail, primaryQuartiles,
-                      quartileFont, quartileLabels);
-        drawAxis(painter, low, high, tickFont);
-    }
-
-    drawTitle(painter, titleFont);
-
-    if (hasTimes && hasPlot && form->showStatsCheck->isChecked())
-        drawStatisticsPanel(painter, primaryTimes, secondaryTimes, width, statsFont);
+// The second list behind the first, each with its quartile markers; labels of either keep clear
+// of those drawn before.
+void TimesDistributionDialog::drawCurves(QPainter &painter, float low, float high,
+                                         const QFont &quartileFont)
+{
+    const float detail = KernelDensity::detailOfSlider(form->sigmaSlider->value());
+    std::vector<QRectF> quartileLabels;
+    if (!secondaryTimes.isEmpty())
+        drawCurve(painter, secondaryTimes, secondaryColor, low, high, detail,
+                  form->showQuartiles2->isChecked(), quartileFont, quartileLabels);
+    if (!primaryTimes.isEmpty())
+        drawCurve(painter, primaryTimes, mainColor, low, high, detail,
+                  form->showQuartiles->isChecked(), quartileFont, quartileLabels);
 }
 
 void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times,
@@ -159,110 +251,54 @@ void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times
                                         bool withQuartiles, const QFont &quartileFont,
                                         std::vector<QRectF> &quartileLabels)
 {
+    const PainterState state(painter);
     const int plotWidth = painter.viewport().width() - horizontalInset;
     const int plotHeight = painter.viewport().height() - verticalInset;
-    std::vector<float> values;
-    const QPainterPath curve
-        = densityCurve(times, low, high, detail, plotWidth, plotHeight, curveMargin, &values);
+    const KernelDensity::Curve curve = KernelDensity::curve(times, low, high, detail, plotWidth);
 
-    if (values.size() == std::size_t(curvePoints)) {
+    if (curve.onePerPixel) {
+        drawPixelCurve(painter, curve.values, color, plotWidth, plotHeight);
+    } else {
+        const QPainterPath outline
+            = KernelDensity::path(curve.values, plotWidth, plotHeight, curveMargin);
         painter.setOpacity(0.5);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QBrush(color, Qt::SolidPattern));
-        painter.drawPath(curve);
+        painter.drawPath(outline);
 
         painter.setOpacity(1.0);
         painter.setPen(pen(color, curvePenWidth));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPath(curve);
-    } else {
-        drawPixelCurve(painter, values, color, plotWidth, plotHeight);
+        painter.drawPath(outline);
     }
 
     if (withQuartiles)
-        drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont, &quartileLabels);
+        drawQuartileMarkers(painter, curve.values, plotWidth, plotHeight, quartileFont,
+                            &quartileLabels);
 }
 
 // A curve of a point per pixel is a comb of steep spikes, on which the antialiasing rasteriser
 // spends tens of milliseconds a paint. It is drawn instead into an image of the device's own
-// pixels: the column under each step filled to the step's mean height (its top pixel covered in
-// part), then the box the pen would cover around each step, opaque.
+// pixels: first the columns under the steps, then the pen around them.
 void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vector<float> &values,
                                              const QColor &color, int plotWidth, int plotHeight)
 {
     const int half = curvePenWidth / 2;
-    const QRect area(plotLeft - half, plotTop - half, plotWidth + curvePenWidth,
-                     plotHeight + curvePenWidth);
-    // The image keeps the device's pixels, a 200 % screen or export included.
-    const qreal scale = std::max(painter.deviceTransform().m11(), 1.0);
-    QImage image(area.size() * scale, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull())
+    DevicePixels pixels(painter,
+                        QRect(plotLeft - half, plotTop - half, plotWidth + curvePenWidth,
+                              plotHeight + curvePenWidth));
+    if (pixels.isNull())
         return;
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::transparent);
-    const auto deviceX = [&](qreal x) {
-        return std::clamp(int(std::lround((x - area.left()) * scale)), 0, image.width());
-    };
-    const auto deviceY = [&](qreal y) {
-        return (y - area.top()) * scale;
-    };
-    const auto fillSpan = [&](int left, int right, int row, QRgb pixel) {
-        if (row < 0 || row >= image.height())
-            return;
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(row));
-        std::fill(line + left, line + right, pixel);
-    };
-
-    const qreal axisY = plotHeight + plotTop;
-    const qreal step = values.size() > 1 ? qreal(plotWidth) / qreal(values.size() - 1) : 0.0;
-    // A point that did not normalise (a curve without area) lies on the axis.
-    const auto pointAt = [&](std::size_t i) {
-        const qreal y = (1.0 - qreal(values[i])) * plotHeight + plotTop;
-        return QPointF(plotLeft + qreal(i) * step, std::isfinite(y) ? y : axisY);
-    };
-    const auto withAlpha = [&](qreal alpha) {
-        QColor c = color;
-        c.setAlphaF(float(color.alphaF() * alpha));
-        return qPremultiply(c.rgba());
-    };
-    const QRgb fill = withAlpha(0.5);
-    const int bottom = int(std::lround(deviceY(axisY)));
-    for (std::size_t i = 1; i < values.size(); ++i) {
-        const QPointF a = pointAt(i - 1);
-        const QPointF b = pointAt(i);
-        const int left = deviceX(a.x());
-        const int right = deviceX(b.x());
-        const qreal top = std::max(deviceY((a.y() + b.y()) / 2), 0.0);
-        const int firstFull = int(std::ceil(top));
-        if (firstFull > 0 && firstFull - top > 0)
-            fillSpan(left, right, firstFull - 1, withAlpha(0.5 * (firstFull - top)));
-        for (int row = firstFull; row < bottom; ++row)
-            fillSpan(left, right, row, fill);
-    }
-
-    const QRgb opaque = withAlpha(1.0);
-    const auto penBox = [&](QPointF a, QPointF b) {
-        const int left = deviceX(std::floor(std::min(a.x(), b.x())) - half);
-        const int right = deviceX(std::ceil(std::max(a.x(), b.x())) + half);
-        const int top = int(std::lround(deviceY(std::floor(std::min(a.y(), b.y())) - half)));
-        const int end = int(std::lround(deviceY(std::ceil(std::max(a.y(), b.y())) + half)));
-        for (int row = std::max(top, 0); row < end; ++row)
-            fillSpan(left, right, row, opaque);
-    };
-    QPointF previous(plotLeft, axisY);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const QPointF point = pointAt(i);
-        penBox(previous, point);
-        previous = point;
-    }
-    penBox(previous, QPointF(plotLeft + plotWidth, axisY));
-
-    painter.drawImage(area.topLeft(), image);
+    const PixelCurvePoints points(values, plotWidth, plotHeight);
+    fillColumns(pixels, points, color);
+    strokeSteps(pixels, points, color, plotWidth, curvePenWidth);
+    pixels.drawOn(painter);
 }
 
 void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
                                        const QFont &tickFont) const
 {
+    const PainterState state(painter);
     const int width = painter.viewport().width();
     const int plotWidth = width - horizontalInset;
     const int axisY = painter.viewport().height() - verticalInset + plotTop;
@@ -316,6 +352,7 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
 
 void TimesDistributionDialog::drawTitle(QPainter &painter, const QFont &titleFont) const
 {
+    const PainterState state(painter);
     painter.setFont(titleFont);
     painter.setPen(pen(Qt::black, 3));
     painter.drawText(titleLeft, painter.fontMetrics().height(), form->nameEdit->text().toUpper());

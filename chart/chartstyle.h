@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QPainter>
 #include <QPen>
 
 class QFont;
@@ -27,6 +28,29 @@ inline QPen pen(const QColor &color, qreal width, Qt::PenStyle style = Qt::Solid
 {
     return QPen(QBrush(color), width, style, Qt::SquareCap, Qt::BevelJoin);
 }
+
+// Each step of the chart leaves the painter as it found it: pen, brush, font and opacity stay the
+// step's own.
+class PainterState
+{
+public:
+    explicit PainterState(QPainter &painter)
+        : painter(painter)
+    {
+        painter.save();
+    }
+    ~PainterState() { painter.restore(); }
+    PainterState(const PainterState &) = delete;
+    PainterState &operator=(const PainterState &) = delete;
+
+private:
+    QPainter &painter;
+};
+
+// The chart's typeface at a size and weight, on the painter's font. The family is a preference,
+// not a limit: characters it lacks (a CJK title, an emoji) come from Qt's fallback fonts, so no
+// style strategy may turn font merging off here.
+QFont chartFont(const QFont &base, int pointSize, int weight = -1);
 
 // The advance of text in a font on a device. Labels come back paint after paint, so their widths
 // are remembered rather than measured again.

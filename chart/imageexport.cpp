@@ -39,6 +39,9 @@ void TimesDistributionDialog::on_clipboardButton_clicked()
 {
     const QPixmap image = renderChart();
     QGuiApplication::clipboard()->setPixmap(image, QClipboard::Clipboard);
+    // Return now pastes the next session instead of copying the chart over it. Focus first: a
+    // focus change hides the note.
+    form->pasteButton->setFocus(Qt::OtherFocusReason);
     tell(form->clipboardButton,
          tr("Chart copied (%1 x %2)").arg(image.width()).arg(image.height()));
 }
@@ -56,7 +59,10 @@ void TimesDistributionDialog::on_saveButton_clicked()
 
     QString fileName;
     for (;;) {
-        if (chooser.exec() != QDialog::Accepted)
+        const bool accepted = chooser.exec() == QDialog::Accepted;
+        // Saved or not, Return then pastes rather than opening the dialog again.
+        form->pasteButton->setFocus(Qt::OtherFocusReason);
+        if (!accepted)
             return;
         const QString chosen = chooser.selectedFiles().value(0);
         if (chosen.isEmpty())

@@ -1,5 +1,6 @@
 #include "app/timesdistributiondialog.h"
 #include "chart/chartstyle.h"
+#include "stats/timestatistics.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 using namespace ChartStyle;
 
@@ -114,28 +116,27 @@ void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeL
                                                   const TimeList &secondaryTimes, int width,
                                                   const QFont &statsFont)
 {
-    static const QStringList labels {QStringLiteral("Best"), QStringLiteral("Worst"),
-                                     QStringLiteral("Average"), QStringLiteral("Median"),
-                                     QStringLiteral("MoXAo5")};
-
     painter.setPen(pen(Qt::black, 1));
     painter.setFont(statsFont);
     const int lineHeight = painter.fontMetrics().height();
-    const auto line = [](std::size_t i, float value) -> QString {
-        return labels[qsizetype(i % 5)] + QStringLiteral(": ") + QString::number(value, 'f', 2);
-    };
 
     QStringList lines;
-    const TimeList &first = primaryTimes.isEmpty() ? secondaryTimes : primaryTimes;
-    const TimeStatistics firstBlock = computeStatistics(first);
-    for (std::size_t i = 0; i < firstBlock.size(); ++i)
-        lines.append(line(i, firstBlock[i]));
+    const auto appendBlock = [&lines](const TimeList &times) {
+        const TimeStatistics statistics = SummaryStatistics::of(times);
+        const std::pair<QLatin1StringView, float> fields[]
+            = {{QLatin1StringView("Best"), statistics.best()},
+               {QLatin1StringView("Worst"), statistics.worst()},
+               {QLatin1StringView("Average"), statistics.average()},
+               {QLatin1StringView("Median"), statistics.median()},
+               {QLatin1StringView("MoXAo5"), statistics.meanOfAveragesOfFive()}};
+        for (const auto &[label, value] : fields)
+            lines.append(label + QStringLiteral(": ") + QString::number(value, 'f', 2));
+    };
+    appendBlock(primaryTimes.isEmpty() ? secondaryTimes : primaryTimes);
     // An empty line separates the blocks.
     if (!primaryTimes.isEmpty() && !secondaryTimes.isEmpty()) {
         lines.append(QString());
-        const TimeStatistics secondBlock = computeStatistics(secondaryTimes);
-        for (std::size_t i = 0; i < secondBlock.size(); ++i)
-            lines.append(line(i, secondBlock[i]));
+        appendBlock(secondaryTimes);
     }
 
     // The panel moves left only as far as its widest line needs to end inside the frame.

@@ -1,4 +1,5 @@
 #include "chart/pngwriter.h"
+#include "data/dialogtext.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,11 +10,6 @@
 #include <QSaveFile>
 
 namespace {
-
-QString translate(const char *text)
-{
-    return QCoreApplication::translate("TimesDistributionDialog", text);
-}
 
 // QSaveFile::commit() reports success after a failed flush or a short write, so each step is
 // checked here and a failed one cancels the write before anything is renamed.
@@ -57,11 +53,11 @@ QString write(const QPixmap &image, const QString &fileName)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        return translate("The image could not be encoded as PNG.");
+        return DialogText::tr("The image could not be encoded as PNG.");
 
     const QFileInfo target(fileName);
     if (target.isDir())
-        return translate("It is a folder.");
+        return DialogText::tr("It is a folder.");
 
     // A device or pipe cannot be replaced by a rename: write to it directly.
     if (target.exists() && !target.isFile()) {

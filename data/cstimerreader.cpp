@@ -5,7 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
+#include <QtNumeric>
+
 #include <iterator>
 
 using namespace ReaderKit;
@@ -63,7 +64,7 @@ bool hasHeader(QStringView text)
 QJsonArray sessionSolves(const QJsonValue &value)
 {
     if (value.isString())
-        return QJsonDocument::fromJson(value.toString().toUtf8()).array();
+        return readJson(value.toString()).array();
     return value.toArray();
 }
 
@@ -71,9 +72,7 @@ QJsonArray sessionSolves(const QJsonValue &value)
 QString sessionName(const QJsonObject &root, const QString &number)
 {
     const QJsonObject data
-        = QJsonDocument::fromJson(
-              root.value(u"properties").toObject().value(u"sessionData").toString().toUtf8())
-              .object();
+        = readJson(root.value(u"properties").toObject().value(u"sessionData").toString()).object();
     const QJsonValue name = data.value(number).toObject().value(u"name");
     if (name.isString())
         return name.toString();
@@ -138,7 +137,7 @@ std::optional<ParsedTimes> readCsTimerBackup(QStringView text)
     const QStringView json = text.trimmed();
     if (!json.startsWith(u'{'))
         return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8());
+    const QJsonDocument document = readJson(json);
     if (!document.isObject())
         return std::nullopt;
     const QJsonObject root = document.object();
@@ -184,14 +183,11 @@ std::optional<ParsedTimes> readCsTimerBackup(QStringView text)
         // [[penalty, raw milliseconds, phase ends...], scramble, comment, start]: penalty 2000
         // is a +2, -1 a DNF.
         const QJsonArray time = solve.toArray().at(0).toArray();
-        if (time.size() < 2 || !time.at(0).isDouble() || !time.at(1).isDouble())
-            continue;
-        const double penalty = time.at(0).toDouble();
-        const float seconds = float((time.at(1).toDouble() + penalty) / 1000.0);
+        const double penalty = time.at(0).toDouble(qQNaN());
         if (penalty < 0)
             addSolve(parsed, Solve::Dnf, 0);
-        else if (std::isfinite(seconds))
-            addSolve(parsed, Solve::Time, seconds);
+        else
+            addSeconds(parsed, (time.at(1).toDouble(qQNaN()) + penalty) / 1000.0);
     }
     return parsed;
 }

@@ -5,9 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QtNumeric>
 
 #include <algorithm>
-#include <cmath>
 
 using namespace ReaderKit;
 
@@ -81,11 +81,12 @@ std::optional<ParsedTimes> readCubeDeskData(QStringView text)
 {
     if (!text.startsWith(u"{\"sessions\":["))
         return std::nullopt;
-    const QJsonObject root = QJsonDocument::fromJson(text.toUtf8()).object();
+    const QJsonObject root = readJson(text).object();
     if (root.isEmpty())
         return std::nullopt;
 
-    // Each solve: time in seconds with any +2, -1 or dnf for a DNF, its session and start.
+    // Each solve: time in seconds with any +2, -1 or dnf for a DNF, its session and start; a
+    // solve without a time is not read.
     struct Entry
     {
         double start;
@@ -100,8 +101,8 @@ std::optional<ParsedTimes> readCubeDeskData(QStringView text)
         const QString session = solve.value(u"session_id").toVariant().toString();
         const double start = solve.value(u"started_at").toDouble();
         const double end = std::max(start, solve.value(u"ended_at").toDouble());
-        const double time = solve.value(u"time").toDouble(-1.0);
-        bySession[session].append({start, time, solve.value(u"dnf").toBool() || time < 0});
+        const double time = solve.value(u"time").toDouble(qQNaN());
+        bySession[session].append({start, time, solve.value(u"dnf").toBool() || time == -1.0});
         if (end >= newest) {
             newest = end;
             newestSession = session;
@@ -123,11 +124,10 @@ std::optional<ParsedTimes> readCubeDeskData(QStringView text)
     std::stable_sort(solves.begin(), solves.end(),
                      [](const Entry &a, const Entry &b) { return a.start < b.start; });
     for (const Entry &solve : std::as_const(solves)) {
-        const float seconds = float(solve.time);
         if (solve.dnf)
             addSolve(parsed, Solve::Dnf, 0);
-        else if (std::isfinite(seconds))
-            addSolve(parsed, Solve::Time, seconds);
+        else
+            addSeconds(parsed, solve.time);
     }
     return parsed;
 }

@@ -1,8 +1,12 @@
 #include "data/parsedtimes.h"
+#include "data/dialogtext.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 namespace {
+
+constexpr qsizetype longestNoteName = 60;
 
 // "1 234 567": groups of three digits with a space, the way the summary line writes counts.
 QString grouped(qsizetype count)
@@ -13,26 +17,38 @@ QString grouped(qsizetype count)
     return digits;
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("TimesDistributionDialog", text);
-}
-
 } // namespace
+
+QString noteName(const QString &name)
+{
+    if (name.size() <= longestNoteName)
+        return name;
+    qsizetype kept = longestNoteName - 1;
+    // Never half a character outside the Basic Multilingual Plane.
+    if (name.at(kept - 1).isHighSurrogate())
+        --kept;
+    return name.first(kept) + u'…';
+}
 
 QString ParsedTimes::summary() const
 {
     if (times.isEmpty())
         return {};
     QString text
-        = (times.size() == 1 ? tr("Read %1 time") : tr("Read %1 times")).arg(grouped(times.size()));
+        = (times.size() == 1 ? DialogText::tr("Read %1 time") : DialogText::tr("Read %1 times"))
+              .arg(grouped(times.size()));
+    QStringList skipped;
     if (dnfSkipped > 0)
-        text += tr(" (%1 DNF skipped)").arg(grouped(dnfSkipped));
+        skipped << DialogText::tr("%1 DNF skipped").arg(grouped(dnfSkipped));
+    if (notRead > 0)
+        skipped << DialogText::tr("%1 not read").arg(grouped(notRead));
+    if (!skipped.isEmpty())
+        text += QStringLiteral(" (") + skipped.join(QStringLiteral(", ")) + u')';
     if (!format.isEmpty())
-        text += tr(" from %1").arg(format);
+        text += DialogText::tr(" from %1").arg(format);
     if (!session.isEmpty())
-        text += tr(", session \"%1\"").arg(session);
+        text += DialogText::tr(", session \"%1\"").arg(noteName(session));
     if (sessionCount > 1)
-        text += tr(" (the newest of %1)").arg(grouped(sessionCount));
+        text += DialogText::tr(" (the newest of %1)").arg(grouped(sessionCount));
     return text;
 }

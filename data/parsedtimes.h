@@ -9,6 +9,9 @@ struct ParsedTimes
 {
     TimeList times;
     qsizetype dnfSkipped = 0;
+    // Entries that held something but gave neither a time nor a DNF, so that nothing is dropped
+    // unsaid: text that is no time, and in a timer's file a time no timer writes.
+    qsizetype notRead = 0;
     // The timer format recognised ("csTimer", "Twisty Timer", ...); empty for a plain list.
     QString format;
     // The session read, where the text names one.
@@ -16,6 +19,11 @@ struct ParsedTimes
     // Sessions the text holds when it holds several; only the one of the newest solve is read.
     int sessionCount = 0;
 
-    // One line for the user: "Read 1 234 times (12 DNF skipped) ...". Empty when nothing was read.
+    // One line for the user: "Read 1 234 times (12 DNF skipped, 2 not read) ...". Empty when
+    // nothing was read.
     QString summary() const;
 };
+
+// A name as a note shows it: a session or file name of any length is cut to 60 characters, the
+// last of them "…", so that a note stays one short line.
+QString noteName(const QString &name);

@@ -1,5 +1,6 @@
 #include "data/readerkit.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cmath>
@@ -67,6 +68,46 @@ bool endsToken(QChar c)
     return c == u'=' || c == u'[' || c == u')' || c.isSpace();
 }
 
+// Timers count in milliseconds at best.
+constexpr float shortestTime = 0.001f;
+
+bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, the grammar of a JSON number.
+bool isJsonNumber(QByteArrayView number)
+{
+    qsizetype i = 0;
+    const qsizetype n = number.size();
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && isAsciiDigit(number[i]))
+            ++i;
+        return i > from;
+    };
+    if (i < n && number[i] == '-')
+        ++i;
+    if (i < n && number[i] == '0')
+        ++i;
+    else if (!digits())
+        return false;
+    if (i < n && number[i] == '.') {
+        ++i;
+        if (!digits())
+            return false;
+    }
+    if (i < n && (number[i] == 'e' || number[i] == 'E')) {
+        ++i;
+        if (i < n && (number[i] == '+' || number[i] == '-'))
+            ++i;
+        if (!digits())
+            return false;
+    }
+    return i == n;
+}
+
 } // namespace
 
 QStringView head(QStringView text)
@@ -81,11 +122,11 @@ QStringView firstLine(QStringView text)
     return end < 0 ? start : start.first(end);
 }
 
-bool Lines::next(QStringView &line)
+bool Lines::next(QStringView &line, QChar separator)
 {
     if (pos > text.size())
         return false;
-    qsizetype end = text.indexOf(u'\n', pos);
+    qsizetype end = text.indexOf(separator, pos);
     if (end < 0)
         end = text.size();
     line = text.sliced(pos, end - pos);
@@ -117,6 +158,46 @@ QStringView afterNumber(QStringView line, qsizetype *number)
     if (number)
         *number = line.first(std::min<qsizetype>(digits, 18)).toLongLong();
     return line.sliced(digits + 2);
+}
+
+// With at most 15 digits both the digits and the power of ten are exact doubles, so the one
+// division rounds as strtod does, and the float is the one toFloat gives.
+bool readBareDecimal(QStringView entry, float *value)
+{
+    constexpr int mostDigits = 15;
+    static constexpr double powersOfTen[mostDigits + 1]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char16_t *c = entry.utf16();
+    const char16_t *const end = c + entry.size();
+    const auto isBlank = [](char16_t ch) {
+        return ch == u' ' || ch == u'\t';
+    };
+    const auto isDigit = [](char16_t ch) {
+        return ch >= u'0' && ch <= u'9';
+    };
+    while (c != end && isBlank(*c))
+        ++c;
+    if (c == end || !isDigit(*c))
+        return false;
+    quint64 digits = 0;
+    int count = 0;
+    int fraction = 0;
+    for (; c != end && isDigit(*c); ++c, ++count)
+        digits = digits * 10 + (*c - u'0');
+    if (c != end && *c == u'.') {
+        ++c;
+        // "12." and "12. 5" take the general rules: the second is a numbered line.
+        if (c == end || !isDigit(*c))
+            return false;
+        for (; c != end && isDigit(*c); ++c, ++count, ++fraction)
+            digits = digits * 10 + (*c - u'0');
+    }
+    while (c != end && isBlank(*c))
+        ++c;
+    if (c != end || count > mostDigits)
+        return false;
+    *value = float(double(digits) / powersOfTen[fraction]);
+    return true;
 }
 
 bool readClockTime(QStringView entry, float *seconds)
@@ -175,30 +256,74 @@ Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
 
 void addSolve(ParsedTimes &parsed, Solve solve, float seconds)
 {
-    if (solve == Solve::Time)
-        parsed.times.append(seconds);
-    else if (solve == Solve::Dnf)
+    if (solve == Solve::Dnf)
         ++parsed.dnfSkipped;
+    else if (solve == Solve::Time && seconds >= shortestTime && std::isfinite(seconds))
+        parsed.times.append(seconds);
+    else
+        ++parsed.notRead;
+}
+
+void addSeconds(ParsedTimes &parsed, double seconds)
+{
+    addSolve(parsed, Solve::Time, float(seconds));
 }
 
 void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules)
 {
     float seconds = 0;
     const Solve solve = readSolve(entry, &seconds, rules);
-    addSolve(parsed, solve, seconds);
+    if (solve != Solve::None || !entry.trimmed().isEmpty())
+        addSolve(parsed, solve, seconds);
+}
+
+QJsonDocument readJson(QStringView text)
+{
+    QByteArray json = text.toUtf8();
+    QJsonParseError error {};
+    QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::IllegalNumber)
+        return document;
+    // One pass over the numbers outside strings; a malformed number stays and fails again.
+    QByteArray kept;
+    kept.reserve(json.size());
+    const qsizetype n = json.size();
+    qsizetype copied = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            for (++i; i < n && json[i] != '"'; ++i)
+                i += json[i] == '\\' ? 1 : 0;
+            continue;
+        }
+        if (c != '-' && !isAsciiDigit(c))
+            continue;
+        qsizetype end = i + 1;
+        while (end < n
+               && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
+                   || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
+            ++end;
+        bool ok = false;
+        const QByteArray number = QByteArray::fromRawData(json.constData() + i, end - i);
+        number.toDouble(&ok);
+        if (!ok && isJsonNumber(number)) {
+            kept.append(json.constData() + copied, i - copied);
+            kept.append("null");
+            copied = end;
+        }
+        i = end - 1;
+    }
+    kept.append(json.constData() + copied, n - copied);
+    return QJsonDocument::fromJson(kept);
 }
 
 void readList(ParsedTimes &parsed, QStringView list, QChar separator, TokenRules rules)
 {
     qsizetype start = 0;
-    bool inComment = false;
+    CommentScanner comments;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QChar c = list[i];
-        if (c == u'[')
-            inComment = true;
-        else if (c == u']')
-            inComment = false;
-        else if ((c == separator || c == u'\n') && !inComment) {
+        if (!comments.inComment(c) && (c == separator || c == u'\n')) {
             addEntry(parsed, list.sliced(start, i - start), rules);
             start = i + 1;
         }

@@ -2,6 +2,7 @@
 
 #include "data/parsedtimes.h"
 
+#include <QJsonDocument>
 #include <QList>
 #include <QStringView>
 
@@ -14,7 +15,8 @@ namespace ReaderKit {
 QStringView head(QStringView text);
 QStringView firstLine(QStringView text);
 
-// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "".
+// The lines of a text whose line ends are line feeds; "a\n" gives "a" and "". Any other
+// separator gives the pieces between separators the same way.
 class Lines
 {
 public:
@@ -22,7 +24,7 @@ public:
         : text(text)
         , pos(from)
     { }
-    bool next(QStringView &line);
+    bool next(QStringView &line, QChar separator = u'\n');
     qsizetype position() const { return pos; }
 
 private:
@@ -52,8 +54,12 @@ enum class Solve { None, Time, Dnf };
 // an optional "+"), ended by the entry's end, "=" (phases), "[" (a comment), ")" or white space.
 // What follows is never read, so a comment or scramble cannot add or hide a solve.
 Solve readSolve(QStringView entry, float *seconds, TokenRules rules = {});
-// Appends the time or counts the DNF.
+// Appends the time, counts the DNF, or counts the solve as not read: no timer writes a time that
+// is negative, under a millisecond or beyond the float range, and such a solve costs only itself.
 void addSolve(ParsedTimes &parsed, Solve solve, float seconds);
+// The same for a time in seconds as a timer's file stores it, in double.
+void addSeconds(ParsedTimes &parsed, double seconds);
+// An entry that holds only white space is no solve and is not counted.
 void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules = {});
 
 // Reads a list "11.52, DNF(13.01), 9.87[a, b]" split at the separator outside [comments].
@@ -62,6 +68,33 @@ void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', Tok
 // One record of a delimited file from pos on, which it moves past the record. A field that
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
+
+// "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
+// the general rules; "12." and "12. 5" (a numbered line) are left to them.
+bool readBareDecimal(QStringView entry, float *value);
+
+// A JSON document in which each number beyond the double range (9e999, 1e-999) stands as null,
+// where the toolkit would refuse the whole document for it.
+QJsonDocument readJson(QStringView text);
+
+// Tells, character by character, whether text stands in a [comment]: "[" opens one, the next "]"
+// closes it, and a "]" outside a comment is ordinary text. The brackets count as the comment's.
+class CommentScanner
+{
+public:
+    bool inComment(QChar c)
+    {
+        if (open) {
+            open = c != u']';
+            return true;
+        }
+        open = c == u'[';
+        return open;
+    }
+
+private:
+    bool open = false;
+};
 
 // Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
 bool readClockTime(QStringView entry, float *seconds);

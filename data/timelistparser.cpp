@@ -1,4 +1,3 @@
-#include "app/timesdistributiondialog.h"
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
@@ -22,15 +21,13 @@ QString cleanEntry(QStringView entry)
 {
     QString cleaned;
     cleaned.reserve(entry.size());
-    bool inComment = false;
+    ReaderKit::CommentScanner comments;
     for (QChar c : entry) {
-        if (c == u'=' && !inComment)
+        if (comments.inComment(c))
+            continue;
+        if (c == u'=')
             break;
-        if (c == u'[')
-            inComment = true;
-        else if (c == u']' && inComment)
-            inComment = false;
-        else if (!inComment && c != u'(' && c != u')')
+        if (c != u'(' && c != u')')
             cleaned.append(c);
     }
     cleaned = cleaned.trimmed();
@@ -67,13 +64,9 @@ QStringView withoutInvisibleEnds(QStringView entry)
 QString withoutComments(QStringView entry)
 {
     QString kept;
-    bool inComment = false;
+    ReaderKit::CommentScanner comments;
     for (QChar c : entry) {
-        if (c == u'[')
-            inComment = true;
-        else if (c == u']' && inComment)
-            inComment = false;
-        else if (!inComment)
+        if (!comments.inComment(c))
             kept.append(c);
     }
     return kept;
@@ -105,6 +98,11 @@ void appendEntry(QStringView entry, ParsedTimes &parsed)
     // toFloat accepts "nan" and "inf"; neither is a solve, and an infinite time has no axis.
     if (ok && std::isfinite(value))
         parsed.times.append(value);
+}
+
+bool isBlank(QStringView entry)
+{
+    return withoutInvisibleEnds(entry).isEmpty();
 }
 
 // Text with a single line that is not blank, whatever blank lines stand around it.
@@ -146,17 +144,42 @@ constexpr Reader readers[] = {
     TimeReaders::readDcTimer,      TimeReaders::readQqTimer,       TimeReaders::readCsTimerText,
 };
 
-} // namespace
-
-TimeList TimesDistributionDialog::parseTimeList(QString text)
-{
-    return readTimeList(std::move(text)).times;
-}
-
-ParsedTimes TimesDistributionDialog::readTimeList(QString text)
+// The plain-list rules: one line of comma-separated times, or a time on each line.
+ParsedTimes readPlainList(QStringView all)
 {
     ParsedTimes parsed;
+    bool oneLine = !all.contains(u'\n');
+    // One line of times stays a comma list when a line end follows it, as in a copied file.
+    if (!oneLine && all.contains(u',')) {
+        if (const QStringView line = onlyLine(all); !line.isNull()) {
+            all = line;
+            oneLine = true;
+        }
+    }
+    // Every line, or every piece of the one line, is an entry.
+    const QChar separator = oneLine ? u',' : u'\n';
+    ReaderKit::Lines entries(all);
+    QStringView entry;
+    float value = 0;
+    // Every entry that is not blank gives a time or a DNF, or is counted as not read.
+    qsizetype count = 0;
+    while (entries.next(entry, separator)) {
+        if (ReaderKit::readBareDecimal(entry, &value)) {
+            parsed.times.append(value);
+            ++count;
+            continue;
+        }
+        count += isBlank(entry) ? 0 : 1;
+        appendEntry(oneLine ? entry : timeField(entry), parsed);
+    }
+    parsed.notRead = count - parsed.times.size() - parsed.dnfSkipped;
+    return parsed;
+}
 
+} // namespace
+
+ParsedTimes TimeReaders::read(QString text)
+{
     // A byte order mark from a copied file is no part of the first time or of the export marker.
     if (text.startsWith(QChar(QChar::ByteOrderMark)))
         text.remove(0, 1);
@@ -175,26 +198,17 @@ ParsedTimes TimesDistributionDialog::readTimeList(QString text)
     if (text.startsWith(exportMarker)) {
         const qsizetype marker = text.indexOf(listMarker);
         if (marker < 0)
-            return parsed;
+            return {};
         // The marker and the one character after it (a line feed or a space) go.
         text = text.mid(marker + listMarker.size() + 1);
     }
 
-    QStringView all(text);
-    bool oneLine = !all.contains(u'\n');
-    // One line of times stays a comma list when a line end follows it, as in a copied file.
-    if (!oneLine && all.contains(u',')) {
-        if (const QStringView line = onlyLine(all); !line.isNull()) {
-            all = line;
-            oneLine = true;
-        }
+    // What the plain rules read stays as it is; a spreadsheet's columns, units and list marks
+    // are read only where those rules find no time.
+    ParsedTimes plain = readPlainList(text);
+    if (plain.times.isEmpty()) {
+        if (std::optional<ParsedTimes> table = TimeReaders::readTable(text))
+            return std::move(*table);
     }
-    if (oneLine) {
-        for (QStringView entry : all.tokenize(u','))
-            appendEntry(entry, parsed);
-        return parsed;
-    }
-    for (QStringView line : all.tokenize(u'\n'))
-        appendEntry(timeField(line), parsed);
-    return parsed;
+    return plain;
 }

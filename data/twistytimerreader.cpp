@@ -2,6 +2,7 @@
 #include "data/timereaders.h"
 
 #include <QHash>
+#include <QtNumeric>
 
 using namespace ReaderKit;
 
@@ -91,8 +92,8 @@ ParsedTimes readBackup(QStringView text)
         const qint64 millis = fields[2].toLongLong(&ok);
         if (penalty == u"2")
             addSolve(session.solves, Solve::Dnf, 0);
-        else if (ok)
-            addSolve(session.solves, Solve::Time, float(double(millis) / 1000.0));
+        else
+            addSeconds(session.solves, ok ? double(millis) / 1000.0 : qQNaN());
     }
     ParsedTimes parsed;
     const Session *newest = nullptr;
@@ -131,13 +132,15 @@ std::optional<ParsedTimes> readTwistyTimer(QStringView text)
     Lines lines(text);
     QStringView line;
     while (lines.next(line)) {
-        const QList<QStringView> solve = externalFields(line);
-        if (solve.isEmpty())
+        if (line.trimmed().isEmpty())
             continue;
+        const QList<QStringView> solve = externalFields(line);
         if (solve.size() >= 4 && solve[3] == u"DNF")
             addSolve(parsed, Solve::Dnf, 0);
-        else if (readExternalTime(solve[0], &seconds) == Solve::Time)
+        else if (readExternalTime(solve.value(0), &seconds) == Solve::Time)
             addSolve(parsed, Solve::Time, seconds);
+        else
+            addSolve(parsed, Solve::None, 0);
     }
     return parsed;
 }

@@ -162,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const TimeList &primary = harness->dialog.primaryTimeList();
     const TimeList &secondary = harness->dialog.secondaryTimeList();
-    const float detail = (1.0f - float(sigma) / 1000.0f) * 2.0f;
+    const float detail = KernelDensity::detailOfSlider(sigma);
     float low = 0.0f;
     float high = 0.0f;
     chartRange(primary, secondary, float(trim) / 1000.0f, &low, &high);

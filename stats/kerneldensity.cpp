@@ -1,4 +1,4 @@
-#include "app/timesdistributiondialog.h"
+#include "stats/density.h"
 #include "stats/listmemo.h"
 #include "stats/sortedtimes.h"
 
@@ -426,8 +426,8 @@ Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
         return kernel;
     thread_local ListMemo<Spread> memo;
     const Spread spread = memo.get(samples, spreadOf);
-    kernel.lo = low == TimesDistributionDialog::lowestSample ? spread.smallest : low;
-    kernel.hi = high == TimesDistributionDialog::highestSample ? spread.largest : high;
+    kernel.lo = low == KernelDensity::lowestSample ? spread.smallest : low;
+    kernel.hi = high == KernelDensity::highestSample ? spread.largest : high;
     const float scale = spread.deviation * detail * 0.5f;
     if (scale == 0.0f || std::isnan(scale))
         return kernel;
@@ -511,51 +511,52 @@ std::vector<float> cellMeans(const Kernel &kernel, int width)
 bool drawnInCells(const Kernel &kernel, float detail, int width)
 {
     const double span = double(kernel.hi - kernel.lo);
-    return kernel.groups && detail < 1.0f && width > 0 && width <= widestCellPlot
-        && std::isfinite(span) && kernel.bandwidth < span / TimesDistributionDialog::curvePoints;
+    return kernel.groups && KernelDensity::aboveDefaultDetail(detail) && width > 0
+        && width <= widestCellPlot && std::isfinite(span)
+        && kernel.bandwidth < span / KernelDensity::curvePoints;
 }
 
 } // namespace
 
-std::vector<float> TimesDistributionDialog::kernelDensity(const TimeList &samples, int points,
-                                                          float low, float high, float detail)
+std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, float low, float high,
+                                         float detail)
 {
     return densityOn(kernelOf(samples, low, high, detail), points);
 }
 
-QPainterPath TimesDistributionDialog::densityCurve(TimeList samples, float low, float high,
-                                                   float detail, int width, int height, int margin,
-                                                   std::vector<float> *normalisedOut)
+KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
+                                          float detail, int width)
 {
     const Kernel kernel = kernelOf(samples, low, high, detail);
-    std::vector<float> density = drawnInCells(kernel, detail, width)
-        ? cellMeans(kernel, width)
-        : densityOn(kernel, curvePoints);
-    samples = TimeList();
+    Curve curve;
+    curve.onePerPixel = drawnInCells(kernel, detail, width);
+    curve.values = curve.onePerPixel ? cellMeans(kernel, width) : densityOn(kernel, curvePoints);
 
     float peak = 0.0f;
-    for (float value : density) {
+    for (float value : curve.values) {
         if (value > peak)
             peak = value;
     }
-    for (float &value : density)
+    for (float &value : curve.values)
         value /= peak;
+    return curve;
+}
 
+QPainterPath KernelDensity::path(const std::vector<float> &values, int width, int height,
+                                 int margin)
+{
     // The first point stands at the left edge, the last at the right edge.
-    const float lastIndex = float(density.size() - 1);
+    const float lastIndex = float(values.size() - 1);
     QPainterPath path;
     path.moveTo(0.0, double(height));
-    for (std::size_t i = 0; i < density.size(); ++i) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
         const float x = float(i) / lastIndex * float(width);
-        const float y = (1.0f - density[i]) * float(height);
+        const float y = (1.0f - values[i]) * float(height);
         // A zero density normalises to NaN; QPainterPath would drop such points with a warning.
         if (std::isfinite(x) && std::isfinite(y))
             path.lineTo(double(x), double(y));
     }
     path.lineTo(double(width), double(height));
     path.translate(2.0 * margin, 4.0 * margin);
-
-    if (normalisedOut)
-        *normalisedOut = density;
     return path;
 }

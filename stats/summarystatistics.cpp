@@ -1,6 +1,6 @@
-#include "app/timesdistributiondialog.h"
 #include "stats/listmemo.h"
 #include "stats/sortedtimes.h"
+#include "stats/timestatistics.h"
 
 #include <algorithm>
 #include <limits>
@@ -114,7 +114,7 @@ TimeStatistics statisticsOf(const TimeList &times)
 
 } // namespace
 
-TimeStatistics TimesDistributionDialog::computeStatistics(TimeList times)
+TimeStatistics SummaryStatistics::of(const TimeList &times)
 {
     thread_local ListMemo<TimeStatistics> memo;
     return memo.get(times, statisticsOf);

@@ -2,6 +2,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
@@ -17,6 +18,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
@@ -51,8 +53,18 @@ struct ColourDialogSeen
 
 enum class ClipboardState { Cleared, EmptyText, ImageOnly };
 
-// What is dropped: text, or a file holding the text in an encoding, or something unreadable.
-enum class Dropped { Text, File, TwoFiles, Folder, Device, MissingFile, LargeFile, MoveOnly };
+// What is dropped: text, or a file holding the text in an encoding, or something unreadable; or
+// 8 MB read as a dropped file with a limit of 1 MB.
+enum class Dropped { Text, File, TwoFiles, Folder, Device, MissingFile, LargeFile, FileAtLimit,
+                     MoveOnly, OverLimit };
+
+// The note as the user reads it: rich text shows without its markup.
+QString shownNote()
+{
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    return Qt::mightBeRichText(QToolTip::text()) ? shown.toPlainText() : QToolTip::text();
+}
 
 enum class Control {
     DetailSlider,
@@ -300,6 +312,18 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
             + kept;
     QTest::newRow("file over 256 MB") << true << D::LargeFile << list.toUtf8() << old
                                       << QStringLiteral("times is larger than 256 MB") + kept;
+    QTest::newRow("file of exactly 256 MB: the times, then NULs")
+        << true << D::FileAtLimit << QByteArray("9.5\n10.25\n11\n") << read << note;
+    QTest::newRow("more than the limit")
+        << true << D::OverLimit << QByteArray() << old << QString();
+    QTest::newRow("session name of a megabyte in markup, cut and shown as it is")
+        << true << D::Text
+        << QStringLiteral(R"({"session1":[[[0,9500],"","",1]],"properties":{"sessionData":)"
+                          R"("{\"1\":{\"name\":\"<b>%1</b>\"}}"}})")
+               .arg(QString(1 << 20, u'n'))
+               .toUtf8()
+        << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"<b>%1…\"").arg(QString(56, u'n'));
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
@@ -313,6 +337,14 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QFETCH(QByteArray, bytes);
     QFETCH(TimeList, times);
     QFETCH(QString, message);
+    if (dropped == Dropped::OverLimit) {
+        QBuffer file;
+        file.setData(QByteArray(8 << 20, '\n'));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!TimesDistributionDialog::readDroppedText(file, 1 << 20));
+        QCOMPARE_EQ(file.pos(), (1 << 20) + 1); // read one byte past the limit, no more
+        return;
+    }
     paste("pasteButton", QStringLiteral("12.5, 13"));
     paste("pasteButton_2", QStringLiteral("12.5, 13"));
 
@@ -320,9 +352,10 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     const QString path = dropped == Dropped::Device ? QStringLiteral("/dev/zero")
                                                     : folder.filePath(QStringLiteral("times"));
     QFile file(path);
-    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || dropped == Dropped::LargeFile)
+    const bool large = dropped == Dropped::LargeFile || dropped == Dropped::FileAtLimit;
+    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || large)
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                && (dropped != Dropped::LargeFile || file.resize(qint64(256 << 20) + 1)));
+                && (!large || file.resize(qint64(256 << 20) + (dropped == Dropped::LargeFile))));
     file.close();
     QVERIFY(dropped != Dropped::Folder || QDir(folder.path()).mkdir(QStringLiteral("times")));
     QMimeData data;
@@ -345,7 +378,7 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QCOMPARE_EQ(onChart ? dialog->primaryTimeList() : dialog->secondaryTimeList(), times);
     QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
                 (TimeList {12.5f, 13.0f}));
-    QCOMPARE_EQ(QToolTip::text(), message);
+    QCOMPARE_EQ(shownNote(), message);
 }
 
 void CommandsTest::colourDialogChoosesAndCancelKeeps_data()

@@ -296,6 +296,9 @@ void DensityTest::curvePath_data()
         pairs << 8.1f + 0.25f * float(k) << 8.134f + 0.25f * float(k);
     QTest::newRow("72 times at Detail's right end, 2.2 px apart")
         << pairs << 8.0f << 17.0f << 0.002f << 584 << 330 << 10 << 585 << 72;
+    QTest::newRow("two times 1.7 bandwidths apart at Detail's right end make one bump")
+        << TimeList {0.0f, 10.5f, 10.506f, 21.0f} << 10.0f << 11.0f << 0.00117f << 500 << 300 << 10
+        << 501 << 1;
     QTest::newRow("the same times at the default Detail")
         << pairs << 8.0f << 17.0f << 1.0f << 584 << 330 << 10 << 256 << 0;
     // A 60 s solve widens the range until the kernel is narrower than the step.
@@ -484,6 +487,15 @@ void DensityTest::agreesWithReference_data()
         << offGridTimes(5000, 13, 2, 27) << 4096 << lowest << highest << 0.02f;
     QTest::newRow("off-grid times near 1000000 s")
         << offGridTimes(5000, 1e6f, 2, 28) << 256 << lowest << highest << 1.0f;
+    QTest::newRow("2^20 points, a kernel of 40 000 steps: running products anchored afresh")
+        << offGridTimes(20, 12, 1.5f, 3) << (1 << 20) << 8.0f << 17.0f << 2.0f;
+    // 64 values at the far edge of cells 2 steps of 1.98 bandwidths outside, read 4 and 6 away.
+    TimeList edges;
+    for (float edge : {9.96875f, 14.015625f})
+        for (int i = 0; i < 64; ++i, edge = std::nextafter(edge, 12.0f))
+            edges += TimeList(119, edge);
+    QTest::newRow("cells of 64 values outside the range: Hermite series to the 19th digit")
+        << edges + offGridTimes(4, 30, 1, 5) << 256 << 10.0f << 14.0f << 0.0500590764f;
 }
 
 void DensityTest::agreesWithReference()

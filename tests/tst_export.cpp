@@ -424,6 +424,7 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     verifyChartFile(inFolder(written));
     QCOMPARE_EQ(QToolTip::text(),
                 QStringLiteral("Saved to ") + QDir::toNativeSeparators(inFolder(written)));
+    QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
 }
 
 // The question before replacing is about the name that is then written.
@@ -467,6 +468,7 @@ void ExportTest::cancelWritesNothing()
     QCOMPARE_EQ(run.unexpected, 0);
     QCOMPARE_EQ(run.replaceQuestions, 0);
     QVERIFY(snapshot(folder->path()) == before);
+    QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
 }
 
 // The first save of a run starts in the current folder, later ones where the last one went; only
@@ -510,6 +512,8 @@ void ExportTest::proposedNameComesFromTheTitle_data()
         << QStringLiteral("a<b>:\"c\"|d?*e/f\\g\t.") << QStringLiteral("a-b-c-d-e-f-g.png");
     QTest::newRow("letters of other scripts")
         << QStringLiteral("Äpfel 記録 №1") << QStringLiteral("äpfel-記録-1.png");
+    QTest::newRow("a title that starts with dashes")
+        << QStringLiteral("--5x5 -OH-") << QStringLiteral("5x5-oh.png");
     QTest::newRow("a Windows device name")
         << QStringLiteral("Con") << QStringLiteral("con-chart.png");
     QTest::newRow("a very long title")

@@ -89,6 +89,9 @@ void FormTest::window()
     QCOMPARE_EQ(dialog->windowTitle(),
                 QStringLiteral("Tamberlin's Solvigram Times Distribution Charts"));
     QCOMPARE_EQ(dialog->size(), QSize(822, 392));
+    // The offscreen screen is 800 x 600, too narrow for the window.
+    dialog->fitToScreen();
+    QCOMPARE_EQ(dialog->size(), QSize(800, 392));
     QVERIFY(!dialog->parentWidget());
     // "Paste data" is the one default button, so Return from a slider or check box pastes.
     for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
@@ -444,6 +447,7 @@ void FormTest::focusOrder()
 void FormTest::returnClicksTheDefaultButton_data()
 {
     QTest::addColumn<QString>("focusName");
+    QTest::addColumn<bool>("clickChart");
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<int>("intoList");
     QTest::addColumn<QString>("focusAfter");
@@ -453,30 +457,39 @@ void FormTest::returnClicksTheDefaultButton_data()
     const QKeySequence paste(QKeySequence::Paste);
     const QString chartTitle = QStringLiteral("Chart Title");
     QTest::newRow("Return at start pastes the primary list")
-        << QString() << ret << 1 << QStringLiteral("pasteButton") << chartTitle;
+        << QString() << false << ret << 1 << QStringLiteral("pasteButton") << chartTitle;
     QTest::newRow("Ctrl+V at start pastes the primary list")
-        << QString() << paste << 1 << QStringLiteral("pasteButton") << chartTitle;
+        << QString() << false << paste << 1 << QStringLiteral("pasteButton") << chartTitle;
     QTest::newRow("Ctrl+Shift+V at start pastes the secondary list")
-        << QString() << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V) << 2
+        << QString() << false << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V) << 2
         << QStringLiteral("pasteButton") << chartTitle;
     QTest::newRow("Return in the title ends the edit, pastes nothing")
-        << QStringLiteral("nameEdit") << ret << 0 << QStringLiteral("pasteButton") << chartTitle;
+        << QStringLiteral("nameEdit") << false << ret << 0 << QStringLiteral("pasteButton")
+        << chartTitle;
     QTest::newRow("Enter in the title ends the edit, pastes nothing")
-        << QStringLiteral("nameEdit") << QKeySequence(Qt::Key_Enter) << 0
+        << QStringLiteral("nameEdit") << false << QKeySequence(Qt::Key_Enter) << 0
         << QStringLiteral("pasteButton") << chartTitle;
     QTest::newRow("Ctrl+V in the title pastes into the title")
-        << QStringLiteral("nameEdit") << paste << 0 << QStringLiteral("nameEdit")
+        << QStringLiteral("nameEdit") << false << paste << 0 << QStringLiteral("nameEdit")
         << QStringLiteral("Chart Title12.5, 13");
     QTest::newRow("Return on a slider pastes the primary list")
-        << QStringLiteral("sigmaSlider") << ret << 1 << QStringLiteral("sigmaSlider") << chartTitle;
+        << QStringLiteral("sigmaSlider") << false << ret << 1 << QStringLiteral("sigmaSlider")
+        << chartTitle;
     QTest::newRow("Return on Paste 2nd Data pastes the secondary list")
-        << QStringLiteral("pasteButton_2") << ret << 2 << QStringLiteral("pasteButton_2")
+        << QStringLiteral("pasteButton_2") << false << ret << 2 << QStringLiteral("pasteButton_2")
+        << chartTitle;
+    QTest::newRow("Return on To Clipboard copies once, then Paste data has the focus")
+        << QStringLiteral("clipboardButton") << false << ret << 0 << QStringLiteral("pasteButton")
+        << chartTitle;
+    QTest::newRow("Ctrl+V after a click on the chart pastes the times, not into the title")
+        << QStringLiteral("nameEdit") << true << paste << 1 << QStringLiteral("pasteButton")
         << chartTitle;
 }
 
 void FormTest::returnClicksTheDefaultButton()
 {
     QFETCH(QString, focusName);
+    QFETCH(bool, clickChart);
     QFETCH(QKeySequence, keys);
     QFETCH(int, intoList);
     QFETCH(QString, focusAfter);
@@ -490,8 +503,10 @@ void FormTest::returnClicksTheDefaultButton()
     if (!focusName.isEmpty())
         target->setFocus();
     QTRY_COMPARE_EQ(QApplication::focusWidget(), target);
+    if (clickChart)
+        QTest::mouseClick(child<QWidget>(QStringLiteral("display")), Qt::LeftButton);
 
-    QTest::keySequence(target, keys);
+    QTest::keySequence(QApplication::focusWidget(), keys);
     const TimeList pasted {12.5f, 13.0f};
     QCOMPARE_EQ(dialog->primaryTimeList(), intoList == 1 ? pasted : TimeList {});
     QCOMPARE_EQ(dialog->secondaryTimeList(), intoList == 2 ? pasted : TimeList {});

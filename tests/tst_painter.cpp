@@ -283,11 +283,13 @@ void PainterTest::detailSlider_data()
     QTest::addColumn<int>("sliderValue");
     QTest::addColumn<float>("detail");
     QTest::addColumn<double>("tolerance");
+    QTest::addColumn<qreal>("ratio");
 
-    QTest::newRow("widest kernel at 0") << 0 << 2.0f << 0.0;
-    QTest::newRow("default 500") << 500 << 1.0f << 0.0;
+    QTest::newRow("widest kernel at 0") << 0 << 2.0f << 0.0 << 1.0;
+    QTest::newRow("default 500") << 500 << 1.0f << 0.0 << 1.0;
     // 1 - 0.999 is not exact in float; a hundredth of a pixel covers the difference.
-    QTest::newRow("narrowest kernel at 999") << 999 << 0.002f << 0.01;
+    QTest::newRow("narrowest kernel at 999") << 999 << 0.002f << 0.01 << 1.0;
+    QTest::newRow("narrowest kernel at 999 on a 200 % screen") << 999 << 0.002f << 0.01 << 2.0;
 }
 
 void PainterTest::detailSlider()
@@ -295,25 +297,36 @@ void PainterTest::detailSlider()
     QFETCH(int, sliderValue);
     QFETCH(float, detail);
     QFETCH(double, tolerance);
+    QFETCH(qreal, ratio);
 
     ChartDriver chart;
     chart.hideOverlays();
-    chart.paste(QStringLiteral("8.1, 8.9, 9.3, 9.4, 10.2, 11.7, 11.9"));
+    chart.setTitle(QString());
+    // Some 0.3 px off the pixels' centres, on a kernel of 0.13 px at 999: spikes of many heights.
+    chart.paste(QStringLiteral("8.1024, 8.9023, 9.3022, 9.4021, 10.2024, 11.7023, 11.9022"));
     chart.setSlider("sigmaSlider", sliderValue);
     const QList<PaintRecord> records = chart.paint(600, 400);
     const QList<PaintRecord> curves = curvePaths(records);
     if (sliderValue == 999) {
         // A point per pixel: each time rises as a spike of its own, seen 10 px above the axis.
-        QImage image(600, 400, QImage::Format_ARGB32_Premultiplied);
+        QImage image(QSize(600, 400) * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
         QPainter painter(&image);
+        painter.setViewport(0, 0, 600, 400); // the chart's own pixels, as renderChart lays it out
+        painter.setWindow(0, 0, 600, 400);
         chart.dialog.paintChart(painter);
         painter.end();
+        const QRgb white = qRgb(255, 255, 255);
         int spikes = 0;
-        for (int x = 20; x < 580; ++x)
-            spikes += image.pixel(x, 360) != qRgb(255, 255, 255)
-                && image.pixel(x - 1, 360) == qRgb(255, 255, 255);
+        int finerRows = 0; // on a 200 % screen spikes may end between the rows of a 100 % one
+        for (int x = 20 * ratio, y = 360 * ratio; x < 580 * ratio; ++x) {
+            spikes += image.pixel(x, y) != white && image.pixel(x - 1, y) == white;
+            for (int row = 40 * ratio; row < y; row += 2)
+                finerRows += image.pixel(x, row) != image.pixel(x, row + 1);
+        }
         QCOMPARE(spikes, 7);
+        QVERIFY(ratio == 1 || finerRows > 0);
         return;
     }
     QCOMPARE(curves.size(), 2);
@@ -502,6 +515,8 @@ void PainterTest::hostileRanges_data()
     QTest::newRow("12 s session with one 41 s solve: labels every 2 s")
         << QStringLiteral("12.1, 11.8, 12.5, 13.0, 41.2") << QString() << 32
         << QStringLiteral("12");
+    QTest::newRow("a 4 min solve beside 31 s ones: labels every 15 s")
+        << QStringLiteral("31.2, 32.5, 264.4") << QString() << -1 << QStringLiteral("45");
     QTest::newRow("3x3 against 4x4: labels every 5 s")
         << QStringLiteral("11.62, 13.5, 19.42") << QStringLiteral("55.77, 67.4, 76.28") << 67
         << QStringLiteral("15");

@@ -164,8 +164,8 @@ fill=$(convert "$work/chart.png" -background white -flatten -alpha off -fuzz 2% 
 echo "PASSED: $(identify -format '%wx%h' "$work/chart.png") image, $fill pixels of the curve's fill"
 
 step "a typed title is kept in the registry"
-# From "To Clipboard" the focus chain goes on to "Save", then wraps around to the title field.
-xdotool key Tab Tab ctrl+a
+# "To Clipboard" hands the focus back to "Paste data"; four steps back lies the title field.
+xdotool key shift+Tab shift+Tab shift+Tab shift+Tab ctrl+a
 xdotool type --delay 30 'Wine PBs'
 sleep 0.5
 xdotool key Escape

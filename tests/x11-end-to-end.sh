@@ -198,8 +198,8 @@ echo "Main colour: $outline outline and $fill fill pixels; secondary colour: $se
 [ "$secondary" -eq 0 ] || fail "the secondary colour shows although no second list was pasted"
 
 echo "== First run: type a title and quit"
-# From "To Clipboard" the focus chain goes on to "Save", then wraps around to the title field.
-xdotool key Tab Tab ctrl+a
+# "To Clipboard" hands the focus back to "Paste data"; four steps back lies the title field.
+xdotool key shift+Tab shift+Tab shift+Tab shift+Tab ctrl+a
 xdotool type --delay 20 'My PBs'
 title_field_text_is 'My PBs'
 quit_program 1

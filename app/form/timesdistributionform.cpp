@@ -1,4 +1,6 @@
 #include "app/form/timesdistributionform.h"
+#include "data/dialogtext.h"
+#include "stats/density.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -14,11 +16,6 @@
 #include <QWidget>
 
 namespace {
-
-QString translate(const char *text)
-{
-    return QCoreApplication::translate("TimesDistributionDialog", text);
-}
 
 // A row of the control column: a bare widget whose horizontal layout has no margins.
 QHBoxLayout *rowLayout(QWidget *row, const char *name)
@@ -68,8 +65,8 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
     horizontalLayout_5->addWidget(label);
     sigmaSlider = named(new QSlider(widget_4), "sigmaSlider");
     sigmaSlider->setOrientation(Qt::Horizontal);
-    sigmaSlider->setMaximum(999);
-    sigmaSlider->setValue(500);
+    sigmaSlider->setMaximum(KernelDensity::detailSliderMaximum);
+    sigmaSlider->setValue(KernelDensity::defaultDetailSlider);
     horizontalLayout_5->addWidget(sigmaSlider);
     verticalLayout->addWidget(widget_4);
 
@@ -139,18 +136,18 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
 
 void TimesDistributionForm::retranslateForm(QDialog *dialog)
 {
-    const QString quartilesTip = translate(
+    const QString quartilesTip = DialogText::tr(
         "<html><head/><body><p>Display 25%, 50% and 75% cumulative lines (the value is the area "
         "under the curve, which sums up to 100%). Note that for high detail level (very jagged "
         "lines and spikes) the computation becomes iffy.</p></body></html>");
 
-    dialog->setWindowTitle(translate("Tamberlin's Solvigram Times Distribution Charts"));
-    nameEdit->setToolTip(translate(
+    dialog->setWindowTitle(DialogText::tr("Tamberlin's Solvigram Times Distribution Charts"));
+    nameEdit->setToolTip(DialogText::tr(
         "<html><head/><body><p>If this one is not clear, I am afraid the rest of these options "
         "will be rather obscure...</p></body></html>"));
-    nameEdit->setText(translate("Chart Title"));
-    label->setText(translate("Detail"));
-    sigmaSlider->setToolTip(translate(
+    nameEdit->setText(DialogText::tr("Chart Title"));
+    label->setText(DialogText::tr("Detail"));
+    sigmaSlider->setToolTip(DialogText::tr(
         "<html><head/><body><p><span style=\" font-weight:700;\">Level of detail:</span></p>"
         "<p>A multiplier on the variance of the current samples, used to compute the gaussian "
         "kernel for the density estimation. Practically, what it does is to shrink or broaden "
@@ -158,35 +155,35 @@ void TimesDistributionForm::retranslateForm(QDialog *dialog)
         "<p><br/></p><p>On one extreme every single sample will generate an individual spike, "
         "on the other you'll have a formless blob. Finding a reasonable value in the middle is "
         "the best way to &quot;scout for structure&quot; in the data. </p></body></html>"));
-    label_2->setText(translate("Trim"));
-    trimSlider->setToolTip(translate(
+    label_2->setText(DialogText::tr("Trim"));
+    trimSlider->setToolTip(DialogText::tr(
         "<html><head/><body><p><span style=\" font-weight:700;\">Trim slow results:</span></p>"
         "<p>Remove outliers on the slow end of the distribution</p></body></html>"));
-    showStatsCheck->setToolTip(translate(
+    showStatsCheck->setToolTip(DialogText::tr(
         "<html><head/><body><p>Computes typical statistics on the distributions. The MoXAO5 "
         "splits the data sequentially and computes strict AO5 values, and then averages them "
         "together.</p></body></html>"));
-    showStatsCheck->setText(translate("Show Stats"));
-    pasteButton->setText(translate("Paste data"));
-    colorButton->setToolTip(translate(
+    showStatsCheck->setText(DialogText::tr("Show Stats"));
+    pasteButton->setText(DialogText::tr("Paste data"));
+    colorButton->setToolTip(DialogText::tr(
         "<html><head/><body><p>Change color of the foreground distribution</p></body></html>"));
-    colorButton->setText(translate("Color"));
+    colorButton->setText(DialogText::tr("Color"));
     showQuartiles->setToolTip(quartilesTip);
-    showQuartiles->setText(translate("Quartiles"));
-    pasteButton_2->setText(translate("Paste 2nd Data"));
-    colorButton_2->setToolTip(translate(
+    showQuartiles->setText(DialogText::tr("Quartiles"));
+    pasteButton_2->setText(DialogText::tr("Paste 2nd Data"));
+    colorButton_2->setToolTip(DialogText::tr(
         "<html><head/><body><p>Change color of the background distribution</p></body></html>"));
-    colorButton_2->setText(translate("Color"));
+    colorButton_2->setText(DialogText::tr("Color"));
     showQuartiles2->setToolTip(quartilesTip);
-    showQuartiles2->setText(translate("Quartiles"));
-    clipboardButton->setToolTip(translate(
+    showQuartiles2->setText(DialogText::tr("Quartiles"));
+    clipboardButton->setToolTip(DialogText::tr(
         "<html><head/><body><p>Copy current screenshot to clipboard. Then paste it in your "
         "favorite software, discord, or other digital content processor that accepts images. "
         "Note: data is raster and depends on the resolution of the current screen and window "
         "size.</p></body></html>"));
-    clipboardButton->setText(translate("To Clipboard"));
-    saveButton->setToolTip(translate(
+    clipboardButton->setText(DialogText::tr("To Clipboard"));
+    saveButton->setToolTip(DialogText::tr(
         "<html><head/><body><p>Save current image to disk. Note that size is dependent on "
         "screen resolution and window size.</p></body></html>"));
-    saveButton->setText(translate("Save"));
+    saveButton->setText(DialogText::tr("Save"));
 }

@@ -46,6 +46,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # "Helvetica" resolves to Nimbus Sans from this package, so charts look alike on every machine.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-urw-base35)
+# Titles in Chinese, Japanese or Korean, and emoji, need fonts that Qt falls back on.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-noto-cjk, fonts-noto-color-emoji")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Solvigram Charts turns a list of solve times into a smooth distribution
