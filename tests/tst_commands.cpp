@@ -55,8 +55,18 @@ enum class ClipboardState { Cleared, EmptyText, ImageOnly };
 
 // What is dropped: text, or a file holding the text in an encoding, or something unreadable; or
 // 8 MB read as a dropped file with a limit of 1 MB.
-enum class Dropped { Text, File, TwoFiles, Folder, Device, MissingFile, LargeFile, FileAtLimit,
-                     MoveOnly, OverLimit };
+enum class Dropped {
+    Text,
+    File,
+    TwoFiles,
+    Folder,
+    Device,
+    MissingFile,
+    LargeFile,
+    FileAtLimit,
+    MoveOnly,
+    OverLimit
+};
 
 // The note as the user reads it: rich text shows without its markup.
 QString shownNote()
