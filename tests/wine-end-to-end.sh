@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build under Wine, in a virtual X server.
 #
-#   wine-end-to-end.sh run <prefix> <Qt bin folder> <program.exe> [arguments]
-#       Runs a cross-built test program; the Wine prefix is made on first use and shared.
+#   wine-end-to-end.sh run <prefix> <Qt bin folder> <test.exe> [arguments]
+#       Runs a cross-built QtTest program; the Wine prefix is made on first use and shared.
 #   wine-end-to-end.sh package <zip> <setup.exe> <csTimer export>
 #       Drives the packaged program from the zip in a fresh prefix as a user would: pastes times
 #       from the X clipboard, copies the chart, types a title and quits; then installs and
@@ -59,7 +59,13 @@ if [ "$1" = run ]; then
     # Qt builds no offscreen platform for Windows; minimal is its headless counterpart there.
     [ "${QT_QPA_PLATFORM:-}" = offscreen ] && export QT_QPA_PLATFORM=minimal
     export WINEPREFIX=$prefix WINEPATH="Z:$qt_bin;$(mingw_runtime_path)"
-    exec wine "$@"
+    # A test's own output does not reach a pipe through Wine's console; QtTest writes it to a file.
+    log=$(mktemp)
+    status=0
+    wine "$@" -o "$log,txt" || status=$?
+    cat "$log"
+    rm -f "$log"
+    exit "$status"
 fi
 
 [ "$1" = package ] || fail "unknown mode $1"
