@@ -7,6 +7,7 @@
 
 #include <QtNumeric>
 
+#include <algorithm>
 #include <iterator>
 
 using namespace ReaderKit;
@@ -60,78 +61,131 @@ bool hasHeader(QStringView text)
     return false;
 }
 
-// A session is a JSON array of solves, or in older backups a string that holds one.
-QJsonArray sessionSolves(const QJsonValue &value)
+// A session is a JSON array of solves, or in older backups a string that holds one; anything else
+// is no session.
+std::optional<QJsonArray> sessionSolves(const QJsonValue &value)
 {
-    if (value.isString())
-        return readJson(value.toString()).array();
-    return value.toArray();
+    if (value.isArray())
+        return value.toArray();
+    if (!value.isString())
+        return std::nullopt;
+    const QJsonDocument document = readJson(value.toString());
+    if (!document.isArray())
+        return std::nullopt;
+    return document.array();
 }
 
-// The name csTimer shows for a session: a number until the user renames it.
-QString sessionName(const QJsonObject &root, const QString &number)
+// An object stored as itself or, as csTimer stores its properties, as a JSON string.
+QJsonObject objectOrString(const QJsonValue &value)
 {
-    const QJsonObject data
-        = readJson(root.value(u"properties").toObject().value(u"sessionData").toString()).object();
-    const QJsonValue name = data.value(number).toObject().value(u"name");
+    return value.isString() ? readJson(value.toString()).object() : value.toObject();
+}
+
+QString nameText(const QJsonValue &name)
+{
     if (name.isString())
         return name.toString();
     if (name.isDouble())
         return QString::number(name.toDouble());
-    return number;
+    return {};
 }
+
+// What csTimer shows of its sessions: their names, renamed or not, and their order.
+class SessionNames
+{
+public:
+    explicit SessionNames(const QJsonObject &properties)
+        : data(objectOrString(properties.value(u"sessionData")))
+        , oldNames(objectOrString(properties.value(u"sessionName")))
+    { }
+
+    // A number until the user renames the session; older backups keep the names apart.
+    QString name(const QString &number) const
+    {
+        QString name = nameText(data.value(number).toObject().value(u"name"));
+        if (name.isEmpty())
+            name = nameText(oldNames.value(number));
+        return name.isEmpty() ? number : name;
+    }
+    double rank(const QString &number) const
+    {
+        return data.value(number).toObject().value(u"rank").toDouble(number.toDouble());
+    }
+
+private:
+    QJsonObject data;
+    QJsonObject oldNames;
+};
 
 } // namespace
 
 namespace TimeReaders {
 
-std::optional<ParsedTimes> readCsTimerText(QStringView text)
+std::optional<SessionSet> readCsTimerText(QStringView text)
 {
     if (!hasHeader(text))
         return std::nullopt;
     const qsizetype listStart = afterMarkerLine(text, markers, std::size(markers));
     if (listStart < 0)
         return std::nullopt;
-    ParsedTimes parsed;
-    parsed.format = csTimer;
+    Session session;
     const QStringView list = text.sliced(listStart);
     // Numbered lines when scrambles or dates are printed; lines that are not numbered are the
-    // rest of a scramble (megaminx scrambles span several lines). Else one comma-separated list.
+    // rest of a scramble (megaminx scrambles span several lines) or its date. Else one
+    // comma-separated list.
     Lines probe(list);
     QStringView line;
     while (probe.next(line) && line.trimmed().isEmpty()) { }
     if (afterNumber(line).isNull()) {
-        readList(parsed, list);
-        return parsed;
+        readList(session, list);
+        return oneSession(csTimer, std::move(session));
     }
     Lines lines(list);
+    DateReader dates;
+    QStringView entry;
+    QStringView solveText;
+    const auto addPending = [&] {
+        const qsizetype at = solveText.lastIndexOf(u"   @");
+        addEntry(session, entry, {},
+                 at < 0 ? Session::noDate : dates.read(solveText.sliced(at + 4)));
+    };
     while (lines.next(line)) {
-        const QStringView entry = afterNumber(line);
+        const QStringView numbered = afterNumber(line);
+        if (numbered.isNull()) {
+            if (!entry.isNull())
+                solveText = QStringView(solveText.data(), line.data() + line.size());
+            continue;
+        }
         if (!entry.isNull())
-            addEntry(parsed, entry);
+            addPending();
+        entry = numbered;
+        solveText = line;
     }
-    return parsed;
+    if (!entry.isNull())
+        addPending();
+    return oneSession(csTimer, std::move(session));
 }
 
-std::optional<ParsedTimes> readCsTimerCsv(QStringView text)
+std::optional<SessionSet> readCsTimerCsv(QStringView text)
 {
     if (!text.startsWith(u"No.;Time;Comment;Scramble;Date"))
         return std::nullopt;
-    ParsedTimes parsed;
-    parsed.format = csTimer;
+    Session session;
+    DateReader dates;
     qsizetype pos = text.indexOf(u'\n');
-    if (pos < 0)
-        return parsed;
-    ++pos;
-    while (pos < text.size()) {
-        const QList<QStringView> fields = readRecord(text, pos, u';');
-        if (fields.size() > 1)
-            addEntry(parsed, fields[1]);
+    if (pos >= 0) {
+        ++pos;
+        while (pos < text.size()) {
+            const QList<QStringView> fields = readRecord(text, pos, u';');
+            if (fields.size() > 1)
+                addEntry(session, fields[1], {},
+                         fields.size() > 4 ? dates.read(fields[4]) : Session::noDate);
+        }
     }
-    return parsed;
+    return oneSession(csTimer, std::move(session));
 }
 
-std::optional<ParsedTimes> readCsTimerBackup(QStringView text)
+std::optional<SessionSet> readCsTimerBackup(QStringView text)
 {
     // CubeTime's writer may indent; csTimer's is one line.
     const QStringView json = text.trimmed();
@@ -141,55 +195,87 @@ std::optional<ParsedTimes> readCsTimerBackup(QStringView text)
     if (!document.isObject())
         return std::nullopt;
     const QJsonObject root = document.object();
+    const QJsonObject properties = root.value(u"properties").toObject();
+    const SessionNames names(properties);
 
-    struct Session
+    struct Found
     {
         QString number;
-        QJsonArray solves;
+        Session session;
         double newest;
     };
-    std::optional<Session> chosen;
-    int sessions = 0;
+    QList<Found> found;
+    bool isBackup = false;
+    // Keys come in the toolkit's order, "session10" before "session2"; the newest solve decides.
+    qsizetype newest = -1;
     for (auto it = root.begin(); it != root.end(); ++it) {
         const QString key = it.key();
         if (!key.startsWith(u"session") || key.size() == 7)
             continue;
         bool isNumber = false;
         key.sliced(7).toInt(&isNumber);
-        const QJsonArray solves = sessionSolves(it.value());
-        if (!isNumber || solves.isEmpty())
+        const std::optional<QJsonArray> solves
+            = isNumber ? sessionSolves(it.value()) : std::nullopt;
+        if (!solves)
             continue;
-        ++sessions;
-        double newest = -1.0;
-        for (const QJsonValue &solve : solves)
-            newest = std::max(newest, solve.toArray().at(3).toDouble(-1.0));
-        if (!chosen || newest > chosen->newest)
-            chosen = Session {key.sliced(7), solves, newest};
+        isBackup = true;
+        if (solves->isEmpty())
+            continue;
+        Found read {key.sliced(7), {}, -1.0};
+        read.session.name = names.name(read.number);
+        for (const QJsonValue &value : *solves) {
+            // [[penalty, raw milliseconds, phase ends...], scramble, comment, start in seconds]:
+            // penalty 2000 is a +2, -1 a DNF. Solves from before csTimer kept dates have no start.
+            const QJsonArray solve = value.toArray();
+            const double start = solve.at(3).toDouble(-1.0);
+            read.newest = std::max(read.newest, start);
+            const qint64 date
+                = start > 0 && start < 1e13 ? qint64(start * 1000.0) : Session::noDate;
+            const QJsonArray time = solve.at(0).toArray();
+            const double penalty = time.at(0).toDouble(qQNaN());
+            if (penalty < 0)
+                addSolve(read.session, Solve::Dnf, 0, date);
+            else
+                addSeconds(read.session, (time.at(1).toDouble(qQNaN()) + penalty) / 1000.0, date);
+        }
+        if (newest < 0 || read.newest > found[newest].newest)
+            newest = found.size();
+        found.append(std::move(read));
     }
-    if (!chosen)
+    // Sessions all empty still make a backup; an object without any is some other JSON.
+    if (!isBackup)
         return std::nullopt;
 
-    ParsedTimes parsed;
-    parsed.format = csTimer;
-    parsed.session = sessionName(root, chosen->number);
-    parsed.sessionCount = sessions;
+    SessionSet set;
+    set.format = csTimer;
+    if (found.isEmpty())
+        return set;
+    // Without any date the file still says which session was open.
+    QString chosen = found[newest].number;
+    set.why = ParsedTimes::Pick::Newest;
+    if (found[newest].newest < 0) {
+        const QString open = properties.value(u"session").toVariant().toString();
+        const bool named = std::any_of(found.cbegin(), found.cend(),
+                                       [&](const Found &f) { return f.number == open; });
+        chosen = named ? open : chosen;
+        set.why = named ? ParsedTimes::Pick::Current : ParsedTimes::Pick::First;
+    }
+    // In the order csTimer lists them.
+    std::stable_sort(found.begin(), found.end(), [&](const Found &a, const Found &b) {
+        return names.rank(a.number) < names.rank(b.number);
+    });
     // CubeTime writes this shape too, naming each session after itself.
     const QString cubeTimeName = QStringLiteral("CubeTime Export - ");
-    if (parsed.session.startsWith(cubeTimeName)) {
-        parsed.format = QStringLiteral("CubeTime");
-        parsed.session.remove(0, cubeTimeName.size());
+    for (Found &f : found) {
+        if (f.number == chosen)
+            set.current = set.sessions.size();
+        if (f.session.name.startsWith(cubeTimeName)) {
+            set.format = QStringLiteral("CubeTime");
+            f.session.name.remove(0, cubeTimeName.size());
+        }
+        set.sessions.append(std::move(f.session));
     }
-    for (const QJsonValue &solve : std::as_const(chosen->solves)) {
-        // [[penalty, raw milliseconds, phase ends...], scramble, comment, start]: penalty 2000
-        // is a +2, -1 a DNF.
-        const QJsonArray time = solve.toArray().at(0).toArray();
-        const double penalty = time.at(0).toDouble(qQNaN());
-        if (penalty < 0)
-            addSolve(parsed, Solve::Dnf, 0);
-        else
-            addSeconds(parsed, (time.at(1).toDouble(qQNaN()) + penalty) / 1000.0);
-    }
-    return parsed;
+    return set;
 }
 
 } // namespace TimeReaders

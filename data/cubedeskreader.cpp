@@ -1,6 +1,7 @@
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,31 +20,55 @@ const QString cubeDesk = QStringLiteral("CubeDesk");
 // the result is oldest first either way.
 struct Numbered
 {
-    ParsedTimes parsed;
+    Session session;
     qsizetype firstNumber = -1;
     qsizetype lastNumber = -1;
 
-    void add(qsizetype number, QStringView entry)
+    void add(qsizetype number, QStringView entry, qint64 start = Session::noDate)
     {
         if (firstNumber < 0)
             firstNumber = number;
         lastNumber = number;
-        addEntry(parsed, entry);
+        addEntry(session, entry, {}, start);
     }
-    ParsedTimes oldestFirst()
+    SessionSet oldestFirst()
     {
-        if (firstNumber > lastNumber)
-            std::reverse(parsed.times.begin(), parsed.times.end());
-        parsed.format = cubeDesk;
-        return parsed;
+        if (firstNumber > lastNumber) {
+            std::reverse(session.entries.begin(), session.entries.end());
+            std::reverse(session.starts.begin(), session.starts.end());
+        }
+        return oneSession(cubeDesk, std::move(session));
     }
 };
+
+// The browser writes the date in its own locale, with a comma that splits it over two fields:
+// "5/1/2024, 1:02:11 PM" in American English, "1.5.2024, 13:02:11" in German; others are not read.
+qint64 readLocaleDate(QStringView date, QStringView time)
+{
+    const bool american = date.count(u'/') == 2;
+    if (!american && date.count(u'.') != 2)
+        return Session::noDate;
+    const QList<QStringView> parts = date.trimmed().split(american ? u'/' : u'.');
+    const int first = parts[0].toInt();
+    const int second = parts[1].toInt();
+    const QDate day(parts[2].toInt(), american ? first : second, american ? second : first);
+    if (!day.isValid())
+        return Session::noDate;
+    time = time.trimmed();
+    const bool pm = time.endsWith(u"PM");
+    const bool twelveHour = pm || time.endsWith(u"AM");
+    QTime clock = QTime::fromString((twelveHour ? time.chopped(2).trimmed() : time).toString(),
+                                    QStringLiteral("H:mm:ss"));
+    if (clock.isValid() && twelveHour)
+        clock = clock.addSecs(((clock.hour() % 12) + (pm ? 12 : 0) - clock.hour()) * 3600);
+    return QDateTime(day, clock.isValid() ? clock : QTime(0, 0)).toMSecsSinceEpoch();
+}
 
 } // namespace
 
 namespace TimeReaders {
 
-std::optional<ParsedTimes> readCubeDesk(QStringView text)
+std::optional<SessionSet> readCubeDesk(QStringView text)
 {
     const QStringView first = firstLine(text);
     Numbered solves;
@@ -61,23 +86,29 @@ std::optional<ParsedTimes> readCubeDesk(QStringView text)
         return solves.oldestFirst();
     }
     if (first.startsWith(u"Index,Time")) {
+        // Scramble, cube type and date follow in that order, whatever the heading says.
+        const QList<QStringView> heading = first.split(u',');
+        const qsizetype dateField = heading.contains(u"Date")
+            ? 2 + heading.contains(u"Scramble") + heading.contains(u"Cube Type")
+            : -1;
         lines.next(line);
         while (lines.next(line)) {
-            const qsizetype comma = line.indexOf(u',');
+            const QList<QStringView> fields = line.split(u',');
             bool ok = false;
-            const qsizetype number = comma < 0 ? 0 : line.first(comma).toLongLong(&ok);
+            const qsizetype number = fields.size() < 2 ? 0 : fields[0].toLongLong(&ok);
             if (!ok)
                 continue;
-            const QStringView rest = line.sliced(comma + 1);
-            const qsizetype end = rest.indexOf(u',');
-            solves.add(number, end < 0 ? rest : rest.first(end));
+            const qint64 start = dateField > 0 && dateField + 1 < fields.size()
+                ? readLocaleDate(fields[dateField], fields[dateField + 1])
+                : Session::noDate;
+            solves.add(number, fields[1], start);
         }
         return solves.oldestFirst();
     }
     return std::nullopt;
 }
 
-std::optional<ParsedTimes> readCubeDeskData(QStringView text)
+std::optional<SessionSet> readCubeDeskData(QStringView text)
 {
     if (!text.startsWith(u"{\"sessions\":["))
         return std::nullopt;
@@ -94,6 +125,7 @@ std::optional<ParsedTimes> readCubeDeskData(QStringView text)
         bool dnf;
     };
     QHash<QString, QList<Entry>> bySession;
+    QStringList order;
     QString newestSession;
     double newest = -1.0;
     for (const QJsonValue &value : root.value(u"solves").toArray()) {
@@ -102,34 +134,59 @@ std::optional<ParsedTimes> readCubeDeskData(QStringView text)
         const double start = solve.value(u"started_at").toDouble();
         const double end = std::max(start, solve.value(u"ended_at").toDouble());
         const double time = solve.value(u"time").toDouble(qQNaN());
-        bySession[session].append({start, time, solve.value(u"dnf").toBool() || time == -1.0});
+        auto found = bySession.find(session);
+        if (found == bySession.end()) {
+            found = bySession.insert(session, {});
+            order.append(session);
+        }
+        found->append({start, time, solve.value(u"dnf").toBool() || time == -1.0});
         if (end >= newest) {
             newest = end;
             newestSession = session;
         }
     }
 
-    ParsedTimes parsed;
-    parsed.format = cubeDesk;
-    if (bySession.isEmpty())
-        return parsed;
-    parsed.sessionCount = int(bySession.size());
-    parsed.session = newestSession;
+    SessionSet set;
+    set.format = cubeDesk;
+    // In the order CubeDesk lists its sessions; solves of a session it does not list come last.
+    QHash<QString, QString> names;
+    QList<std::pair<double, QString>> listed;
     for (const QJsonValue &value : root.value(u"sessions").toArray()) {
         const QJsonObject session = value.toObject();
-        if (session.value(u"id").toVariant().toString() == newestSession)
-            parsed.session = session.value(u"name").toString(newestSession);
+        const QString id = session.value(u"id").toVariant().toString();
+        names.insert(id, session.value(u"name").toString(id));
+        listed.append({session.value(u"order").toDouble(double(listed.size())), id});
     }
-    QList<Entry> &solves = bySession[newestSession];
-    std::stable_sort(solves.begin(), solves.end(),
-                     [](const Entry &a, const Entry &b) { return a.start < b.start; });
-    for (const Entry &solve : std::as_const(solves)) {
-        if (solve.dnf)
-            addSolve(parsed, Solve::Dnf, 0);
-        else
-            addSeconds(parsed, solve.time);
+    std::stable_sort(listed.begin(), listed.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList ids;
+    for (const auto &[rank, id] : std::as_const(listed)) {
+        if (bySession.contains(id) && !ids.contains(id))
+            ids.append(id);
     }
-    return parsed;
+    for (const QString &id : std::as_const(order)) {
+        if (!names.contains(id))
+            ids.append(id);
+    }
+    for (const QString &id : std::as_const(ids)) {
+        if (id == newestSession)
+            set.current = set.sessions.size();
+        QList<Entry> &solves = bySession[id];
+        std::stable_sort(solves.begin(), solves.end(),
+                         [](const Entry &a, const Entry &b) { return a.start < b.start; });
+        Session session;
+        session.name = names.value(id, id);
+        for (const Entry &solve : std::as_const(solves)) {
+            const qint64 start
+                = solve.start > 0 && solve.start < 1e16 ? qint64(solve.start) : Session::noDate;
+            if (solve.dnf)
+                addSolve(session, Solve::Dnf, 0, start);
+            else
+                addSeconds(session, solve.time, start);
+        }
+        set.sessions.append(std::move(session));
+    }
+    return set;
 }
 
 } // namespace TimeReaders

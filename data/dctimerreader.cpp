@@ -13,13 +13,13 @@ const QStringView markers[] = {u"Individual Times:", u"成绩列表：", u"成�
 
 namespace TimeReaders {
 
-std::optional<ParsedTimes> readDcTimer(QStringView text)
+std::optional<SessionSet> readDcTimer(QStringView text)
 {
     const qsizetype listStart = afterMarkerLine(text, markers, std::size(markers));
     if (listStart < 0)
         return std::nullopt;
-    ParsedTimes parsed;
-    parsed.format = QStringLiteral("DCTimer");
+    const QString dcTimer = QStringLiteral("DCTimer");
+    Session session;
     Lines lines(text, listStart);
     QStringView line;
     lines.next(line);
@@ -28,16 +28,16 @@ std::optional<ParsedTimes> readDcTimer(QStringView text)
         // The session copy puts every time on the marker line, "11.523, DNF (13.017)"; with
         // the decimal-comma option the times read "11,523" and "; " separates them.
         const bool decimalComma = list.contains(u"; ") || !list.contains(u", ");
-        readList(parsed, list, decimalComma ? u';' : u',', {Plus::Included, decimalComma});
-        return parsed;
+        readList(session, list, decimalComma ? u';' : u',', {Plus::Included, decimalComma});
+        return oneSession(dcTimer, std::move(session));
     }
     // The detailed copy: "1. 11.523[comment]  <scramble>" lines.
     while (lines.next(line)) {
         const QStringView entry = afterNumber(line);
         if (!entry.isNull())
-            addEntry(parsed, entry, {Plus::Included, true});
+            addEntry(session, entry, {Plus::Included, true});
     }
-    return parsed;
+    return oneSession(dcTimer, std::move(session));
 }
 
 } // namespace TimeReaders

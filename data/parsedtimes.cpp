@@ -32,6 +32,8 @@ QString noteName(const QString &name)
 
 QString ParsedTimes::summary() const
 {
+    if (noSolves)
+        return DialogText::tr("The %1 backup holds no solves").arg(format);
     if (times.isEmpty())
         return {};
     QString text
@@ -48,7 +50,23 @@ QString ParsedTimes::summary() const
         text += DialogText::tr(" from %1").arg(format);
     if (!session.isEmpty())
         text += DialogText::tr(", session \"%1\"").arg(noteName(session));
-    if (sessionCount > 1)
-        text += DialogText::tr(" (the newest of %1)").arg(grouped(sessionCount));
+    if (sessionCount > 1) {
+        const QString count = grouped(sessionCount);
+        switch (pick) {
+        case Pick::Chosen:
+            break;
+        case Pick::Newest:
+            text += DialogText::tr(" (the newest of %1)").arg(count);
+            break;
+        case Pick::Current:
+            text += DialogText::tr(" (the current one of %1)").arg(count);
+            break;
+        case Pick::First:
+            text += DialogText::tr(" (the first of %1)").arg(count);
+            break;
+        }
+    }
+    if (!period.isEmpty())
+        text += QStringLiteral(", ") + period;
     return text;
 }

@@ -16,11 +16,18 @@ struct ParsedTimes
     QString format;
     // The session read, where the text names one.
     QString session;
-    // Sessions the text holds when it holds several; only the one of the newest solve is read.
+    // Sessions the text holds when it holds several.
     int sessionCount = 0;
+    // Why this session of several: the user's choice, or the one a paste takes unasked.
+    enum class Pick { Chosen, Newest, Current, First };
+    Pick pick = Pick::Chosen;
+    // The part of the session read, as the note names it; empty for all of it.
+    QString period;
+    // A backup recognised as such whose sessions hold no solve at all.
+    bool noSolves = false;
 
     // One line for the user: "Read 1 234 times (12 DNF skipped, 2 not read) ...". Empty when
-    // nothing was read.
+    // nothing was read, but for a backup without solves, which says so.
     QString summary() const;
 };
 

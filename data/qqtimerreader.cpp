@@ -5,16 +5,16 @@ using namespace ReaderKit;
 
 namespace TimeReaders {
 
-std::optional<ParsedTimes> readQqTimer(QStringView text)
+std::optional<SessionSet> readQqTimer(QStringView text)
 {
     const QStringView first = firstLine(text);
-    ParsedTimes parsed;
-    parsed.format = QStringLiteral("qqTimer");
+    const QString qqTimer = QStringLiteral("qqTimer");
+    Session session;
     // The times pane: "times (reset, import):" over a comma list.
     const QStringView pane = u"times (reset, import):";
     if (first.startsWith(pane)) {
-        readList(parsed, text.sliced(pane.size()));
-        return parsed;
+        readList(session, text.sliced(pane.size()));
+        return oneSession(qqTimer, std::move(session));
     }
     // The average popup: "Average of 5: 12.81", then "1. 11.52 \u00A0 <scramble>" lines.
     const bool popup = first.startsWith(u"Average of ") || first.startsWith(u"Mean of ")
@@ -26,9 +26,9 @@ std::optional<ParsedTimes> readQqTimer(QStringView text)
     do {
         const QStringView entry = afterNumber(line);
         if (!entry.isNull())
-            addEntry(parsed, entry);
+            addEntry(session, entry);
     } while (lines.next(line));
-    return parsed;
+    return oneSession(qqTimer, std::move(session));
 }
 
 } // namespace TimeReaders

@@ -1,6 +1,7 @@
 #include "data/readerkit.h"
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 
 #include <cmath>
@@ -254,27 +255,81 @@ Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
     return std::isfinite(*seconds) ? Solve::Time : Solve::None;
 }
 
-void addSolve(ParsedTimes &parsed, Solve solve, float seconds)
+void addSolve(Session &session, Solve solve, float seconds, qint64 start)
 {
     if (solve == Solve::Dnf)
-        ++parsed.dnfSkipped;
+        session.add(Session::dnf, start);
     else if (solve == Solve::Time && seconds >= shortestTime && std::isfinite(seconds))
-        parsed.times.append(seconds);
+        session.add(seconds, start);
     else
-        ++parsed.notRead;
+        session.add(Session::notRead, start);
 }
 
-void addSeconds(ParsedTimes &parsed, double seconds)
+void addSeconds(Session &session, double seconds, qint64 start)
 {
-    addSolve(parsed, Solve::Time, float(seconds));
+    addSolve(session, Solve::Time, float(seconds), start);
 }
 
-void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules)
+void addEntry(Session &session, QStringView entry, TokenRules rules, qint64 start)
 {
     float seconds = 0;
     const Solve solve = readSolve(entry, &seconds, rules);
     if (solve != Solve::None || !entry.trimmed().isEmpty())
-        addSolve(parsed, solve, seconds);
+        addSolve(session, solve, seconds, start);
+}
+
+SessionSet oneSession(const QString &format, Session session)
+{
+    SessionSet set;
+    set.format = format;
+    set.sessions.append(std::move(session));
+    set.why = ParsedTimes::Pick::Chosen;
+    return set;
+}
+
+qint64 DateReader::read(QStringView text)
+{
+    text = text.trimmed();
+    const auto number = [&](qsizetype from, qsizetype size) {
+        int value = 0;
+        for (QChar c : text.sliced(from, size)) {
+            if (!isDigit(c))
+                return -1;
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        return value;
+    };
+    if (text.size() < 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' '
+        || text[13] != u':' || text[16] != u':')
+        return Session::noDate;
+    const QDate day(number(0, 4), number(5, 2), number(8, 2));
+    const int hour = number(11, 2);
+    const int minute = number(14, 2);
+    const int second = number(17, 2);
+    if (!day.isValid() || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0
+        || second > 60)
+        return Session::noDate;
+    const qint64 sinceMidnight = ((hour * 60 + minute) * 60 + second) * qint64(1000);
+    const QStringView zone = text.sliced(19).trimmed();
+    if (zone.isEmpty()) {
+        if (day != lastDay) {
+            lastDay = day;
+            lastMidnight = day.startOfDay().toMSecsSinceEpoch();
+        }
+        return lastMidnight + sinceMidnight;
+    }
+    // "+0000": the offset of a time in UTC.
+    if (zone.size() != 5 || (zone[0] != u'+' && zone[0] != u'-'))
+        return Session::noDate;
+    int offset = 0;
+    for (QChar c : zone.sliced(1)) {
+        if (!isDigit(c))
+            return Session::noDate;
+        offset = offset * 10 + (c.unicode() - u'0');
+    }
+    const qint64 offsetMs = ((offset / 100) * 60 + offset % 100) * qint64(60'000);
+    const qint64 utc = day.startOfDay(Qt::UTC).toMSecsSinceEpoch() + sinceMidnight;
+    return zone[0] == u'+' ? utc - offsetMs : utc + offsetMs;
 }
 
 QJsonDocument readJson(QStringView text)
@@ -317,18 +372,18 @@ QJsonDocument readJson(QStringView text)
     return QJsonDocument::fromJson(kept);
 }
 
-void readList(ParsedTimes &parsed, QStringView list, QChar separator, TokenRules rules)
+void readList(Session &session, QStringView list, QChar separator, TokenRules rules)
 {
     qsizetype start = 0;
     CommentScanner comments;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QChar c = list[i];
         if (!comments.inComment(c) && (c == separator || c == u'\n')) {
-            addEntry(parsed, list.sliced(start, i - start), rules);
+            addEntry(session, list.sliced(start, i - start), rules);
             start = i + 1;
         }
     }
-    addEntry(parsed, list.sliced(start), rules);
+    addEntry(session, list.sliced(start), rules);
 }
 
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/parsedtimes.h"
+#include "data/sessions.h"
 
 #include <QJsonDocument>
 #include <QList>
@@ -54,16 +54,33 @@ enum class Solve { None, Time, Dnf };
 // an optional "+"), ended by the entry's end, "=" (phases), "[" (a comment), ")" or white space.
 // What follows is never read, so a comment or scramble cannot add or hide a solve.
 Solve readSolve(QStringView entry, float *seconds, TokenRules rules = {});
-// Appends the time, counts the DNF, or counts the solve as not read: no timer writes a time that
-// is negative, under a millisecond or beyond the float range, and such a solve costs only itself.
-void addSolve(ParsedTimes &parsed, Solve solve, float seconds);
+// Adds the time, the DNF, or the solve as not read: no timer writes a time that is negative,
+// under a millisecond or beyond the float range, and such a solve costs only itself.
+void addSolve(Session &session, Solve solve, float seconds, qint64 start = Session::noDate);
 // The same for a time in seconds as a timer's file stores it, in double.
-void addSeconds(ParsedTimes &parsed, double seconds);
+void addSeconds(Session &session, double seconds, qint64 start = Session::noDate);
 // An entry that holds only white space is no solve and is not counted.
-void addEntry(ParsedTimes &parsed, QStringView entry, TokenRules rules = {});
+void addEntry(Session &session, QStringView entry, TokenRules rules = {},
+              qint64 start = Session::noDate);
 
 // Reads a list "11.52, DNF(13.01), 9.87[a, b]" split at the separator outside [comments].
-void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', TokenRules rules = {});
+void readList(Session &session, QStringView list, QChar separator = u',', TokenRules rules = {});
+
+// The one session of a text in a timer's format.
+SessionSet oneSession(const QString &format, Session session);
+
+// Reads "YYYY-MM-DD hh:mm:ss" in local time, or with a UTC offset " +0000" after it, as
+// milliseconds since 1970 UTC; Session::noDate for anything else ("N/A"). Solves of one day share
+// the conversion of its midnight, the slow part.
+class DateReader
+{
+public:
+    qint64 read(QStringView text);
+
+private:
+    QDate lastDay;
+    qint64 lastMidnight = 0;
+};
 
 // One record of a delimited file from pos on, which it moves past the record. A field that
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVarLengthArray>
 
+#include <algorithm>
+
 using namespace ReaderKit;
 
 namespace {
@@ -269,7 +271,7 @@ struct Column
 
 namespace TimeReaders {
 
-std::optional<ParsedTimes> readTable(QStringView text)
+std::optional<SessionSet> readTable(QStringView text)
 {
     // The first pass finds the separator: the first one on every row (a title above the table
     // may lack it) and whether the numbers write their decimals with a comma.
@@ -376,7 +378,7 @@ std::optional<ParsedTimes> readTable(QStringView text)
     if (chosen < 0 && !across)
         return std::nullopt;
 
-    ParsedTimes parsed;
+    Session session;
     Rows rows(text);
     QStringView row;
     if (skipTitle)
@@ -389,12 +391,14 @@ std::optional<ParsedTimes> readTable(QStringView text)
         for (qsizetype i = 0; cells.next(cell); ++i) {
             if (across || i == chosen) {
                 const CellReading reading = readCell(cell, decimalComma, listMarks);
-                addSolve(parsed, reading.solve, reading.seconds);
+                addSolve(session, reading.solve, reading.seconds);
             }
         }
     }
-    if (parsed.times.isEmpty())
+    if (std::none_of(session.entries.cbegin(), session.entries.cend(),
+                     [](float entry) { return entry > Session::dnf; }))
         return std::nullopt;
+    QString format;
     if (columns.size() > 1 && !across) {
         QStringView name;
         Cells names(heading, separator);
@@ -404,11 +408,11 @@ std::optional<ParsedTimes> readTable(QStringView text)
             name = {};
         }
         name = name.trimmed();
-        parsed.format = name.isEmpty()
+        format = name.isEmpty()
             ? DialogText::tr("a table (column %1)").arg(chosen + 1)
             : DialogText::tr("a table (column \"%1\")").arg(noteName(name.toString()));
     }
-    return parsed;
+    return oneSession(format, std::move(session));
 }
 
 } // namespace TimeReaders

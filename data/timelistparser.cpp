@@ -3,6 +3,7 @@
 
 #include <QStringView>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -72,17 +73,20 @@ QString withoutComments(QStringView entry)
     return kept;
 }
 
-void appendEntry(QStringView entry, ParsedTimes &parsed)
+// Adds what an entry that is not blank holds: a time, a DNF, or an entry not read.
+void appendEntry(QStringView entry, Session &session)
 {
     QString uncommented;
     if (entry.contains(u'[')) {
         uncommented = withoutComments(entry);
         entry = uncommented;
     }
-    if (entry.size() > longestEntry)
+    if (entry.size() > longestEntry) {
+        session.add(Session::notRead);
         return;
+    }
     if (entry.contains(u"DNF")) {
-        ++parsed.dnfSkipped;
+        session.add(Session::dnf);
         return;
     }
     entry = withoutInvisibleEnds(entry);
@@ -96,8 +100,7 @@ void appendEntry(QStringView entry, ParsedTimes &parsed)
     if (!ok && entry.contains(u':'))
         ok = ReaderKit::readClockTime(entry, &value);
     // toFloat accepts "nan" and "inf"; neither is a solve, and an infinite time has no axis.
-    if (ok && std::isfinite(value))
-        parsed.times.append(value);
+    session.add(ok && std::isfinite(value) ? value : Session::notRead);
 }
 
 bool isBlank(QStringView entry)
@@ -137,7 +140,7 @@ QStringView timeField(QStringView line)
 
 // The timers' own formats, tried in turn before the general rules. The JSON and CSV files come
 // first: their headers are exact; the texts with a summary above a marked list come after.
-using Reader = std::optional<ParsedTimes> (*)(QStringView);
+using Reader = std::optional<SessionSet> (*)(QStringView);
 constexpr Reader readers[] = {
     TimeReaders::readCubeDeskData, TimeReaders::readCsTimerBackup, TimeReaders::readCsTimerCsv,
     TimeReaders::readTwistyTimer,  TimeReaders::readCubeDesk,      TimeReaders::readCubeTime,
@@ -145,9 +148,9 @@ constexpr Reader readers[] = {
 };
 
 // The plain-list rules: one line of comma-separated times, or a time on each line.
-ParsedTimes readPlainList(QStringView all)
+Session readPlainList(QStringView all)
 {
-    ParsedTimes parsed;
+    Session session;
     bool oneLine = !all.contains(u'\n');
     // One line of times stays a comma list when a line end follows it, as in a copied file.
     if (!oneLine && all.contains(u',')) {
@@ -156,29 +159,34 @@ ParsedTimes readPlainList(QStringView all)
             oneLine = true;
         }
     }
-    // Every line, or every piece of the one line, is an entry.
+    // Every line, or every piece of the one line, is an entry; a blank one is none.
     const QChar separator = oneLine ? u',' : u'\n';
     ReaderKit::Lines entries(all);
     QStringView entry;
     float value = 0;
-    // Every entry that is not blank gives a time or a DNF, or is counted as not read.
-    qsizetype count = 0;
     while (entries.next(entry, separator)) {
-        if (ReaderKit::readBareDecimal(entry, &value)) {
-            parsed.times.append(value);
-            ++count;
-            continue;
-        }
-        count += isBlank(entry) ? 0 : 1;
-        appendEntry(oneLine ? entry : timeField(entry), parsed);
+        if (ReaderKit::readBareDecimal(entry, &value))
+            session.entries.append(value);
+        else if (!isBlank(entry))
+            appendEntry(oneLine ? entry : timeField(entry), session);
     }
-    parsed.notRead = count - parsed.times.size() - parsed.dnfSkipped;
-    return parsed;
+    return session;
+}
+
+bool holdsTime(const Session &session)
+{
+    return std::any_of(session.entries.cbegin(), session.entries.cend(),
+                       [](float entry) { return entry > Session::dnf; });
 }
 
 } // namespace
 
 ParsedTimes TimeReaders::read(QString text)
+{
+    return readSessions(std::move(text)).chooseDefault();
+}
+
+SessionSet TimeReaders::readSessions(QString text)
 {
     // A byte order mark from a copied file is no part of the first time or of the export marker.
     if (text.startsWith(QChar(QChar::ByteOrderMark)))
@@ -191,24 +199,24 @@ ParsedTimes TimeReaders::read(QString text)
     }
 
     for (Reader reader : readers) {
-        if (std::optional<ParsedTimes> read = reader(text))
+        if (std::optional<SessionSet> read = reader(text))
             return std::move(*read);
     }
 
     if (text.startsWith(exportMarker)) {
         const qsizetype marker = text.indexOf(listMarker);
         if (marker < 0)
-            return {};
+            return ReaderKit::oneSession({}, {});
         // The marker and the one character after it (a line feed or a space) go.
         text = text.mid(marker + listMarker.size() + 1);
     }
 
     // What the plain rules read stays as it is; a spreadsheet's columns, units and list marks
     // are read only where those rules find no time.
-    ParsedTimes plain = readPlainList(text);
-    if (plain.times.isEmpty()) {
-        if (std::optional<ParsedTimes> table = TimeReaders::readTable(text))
+    Session plain = readPlainList(text);
+    if (!holdsTime(plain)) {
+        if (std::optional<SessionSet> table = TimeReaders::readTable(text))
             return std::move(*table);
     }
-    return plain;
+    return ReaderKit::oneSession({}, std::move(plain));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/parsedtimes.h"
+#include "data/sessions.h"
 
 #include <QStringView>
 
@@ -11,22 +12,25 @@
 // and otherwise what it read (possibly no times at all).
 namespace TimeReaders {
 
-// Any pasted or dropped text: the times in pasted order, and what the user is told about them.
-// The timers' formats are tried first, then a spreadsheet's columns, then the plain-list rules.
+// Any pasted or dropped text: every session it holds, each solve with its date where the format
+// keeps one. The timers' formats are tried first, then a spreadsheet's columns, then the
+// plain-list rules, which give one session.
+SessionSet readSessions(QString text);
+// The times a paste reads unasked: all solves of the session `readSessions` names as current.
 ParsedTimes read(QString text);
 
-std::optional<ParsedTimes> readCsTimerText(QStringView text);
-std::optional<ParsedTimes> readCsTimerCsv(QStringView text);
+std::optional<SessionSet> readCsTimerText(QStringView text);
+std::optional<SessionSet> readCsTimerCsv(QStringView text);
 // csTimer's backup file; CubeTime's "JSON (csTimer)" export has the same shape.
-std::optional<ParsedTimes> readCsTimerBackup(QStringView text);
-std::optional<ParsedTimes> readTwistyTimer(QStringView text);
-std::optional<ParsedTimes> readCubeDesk(QStringView text);
-std::optional<ParsedTimes> readCubeDeskData(QStringView text);
-std::optional<ParsedTimes> readCubeTime(QStringView text);
-std::optional<ParsedTimes> readQqTimer(QStringView text);
-std::optional<ParsedTimes> readDcTimer(QStringView text);
+std::optional<SessionSet> readCsTimerBackup(QStringView text);
+std::optional<SessionSet> readTwistyTimer(QStringView text);
+std::optional<SessionSet> readCubeDesk(QStringView text);
+std::optional<SessionSet> readCubeDeskData(QStringView text);
+std::optional<SessionSet> readCubeTime(QStringView text);
+std::optional<SessionSet> readQqTimer(QStringView text);
+std::optional<SessionSet> readDcTimer(QStringView text);
 // Columns copied from a spreadsheet, and lists with units, list marks or decimal commas. Tried
 // only on text in which the plain-list rules find no time.
-std::optional<ParsedTimes> readTable(QStringView text);
+std::optional<SessionSet> readTable(QStringView text);
 
 } // namespace TimeReaders

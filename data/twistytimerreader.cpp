@@ -1,6 +1,7 @@
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QtNumeric>
 
@@ -58,16 +59,12 @@ Solve readExternalTime(QStringView time, float *seconds)
     return Solve::Time;
 }
 
-ParsedTimes readBackup(QStringView text)
+SessionSet readBackup(QStringView text)
 {
-    // Puzzle and category make a session; the one holding the newest solve is read.
-    struct Session
-    {
-        QString name;
-        ParsedTimes solves;
-        qint64 newest = -1;
-    };
-    QList<Session> sessions;
+    // Puzzle and category make a session; the one holding the newest solve is read at first.
+    SessionSet set;
+    set.format = twistyTimer;
+    QList<qint64> newest;
     QHash<QString, qsizetype> byName;
     Lines lines(text);
     QStringView line;
@@ -83,38 +80,34 @@ ParsedTimes readBackup(QStringView text)
         const QString name = fields[0] + u' ' + fields[1];
         auto found = byName.constFind(name);
         if (found == byName.cend()) {
-            found = byName.insert(name, sessions.size());
-            sessions.append(Session {name, {}, -1});
+            found = byName.insert(name, set.sessions.size());
+            set.sessions.append(Session {name, {}, {}});
+            newest.append(-1);
         }
-        Session &session = sessions[*found];
-        session.newest = std::max(session.newest, fields[3].toLongLong());
+        Session &session = set.sessions[*found];
+        bool dated = false;
+        const qint64 date = fields[3].toLongLong(&dated);
+        newest[*found] = std::max(newest[*found], date);
+        const qint64 start = dated && date > 0 ? date : Session::noDate;
         bool ok = false;
         const qint64 millis = fields[2].toLongLong(&ok);
         if (penalty == u"2")
-            addSolve(session.solves, Solve::Dnf, 0);
+            addSolve(session, Solve::Dnf, 0, start);
         else
-            addSeconds(session.solves, ok ? double(millis) / 1000.0 : qQNaN());
+            addSeconds(session, ok ? double(millis) / 1000.0 : qQNaN(), start);
     }
-    ParsedTimes parsed;
-    const Session *newest = nullptr;
-    for (const Session &session : std::as_const(sessions)) {
-        if (!newest || session.newest > newest->newest)
-            newest = &session;
+    for (qsizetype i = 1; i < newest.size(); ++i) {
+        if (newest[i] > newest[set.current])
+            set.current = i;
     }
-    if (newest) {
-        parsed = newest->solves;
-        parsed.session = newest->name;
-        parsed.sessionCount = int(sessions.size());
-    }
-    parsed.format = twistyTimer;
-    return parsed;
+    return set;
 }
 
 } // namespace
 
 namespace TimeReaders {
 
-std::optional<ParsedTimes> readTwistyTimer(QStringView text)
+std::optional<SessionSet> readTwistyTimer(QStringView text)
 {
     const QStringView first = firstLine(text);
     if (first.startsWith(u"Puzzle,Category,Time(millis),Date(millis),Scramble,Penalty,Comment")
@@ -127,22 +120,26 @@ std::optional<ParsedTimes> readTwistyTimer(QStringView text)
     if (!first.startsWith(u'"') || fields.size() < 2 || fields.size() > 4
         || readExternalTime(fields[0], &seconds) != Solve::Time)
         return std::nullopt;
-    ParsedTimes parsed;
-    parsed.format = twistyTimer;
+    Session session;
     Lines lines(text);
     QStringView line;
     while (lines.next(line)) {
         if (line.trimmed().isEmpty())
             continue;
         const QList<QStringView> solve = externalFields(line);
+        // "2024-05-01T15:02:11.123+02:00"
+        const QDateTime date = solve.size() >= 3
+            ? QDateTime::fromString(solve[2].toString(), Qt::ISODateWithMs)
+            : QDateTime();
+        const qint64 start = date.isValid() ? date.toMSecsSinceEpoch() : Session::noDate;
         if (solve.size() >= 4 && solve[3] == u"DNF")
-            addSolve(parsed, Solve::Dnf, 0);
+            addSolve(session, Solve::Dnf, 0, start);
         else if (readExternalTime(solve.value(0), &seconds) == Solve::Time)
-            addSolve(parsed, Solve::Time, seconds);
+            addSolve(session, Solve::Time, seconds, start);
         else
-            addSolve(parsed, Solve::None, 0);
+            addSolve(session, Solve::None, 0, start);
     }
-    return parsed;
+    return oneSession(twistyTimer, std::move(session));
 }
 
 } // namespace TimeReaders
