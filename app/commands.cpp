@@ -1,7 +1,10 @@
 #include "app/form/timesdistributionform.h"
+#include "app/sessionchooser.h"
 #include "app/timesdistributiondialog.h"
 #include "data/dialogtext.h"
+#include "data/timereaders.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDropEvent>
@@ -18,6 +21,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -39,13 +43,17 @@ QString readDroppedFile(const QString &path, QString &text)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return DialogText::tr("%1 could not be read: %2").arg(name, file.errorString());
+    bool isText = true;
     std::optional<QString> read
-        = TimesDistributionDialog::readDroppedText(file, largestDroppedFile);
+        = TimesDistributionDialog::readDroppedText(file, largestDroppedFile, &isText);
     if (file.error() != QFileDevice::NoError)
         return DialogText::tr("%1 could not be read: %2").arg(name, file.errorString());
     // The size it reported may be 0 (a file under /proc), or it grew while it was read.
     if (!read)
         return tooLarge;
+    // An image, say the chart just saved: read as text it would empty the list.
+    if (!isText)
+        return DialogText::tr("%1 is not text").arg(name);
     text = std::move(*read);
     return {};
 }
@@ -64,7 +72,8 @@ QString listUnchanged(bool primary)
 
 } // namespace
 
-std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &device, qint64 limit)
+std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &device, qint64 limit,
+                                                                bool *isText)
 {
     // The size a device reports only saves growing the buffer; it is never taken as its end.
     constexpr qint64 chunk = qint64(1) << 20;
@@ -95,6 +104,9 @@ std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &devic
         encoding = QStringConverter::Utf16LE;
     else if (bytes.startsWith("\xfe\xff"))
         encoding = QStringConverter::Utf16BE;
+    // Text holds no NUL byte, but in UTF-16.
+    if (isText)
+        *isText = encoding != QStringConverter::Utf8 || !bytes.contains('\0');
     QStringDecoder decoder(encoding);
     return QString(decoder.decode(bytes));
 }
@@ -104,42 +116,99 @@ void TimesDistributionDialog::redraw()
     form->display->repaint();
 }
 
+namespace {
+
+// Shown as plain text even where a session or file name looks like markup.
+QString asPlainText(const QString &text)
+{
+    return Qt::mightBeRichText(text)
+        ? QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(text.toHtmlEscaped())
+        : text;
+}
+
+} // namespace
+
 // One line at the widget the user acted on, instead of a dialog box to dismiss.
 void TimesDistributionDialog::tell(QWidget *at, const QString &text)
 {
-    // Shown as plain text even where a session or file name looks like markup.
-    const QString shown = Qt::mightBeRichText(text)
-        ? QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(text.toHtmlEscaped())
-        : text;
-    QToolTip::showText(at->mapToGlobal(at->rect().center()), shown, at);
+    QToolTip::showText(at->mapToGlobal(at->rect().center()), asPlainText(text), at);
 }
 
 // A text without times replaces the list too: it is the only way to clear a list. An empty
-// text changes nothing.
+// text changes nothing, nor does a choice of session the user cancels.
 void TimesDistributionDialog::takeText(TimeList &target, const QString &text, Source source,
                                        QWidget *at)
 {
     const bool primary = &target == &primaryTimes;
-    QString message;
     if (text.isEmpty()) {
         const QString reason = source == Source::Clipboard ? tr("The clipboard holds no text")
             : source == Source::DroppedText                ? tr("The dropped text is empty")
                                                            : tr("The dropped file is empty");
-        message = reason + QStringLiteral("; ") + listUnchanged(primary);
-    } else {
-        ParsedTimes parsed = readTimeList(text);
-        message = parsed.summary();
-        if (message.isEmpty()) {
-            const QString reason = source == Source::Clipboard
-                ? tr("No times found in the clipboard")
-                : source == Source::DroppedText ? tr("No times found in the dropped text")
-                                                : tr("No times found in the dropped file");
-            message = reason + QStringLiteral("; ") + listNowEmpty(primary);
-        }
-        target = std::move(parsed.times);
+        redraw();
+        tell(at, reason + QStringLiteral("; ") + listUnchanged(primary));
+        return;
     }
+    auto read = std::make_shared<SessionSet>(TimeReaders::readSessions(text));
+    ListSource choice {read, read->current, {}};
+    const bool several = read->sessions.size() > 1;
+    if (several && !chooseSession(choice)) {
+        redraw();
+        tell(at, tr("No session chosen; ") + listUnchanged(primary));
+        return;
+    }
+    takeChoice(target, std::move(choice), source, at, several);
+}
+
+bool TimesDistributionDialog::chooseSession(ListSource &choice)
+{
+    SessionChooser chooser(*choice.text, choice.session, choice.period, this);
+    if (chooser.exec() != QDialog::Accepted)
+        return false;
+    choice.session = chooser.session();
+    choice.period = chooser.period();
+    return true;
+}
+
+void TimesDistributionDialog::takeChoice(TimeList &target, ListSource choice, Source source,
+                                         QWidget *at, bool chosen)
+{
+    const bool primary = &target == &primaryTimes;
+    ParsedTimes parsed = choice.text->choose(choice.session, choice.period);
+    QString message = parsed.summary();
+    if (parsed.times.isEmpty()) {
+        if (chosen && !parsed.noSolves) {
+            redraw();
+            tell(at, tr("No times in that choice; ") + listUnchanged(primary));
+            return;
+        }
+        const QString reason = !message.isEmpty() ? message
+            : source == Source::Clipboard         ? tr("No times found in the clipboard")
+            : source == Source::DroppedText       ? tr("No times found in the dropped text")
+                                                  : tr("No times found in the dropped file");
+        message = reason + QStringLiteral("; ") + listNowEmpty(primary);
+    }
+    target = std::move(parsed.times);
+    // The note stays where the user looks for it until the list changes again.
+    QPushButton *button = primary ? form->pasteButton : form->pasteButton_2;
+    button->setToolTip(asPlainText(message));
+    (primary ? form->chooseAction : form->chooseAction_2)->setEnabled(true);
+    (primary ? primarySource : secondarySource) = std::move(choice);
     redraw();
     tell(at, message);
+}
+
+void TimesDistributionDialog::chooseAgain(bool primary)
+{
+    ListSource choice = primary ? primarySource : secondarySource;
+    QWidget *button = primary ? form->pasteButton : form->pasteButton_2;
+    if (!choice.text)
+        return;
+    if (!chooseSession(choice)) {
+        tell(button, tr("No session chosen; ") + listUnchanged(primary));
+        return;
+    }
+    takeChoice(primary ? primaryTimes : secondaryTimes, std::move(choice), Source::Clipboard,
+               button, true);
 }
 
 void TimesDistributionDialog::pasteInto(TimeList &target, QWidget *button)
@@ -214,6 +283,8 @@ void TimesDistributionDialog::chooseColor(QColor &color, const QString &title)
     if (chosen.isValid())
         color = chosen;
     raise();
+    // Return pastes again, rather than opening the colour dialog once more.
+    form->pasteButton->setFocus(Qt::OtherFocusReason);
     redraw();
 }
 

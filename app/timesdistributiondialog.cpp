@@ -2,6 +2,7 @@
 
 #include "app/form/timesdistributionform.h"
 
+#include <QAction>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +38,10 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
             &QAbstractButton::click);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this),
             &QShortcut::activated, form->pasteButton_2, &QAbstractButton::click);
+
+    // Connected here, not by name: the dialog keeps the twelve slots its form is wired to.
+    connect(form->chooseAction, &QAction::triggered, this, [this] { chooseAgain(true); });
+    connect(form->chooseAction_2, &QAction::triggered, this, [this] { chooseAgain(false); });
 
     QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
     mainColor = QColor(0x66, 0xCC, 0xFF);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/parsedtimes.h"
+#include "data/sessions.h"
 #include "data/timelist.h"
 #include "stats/density.h"
 #include "stats/timestatistics.h"
@@ -46,8 +47,10 @@ public:
                                      std::vector<float> *normalisedOut);
     // What a dropped file holds, as text: read in chunks, never more than limit + 1 bytes whatever
     // size the device reports, then decoded as UTF-16 after its byte order mark, else as UTF-8.
-    // Nothing when the device holds more than limit bytes or a read fails.
-    static std::optional<QString> readDroppedText(QIODevice &device, qint64 limit);
+    // Nothing when the device holds more than limit bytes or a read fails. isText, where given,
+    // tells whether the bytes are text: no NUL byte outside UTF-16.
+    static std::optional<QString> readDroppedText(QIODevice &device, qint64 limit,
+                                                  bool *isText = nullptr);
     // The file name "Save" proposes for a chart of this title, safe on Linux and Windows.
     static QString chartFileName(const QString &title);
 
@@ -93,9 +96,24 @@ private:
     // Where the text of a paste or drop came from, for what the user is told.
     enum class Source { Clipboard, DroppedText, DroppedFile };
 
+    // What a list was last read from, kept until the list is replaced, so that another session
+    // or period of it can be chosen without pasting again.
+    struct ListSource
+    {
+        std::shared_ptr<const SessionSet> text;
+        qsizetype session = 0;
+        Period period;
+    };
+
     void redraw();
     void pasteInto(TimeList &target, QWidget *button);
     void takeText(TimeList &target, const QString &text, Source source, QWidget *at);
+    // Asks which session and period to read; false when the user cancels.
+    bool chooseSession(ListSource &choice);
+    // Puts the chosen solves in the list and says what was read. A choice in the chooser that
+    // holds no time keeps the list as it was.
+    void takeChoice(TimeList &target, ListSource choice, Source source, QWidget *at, bool chosen);
+    void chooseAgain(bool primary);
     // Keys of the title field and drops on the chart and "Paste 2nd Data"; true when handled.
     bool filterInput(QObject *watched, QEvent *event);
     void tell(QWidget *at, const QString &text);
@@ -115,6 +133,8 @@ private:
     std::unique_ptr<TimesDistributionForm> form;
     TimeList primaryTimes;
     TimeList secondaryTimes;
+    ListSource primarySource;
+    ListSource secondarySource;
     QColor mainColor;
     QColor secondaryColor;
     // The folder of the last save in this run; empty until then. Never stored.

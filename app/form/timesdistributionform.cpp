@@ -2,6 +2,7 @@
 #include "data/dialogtext.h"
 #include "stats/density.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -30,6 +31,16 @@ template<typename Object> Object *named(Object *object, const char *name)
 {
     object->setObjectName(QString::fromLatin1(name));
     return object;
+}
+
+// The paste button's context menu (right click or the Menu key) offers to choose again.
+QAction *contextAction(QPushButton *button, const char *name)
+{
+    auto *action = named(new QAction(button), name);
+    action->setEnabled(false);
+    button->addAction(action);
+    button->setContextMenuPolicy(Qt::ActionsContextMenu);
+    return action;
 }
 
 QSpacerItem *expandingGap()
@@ -88,6 +99,7 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
     verticalLayout->addWidget(showStatsCheck);
 
     pasteButton = named(new QPushButton(options), "pasteButton");
+    chooseAction = contextAction(pasteButton, "chooseAction");
     verticalLayout->addWidget(pasteButton);
 
     widget = named(new QWidget(options), "widget");
@@ -105,6 +117,7 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
     verticalLayout->addItem(verticalSpacer);
 
     pasteButton_2 = named(new QPushButton(options), "pasteButton_2");
+    chooseAction_2 = contextAction(pasteButton_2, "chooseAction_2");
     verticalLayout->addWidget(pasteButton_2);
 
     widget_2 = named(new QWidget(options), "widget_2");
@@ -165,12 +178,14 @@ void TimesDistributionForm::retranslateForm(QDialog *dialog)
         "together.</p></body></html>"));
     showStatsCheck->setText(DialogText::tr("Show Stats"));
     pasteButton->setText(DialogText::tr("Paste data"));
+    chooseAction->setText(DialogText::tr("Choose session and period…"));
     colorButton->setToolTip(DialogText::tr(
         "<html><head/><body><p>Change color of the foreground distribution</p></body></html>"));
     colorButton->setText(DialogText::tr("Color"));
     showQuartiles->setToolTip(quartilesTip);
     showQuartiles->setText(DialogText::tr("Quartiles"));
     pasteButton_2->setText(DialogText::tr("Paste 2nd Data"));
+    chooseAction_2->setText(DialogText::tr("Choose session and period…"));
     colorButton_2->setToolTip(DialogText::tr(
         "<html><head/><body><p>Change color of the background distribution</p></body></html>"));
     colorButton_2->setText(DialogText::tr("Color"));

@@ -1,5 +1,6 @@
 #pragma once
 
+class QAction;
 class QCheckBox;
 class QDialog;
 class QHBoxLayout;
@@ -30,12 +31,14 @@ struct TimesDistributionForm
     QSlider *trimSlider = nullptr;
     QCheckBox *showStatsCheck = nullptr;
     QPushButton *pasteButton = nullptr;
+    QAction *chooseAction = nullptr;
     QWidget *widget = nullptr;
     QHBoxLayout *horizontalLayout_2 = nullptr;
     QPushButton *colorButton = nullptr;
     QCheckBox *showQuartiles = nullptr;
     QSpacerItem *verticalSpacer = nullptr;
     QPushButton *pasteButton_2 = nullptr;
+    QAction *chooseAction_2 = nullptr;
     QWidget *widget_2 = nullptr;
     QHBoxLayout *horizontalLayout_3 = nullptr;
     QPushButton *colorButton_2 = nullptr;
