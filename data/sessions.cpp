@@ -27,10 +27,12 @@ bool isSolve(float entry)
 
 void Session::add(float entry, qint64 start)
 {
+    // Dates are kept from the first solve that has one, the ones before it standing without.
+    const bool dated = start != noDate || !starts.isEmpty();
+    if (dated && starts.size() < entries.size())
+        starts.fill(noDate, entries.size());
     entries.append(entry);
-    if (start != noDate && starts.isEmpty())
-        starts.fill(noDate, entries.size() - 1);
-    if (!starts.isEmpty())
+    if (dated)
         starts.append(start);
 }
 

@@ -1,11 +1,13 @@
 #include "app/timesdistributiondialog.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDateEdit>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -15,14 +17,17 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -90,9 +95,12 @@ enum class Control {
     DeleteInTitle,
 };
 
+enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again };
+
 } // namespace
 
 Q_DECLARE_METATYPE(ClipboardState)
+Q_DECLARE_METATYPE(Choice)
 Q_DECLARE_METATYPE(Dropped)
 Q_DECLARE_METATYPE(Control)
 
@@ -114,6 +122,8 @@ private slots:
     void colourDialogChoosesAndCancelKeeps();
     void controlsRepaintTheChartAtOnce_data();
     void controlsRepaintTheChartAtOnce();
+    void choosesASessionAndPeriodForEitherList_data();
+    void choosesASessionAndPeriodForEitherList();
     void metaObjectHoldsTheTwelveSlots_data();
     void metaObjectHoldsTheTwelveSlots();
     void metaObjectHoldsNothingElse();
@@ -124,7 +134,10 @@ private:
         return dialog->findChild<T *>(QString::fromLatin1(name));
     }
     void paste(const char *button, const QString &text);
+    int answerModal(const std::function<void()> &open,
+                    const std::function<void(QDialog *)> &answer);
     ColourDialogSeen runColourDialog(const char *button, const QColor &choice);
+    void pasteAndChoose(bool primary, Choice choice);
 
     std::unique_ptr<IsolatedSettings> settings;
     std::unique_ptr<TimesDistributionDialog> dialog;
@@ -155,20 +168,41 @@ void CommandsTest::paste(const char *button, const QString &text)
     child<QPushButton>(button)->click();
 }
 
-// Clicks a colour button and answers the modal colour dialog: accepts `choice`, or cancels when
-// `choice` is invalid. Any further modal dialog is cancelled and counted, so a doubled command
-// fails the test instead of hanging it.
-ColourDialogSeen CommandsTest::runColourDialog(const char *button, const QColor &choice)
+// Runs `open` and gives the first modal dialog it shows to `answer`. Any further modal dialog is
+// cancelled and counted, so a doubled command fails the test instead of hanging it.
+int CommandsTest::answerModal(const std::function<void()> &open,
+                              const std::function<void(QDialog *)> &answer)
 {
-    ColourDialogSeen seen;
+    int openings = 0;
     QTimer poll;
     poll.setInterval(10);
     connect(&poll, &QTimer::timeout, this, [&] {
         auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (!modal || !modal->isVisible())
             return;
+        if (++openings > 1)
+            modal->reject();
+        else
+            answer(modal);
+    });
+    poll.start();
+    open();
+    return openings;
+}
+
+// Clicks a colour button and answers the modal colour dialog: accepts `choice`, or cancels when
+// `choice` is invalid.
+ColourDialogSeen CommandsTest::runColourDialog(const char *button, const QColor &choice)
+{
+    ColourDialogSeen seen;
+    // Clicked as with the mouse, which leaves the focus on the button.
+    const auto click = [&] {
+        child<QPushButton>(button)->setFocus(Qt::MouseFocusReason);
+        child<QPushButton>(button)->click();
+    };
+    seen.openings = answerModal(click, [&](QDialog *modal) {
         auto *chooser = qobject_cast<QColorDialog *>(modal);
-        if (++seen.openings > 1 || !chooser) {
+        if (!chooser) {
             modal->reject();
             return;
         }
@@ -183,9 +217,61 @@ ColourDialogSeen CommandsTest::runColourDialog(const char *button, const QColor 
             chooser->reject();
         }
     });
-    poll.start();
-    child<QPushButton>(button)->click();
     return seen;
+}
+
+// Pastes text of several sessions and answers the session chooser; `again` chooses once more
+// from the button's context menu after a first paste taken at Return.
+void CommandsTest::pasteAndChoose(bool primary, Choice choice)
+{
+    const char *button = primary ? "pasteButton" : "pasteButton_2";
+    const auto answer = [&](QDialog *chooser) {
+        QVERIFY(chooser->objectName() == u"sessionChooser");
+        auto *sessions = chooser->findChild<QTreeWidget *>(QStringLiteral("sessionList"));
+        const auto dateEdit = [&](const char *name) {
+            return chooser->findChild<QDateEdit *>(QString::fromLatin1(name));
+        };
+        switch (choice) {
+        case Choice::AtReturn:
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            return;
+        case Choice::Cancel:
+            QTest::keyClick(chooser, Qt::Key_Escape);
+            return;
+        case Choice::OtherSession:
+        case Choice::Again:
+            sessions->setCurrentItem(sessions->topLevelItem(0));
+            break;
+        case Choice::LastSolve:
+            chooser->findChild<QSpinBox *>(QStringLiteral("lastSolves"))->setValue(1);
+            break;
+        case Choice::OneDay:
+            QCOMPARE_EQ(dateEdit("fromDate")->date(), QDate(2026, 11, 1));
+            QCOMPARE_EQ(dateEdit("toDate")->date(), QDate(2026, 11, 3));
+            dateEdit("fromDate")->setDate(QDate(2026, 11, 2));
+            dateEdit("toDate")->setDate(QDate(2026, 11, 2));
+            break;
+        }
+        chooser->accept();
+    };
+    // Two sessions: "OH", whose solves (noon UTC, 1 to 3 November 2026) are the newest, and "3x3".
+    const QString backup = QStringLiteral(
+        R"({"session1":[[[0,12000],"","",1793361600],[[-1,9000],"","",1793448000]],)"
+        R"("session2":[[[0,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
+        R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
+        R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"OH\"}}"}})");
+    QGuiApplication::clipboard()->setText(backup);
+    const auto click = [&] {
+        child<QPushButton>(button)->click();
+    };
+    if (choice != Choice::Again) {
+        QCOMPARE_EQ(answerModal(click, answer), 1);
+        return;
+    }
+    QCOMPARE_EQ(answerModal(click, [](QDialog *chooser) { chooser->accept(); }), 1);
+    auto *action = child<QAction>(primary ? "chooseAction" : "chooseAction_2");
+    QVERIFY(child<QPushButton>(button)->actions().contains(action));
+    QCOMPARE_EQ(answerModal([&] { action->trigger(); }, answer), 1);
 }
 
 void CommandsTest::pasteReplacesTheList_data()
@@ -322,8 +408,11 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
             + kept;
     QTest::newRow("file over 256 MB") << true << D::LargeFile << list.toUtf8() << old
                                       << QStringLiteral("times is larger than 256 MB") + kept;
-    QTest::newRow("file of exactly 256 MB: the times, then NULs")
-        << true << D::FileAtLimit << QByteArray("9.5\n10.25\n11\n") << read << note;
+    QTest::newRow("file of exactly 256 MB: the times, then NULs, is no text")
+        << true << D::FileAtLimit << QByteArray("9.5\n10.25\n11\n") << old
+        << QStringLiteral("times is not text") + kept;
+    QTest::newRow("PNG file") << true << D::File << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                              << old << QStringLiteral("times is not text") + kept;
     QTest::newRow("more than the limit")
         << true << D::OverLimit << QByteArray() << old << QString();
     QTest::newRow("session name of a megabyte in markup, cut and shown as it is")
@@ -427,6 +516,13 @@ void CommandsTest::colourDialogChoosesAndCancelKeeps()
     QVERIFY(!seen.offersAlpha);
     QCOMPARE_EQ(colour(), chosen);
     QCOMPARE_GE(counter.paints, 1);
+    // Return then pastes, where it used to open the colour dialog again.
+    QGuiApplication::clipboard()->setText(QStringLiteral("12.5, 13"));
+    const auto pressReturn = [&] {
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    };
+    QCOMPARE_EQ(answerModal(pressReturn, [](QDialog *modal) { modal->reject(); }), 0);
+    QCOMPARE_EQ(dialog->primaryTimeList(), (TimeList {12.5f, 13.0f}));
 
     // Reopening offers the stored colour; cancelling keeps it rather than storing an invalid one.
     counter.paints = 0;
@@ -523,6 +619,54 @@ void CommandsTest::controlsRepaintTheChartAtOnce()
     }
     // Counted before the event loop runs again: the repaint must be synchronous.
     QCOMPARE_EQ(counter.paints, paints);
+}
+
+void CommandsTest::choosesASessionAndPeriodForEitherList_data()
+{
+    QTest::addColumn<bool>("primary");
+    QTest::addColumn<Choice>("choice");
+    QTest::addColumn<TimeList>("times");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("Return takes the newest session")
+        << true << Choice::AtReturn << TimeList {10.0f, 11.5f, 13.0f}
+        << QStringLiteral("Read 3 times from csTimer, session \"OH\" (the newest of 2)");
+    QTest::newRow("another session into the second list")
+        << false << Choice::OtherSession << TimeList {12.0f}
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"3x3\"");
+    QTest::newRow("the last solve")
+        << true << Choice::LastSolve << TimeList {13.0f}
+        << QStringLiteral("Read 1 time from csTimer, session \"OH\" (the newest of 2), the last 1");
+    QTest::newRow("one day") << false << Choice::OneDay << TimeList {11.5f}
+                             << QStringLiteral("Read 1 time from csTimer, session \"OH\" (the "
+                                               "newest of 2), 2026-11-02 to 2026-11-02");
+    QTest::newRow("Escape keeps the list")
+        << true << Choice::Cancel << TimeList {7.0f, 8.0f}
+        << QStringLiteral("No session chosen; the first list stays as it was");
+    QTest::newRow("chosen again from the context menu")
+        << false << Choice::Again << TimeList {12.0f}
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"3x3\"");
+}
+
+// The other list holds the same text's newest session; both keep their own choice.
+void CommandsTest::choosesASessionAndPeriodForEitherList()
+{
+    QFETCH(bool, primary);
+    QFETCH(Choice, choice);
+    QFETCH(TimeList, times);
+    QFETCH(QString, note);
+
+    paste(primary ? "pasteButton" : "pasteButton_2", QStringLiteral("7, 8"));
+    pasteAndChoose(!primary, Choice::AtReturn);
+    const TimeList newest {10.0f, 11.5f, 13.0f};
+    pasteAndChoose(primary, choice);
+
+    QCOMPARE_EQ(primary ? dialog->primaryTimeList() : dialog->secondaryTimeList(), times);
+    QCOMPARE_EQ(primary ? dialog->secondaryTimeList() : dialog->primaryTimeList(), newest);
+    QCOMPARE_EQ(shownNote(), note);
+    // The note of the list, not of a cancelled choice, stays where the user can hover for it.
+    const QString listNote = choice == Choice::Cancel ? QStringLiteral("Read 2 times") : note;
+    QCOMPARE_EQ(child<QPushButton>(primary ? "pasteButton" : "pasteButton_2")->toolTip(), listNote);
 }
 
 void CommandsTest::metaObjectHoldsTheTwelveSlots_data()

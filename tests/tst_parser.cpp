@@ -1,4 +1,5 @@
 #include "app/timesdistributiondialog.h"
+#include "data/timereaders.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -6,6 +7,8 @@
 
 #include <cmath>
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -36,6 +39,8 @@ private slots:
     void survivesHostileText();
     void readsTheTimersFormats_data();
     void readsTheTimersFormats();
+    void readsEverySessionAndPeriod_data();
+    void readsEverySessionAndPeriod();
     void readsTheSampleExports_data();
     void readsTheSampleExports();
     void readsEveryLineOfAMillionLineList();
@@ -489,6 +494,143 @@ void ParserTest::readsTheTimersFormats()
     const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
     QCOMPARE_EQ(parsed.times, expected);
     QCOMPARE_EQ(parsed.summary(), summary);
+}
+
+void ParserTest::readsEverySessionAndPeriod_data()
+{
+    QTest::addColumn<QString>("text");
+    // Each session as "name|solves|first date|last date", in the order shown.
+    QTest::addColumn<QStringList>("sessions");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<int>("lastSolves");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<TimeList>("times");
+    QTest::addColumn<QString>("note");
+
+    // Solves at noon UTC on 30 October to 3 November 2026.
+    const QString backup = QStringLiteral(
+        R"({"session1":[[[0,12000],"","",1793361600],[[-1,9000],"","",1793448000]],"session3":[],)"
+        R"("session2":[[[2000,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
+        R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
+        R"("{\"1\":{\"name\":\"3x3\",\"rank\":2},\"2\":{\"name\":\"OH\",\"rank\":1}}"}})");
+    const QStringList backupSessions {u"OH|3|2026-11-01|2026-11-03"_s,
+                                      u"3x3|2|2026-10-30|2026-10-31"_s};
+    const QDate none;
+    const QDate nov1(2026, 11, 1);
+    const QDate nov2(2026, 11, 2);
+    const QDate nov3(2026, 11, 3);
+    QTest::newRow("csTimer backup: another session than the newest")
+        << backup << backupSessions << 0 << 1 << 0 << none << none << TimeList {12.0f}
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"3x3\"");
+    QTest::newRow("csTimer backup: from a date on")
+        << backup << backupSessions << 0 << 0 << 0 << nov2 << none << TimeList {11.5f, 13.0f}
+        << QStringLiteral("Read 2 times from csTimer, session \"OH\" (the newest of 2), "
+                          "2026-11-02 to 2026-11-03");
+    QTest::newRow("csTimer backup: the last solves of a date range")
+        << backup << backupSessions << 0 << 0 << 1 << nov1 << nov2 << TimeList {11.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"OH\" (the newest of 2), "
+                          "2026-11-01 to 2026-11-02, the last 1");
+    QTest::newRow("old csTimer backup: the session it names as open, under its old name")
+        << QStringLiteral(R"({"session1":"[[[0,9000],\"\",\"\"]]","session2":"[[[0,15000],)"
+                          R"(\"\",\"\"],[[0,16000],\"\",\"\"]]","properties":{"session":2,)"
+                          R"("sessionName":"{\"1\":\"3x3 Main\",\"2\":\"Red\"}"}})")
+        << QStringList {u"3x3 Main|1||"_s, u"Red|2||"_s} << 1 << 1 << 0 << none << none
+        << TimeList {15.0f, 16.0f}
+        << QStringLiteral("Read 2 times from csTimer, session \"Red\" (the current one of 2)");
+    QTest::newRow("csTimer backup whose sessions are all empty")
+        << QStringLiteral(R"({"session1":[],"session2":[],"properties":{"sessionData":)"
+                          R"("{\"1\":{\"stat\":[0,0,-1]},\"2\":{\"stat\":[0,0,-1]}}"}})")
+        << QStringList {} << 0 << 0 << 0 << none << none << TimeList {}
+        << QStringLiteral("The csTimer backup holds no solves");
+    QTest::newRow("CubeTime's JSON for csTimer")
+        << QStringLiteral(
+               R"({"session2":[[[0,8000],"","",1793534400]],"session1":[[[0,9500],)"
+               R"("","",1793361600]],"properties":{"sessionData":"{\"1\":{\"name\":)"
+               R"(\"CubeTime Export - 3x3\"},\"2\":{\"name\":\"CubeTime Export - OH\"}}"}})")
+        << QStringList {u"3x3|1|2026-10-30|2026-10-30"_s, u"OH|1|2026-11-01|2026-11-01"_s} << 1 << 0
+        << 0 << none << none << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from CubeTime, session \"3x3\"");
+    QTest::newRow("Twisty Timer backup: a session per puzzle and category")
+        << QStringLiteral("Puzzle,Category,Time(millis),Date(millis),Scramble,Penalty,Comment\n"
+                          "\"333\";\"Normal\";\"12000\";\"1793534400000\";\"\";\"0\";\"\"\n"
+                          "\"222\";\"Normal\";\"4000\";\"1793620800000\";\"\";\"0\";\"\"\n"
+                          "\"333\";\"OH\";\"20000\";\"1793448000000\";\"\";\"2\";\"\"\n"
+                          "\"333\";\"Normal\";\"11000\";\"1793707200000\";\"\";\"1\";\"\"\n")
+        << QStringList {u"333 Normal|2|2026-11-01|2026-11-03"_s,
+                        u"222 Normal|1|2026-11-02|2026-11-02"_s,
+                        u"333 OH|1|2026-10-31|2026-10-31"_s}
+        << 0 << 1 << 0 << none << none << TimeList {4.0f}
+        << QStringLiteral("Read 1 time from Twisty Timer, session \"222 Normal\"");
+    QTest::newRow("CubeDesk data: sessions in CubeDesk's order")
+        << QStringLiteral(R"({"sessions":[{"id":"a","name":"Main","order":1},{"id":"b","name":)"
+                          R"("OH","order":0}],"solves":[{"session_id":"a","time":9.5,)"
+                          R"("started_at":1793534400000},{"session_id":"b","time":20,)"
+                          R"("started_at":1793448000000}]})")
+        << QStringList {u"OH|1|2026-10-31|2026-10-31"_s, u"Main|1|2026-11-01|2026-11-01"_s} << 1
+        << 0 << 0 << none << none << TimeList {20.0f}
+        << QStringLiteral("Read 1 time from CubeDesk, session \"OH\"");
+    QTest::newRow("csTimer text with dates printed, up to a date")
+        << QStringLiteral("Generated By csTimer on 2026-11-05\nTime List:\n1. 12.00   R U   "
+                          "@2026-11-01 10:00:00 \n2. DNF(9.00)   F   @2026-11-02 10:00:00 \n"
+                          "3. 13.00   B   @2026-11-03 10:00:00")
+        << QStringList {u"|3|2026-11-01|2026-11-03"_s} << 0 << 0 << 0 << none << nov2
+        << TimeList {12.0f}
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, 2026-11-01 to 2026-11-02");
+    QTest::newRow("csTimer CSV: a solve without a date is outside any bound")
+        << QStringLiteral("No.;Time;Comment;Scramble;Date;P.1\n1;12.00;;R;N/A;12.00\n"
+                          "2;13.00;;R;2026-11-02 10:00:00;13.00\n3;14.00;;R;2026-11-03 23:59:59;14")
+        << QStringList {u"|3|2026-11-02|2026-11-03"_s} << 0 << 0 << 0 << nov3 << none
+        << TimeList {14.0f} << QStringLiteral("Read 1 time from csTimer, 2026-11-03 to 2026-11-03");
+    QTest::newRow("Twisty Timer's export for other timers")
+        << QStringLiteral("\"12.00\";\"R\";\"2026-11-01T10:00:00.000+00:00\"\n\"9.00\";\"U\";"
+                          "\"2026-11-02T10:00:00.000+00:00\";\"DNF\"\n")
+        << QStringList {u"|2|2026-11-01|2026-11-02"_s} << 0 << 0 << 0 << none << none
+        << TimeList {12.0f} << QStringLiteral("Read 1 time (1 DNF skipped) from Twisty Timer");
+    QTest::newRow("CubeTime CSV, sorted by its UTC dates")
+        << QStringLiteral("Time,Comment,Scramble,Date\n12.5,\"\",R,2026-11-02 12:00:00 +0000\n"
+                          "11.5,\"\",R,2026-11-01 12:00:00 +0000")
+        << QStringList {u"|2|2026-11-01|2026-11-02"_s} << 0 << 0 << 0 << nov2 << none
+        << TimeList {12.5f}
+        << QStringLiteral("Read 1 time from CubeTime, 2026-11-02 to 2026-11-02");
+    QTest::newRow("CubeDesk CSV with American dates split by their comma")
+        << QStringLiteral("Index,Time,Scramble,Date\n2,12.40,R,11/2/2026, 1:02:11 PM\n"
+                          "1,11.52,F,11/1/2026, 9:00:00 AM")
+        << QStringList {u"|2|2026-11-01|2026-11-02"_s} << 0 << 0 << 0 << none << none
+        << TimeList {11.52f, 12.4f} << QStringLiteral("Read 2 times from CubeDesk");
+    QTest::newRow("plain list: the last solves count DNFs, not what is no solve")
+        << QStringLiteral("12\nDNF\nabc\n13\n14") << QStringList {u"|4||"_s} << 0 << 0 << 3 << none
+        << none << TimeList {13.0f, 14.0f}
+        << QStringLiteral("Read 2 times (1 DNF skipped, 1 not read), the last 3");
+}
+
+void ParserTest::readsEverySessionAndPeriod()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, sessions);
+    QFETCH(int, current);
+    QFETCH(int, chosen);
+    QFETCH(int, lastSolves);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(TimeList, times);
+    QFETCH(QString, note);
+
+    const SessionSet set = TimeReaders::readSessions(text);
+    QStringList read;
+    for (const Session &session : set.sessions) {
+        read << QStringLiteral("%1|%2|%3|%4")
+                    .arg(session.name)
+                    .arg(session.solveCount())
+                    .arg(session.firstDate().toString(Qt::ISODate),
+                         session.lastDate().toString(Qt::ISODate));
+    }
+    QCOMPARE_EQ(read, sessions);
+    QCOMPARE_EQ(set.current, current);
+    const ParsedTimes parsed = set.choose(chosen, {lastSolves, from, to});
+    QCOMPARE_EQ(parsed.times, times);
+    QCOMPARE_EQ(parsed.summary(), note);
 }
 
 void ParserTest::readsTheSampleExports_data()
