@@ -96,8 +96,19 @@ class SessionNames
 public:
     explicit SessionNames(const QJsonObject &properties)
         : data(objectOrString(properties.value(u"sessionData")))
-        , oldNames(objectOrString(properties.value(u"sessionName")))
-    { }
+    {
+        // Older backups name the sessions apart, in an object by number or in a list.
+        QJsonValue names = properties.value(u"sessionName");
+        if (names.isString()) {
+            const QJsonDocument document = readJson(names.toString());
+            names
+                = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+        }
+        oldNames = names.toObject();
+        const QJsonArray list = names.toArray();
+        for (qsizetype i = 0; i < list.size(); ++i)
+            oldNames.insert(QString::number(i + 1), list[i]);
+    }
 
     // A number until the user renames the session; older backups keep the names apart.
     QString name(const QString &number) const
