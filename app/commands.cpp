@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -215,6 +216,18 @@ void TimesDistributionDialog::pasteInto(TimeList &target, QWidget *button)
 {
     takeText(target, QGuiApplication::clipboard()->text(QClipboard::Clipboard), Source::Clipboard,
              button);
+}
+
+bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (form && watched == form->display && event->type() == QEvent::Paint) {
+        QPainter painter(form->display);
+        Chart::paint(painter, chartScene());
+        return true;
+    }
+    if (form && filterInput(watched, event))
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 // Return in the title ends the edit; it used to press "Paste data" with whatever the clipboard

@@ -3,12 +3,14 @@
 #include "app/form/timesdistributionform.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QSlider>
 #include <QVariant>
 
 namespace {
@@ -50,6 +52,24 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     const QVariant stored = settings.value(QString::fromLatin1(titleKey));
     if (stored.isValid())
         form->nameEdit->setText(stored.toString());
+}
+
+ChartScene TimesDistributionDialog::chartScene() const
+{
+    ChartScene scene;
+    scene.primaryTimes = primaryTimes;
+    scene.secondaryTimes = secondaryTimes;
+    scene.primaryColor = mainColor;
+    scene.secondaryColor = secondaryColor;
+    scene.detail = form->sigmaSlider->value();
+    scene.trim = form->trimSlider->value();
+    scene.primaryQuartiles = form->showQuartiles->isChecked();
+    scene.secondaryQuartiles = form->showQuartiles2->isChecked();
+    scene.statistics = form->showStatsCheck->isChecked();
+    scene.title = form->nameEdit->text();
+    scene.size = form->display->size();
+    scene.devicePixelRatio = form->display->devicePixelRatioF();
+    return scene;
 }
 
 void TimesDistributionDialog::fitToScreen()

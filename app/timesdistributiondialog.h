@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/chart.h"
 #include "data/parsedtimes.h"
 #include "data/sessions.h"
 #include "data/timelist.h"
@@ -119,16 +120,8 @@ private:
     void tell(QWidget *at, const QString &text);
     void chooseColor(QColor &color, const QString &title);
 
-    // The steps of paintChart.
-    void drawFrame(QPainter &painter) const;
-    void drawCurves(QPainter &painter, float low, float high, const QFont &quartileFont);
-    void drawCurve(QPainter &painter, const TimeList &times, const QColor &color, float low,
-                   float high, float detail, bool withQuartiles, const QFont &quartileFont,
-                   std::vector<QRectF> &quartileLabels);
-    static void drawPixelCurve(QPainter &painter, const std::vector<float> &values,
-                               const QColor &color, int plotWidth, int plotHeight);
-    void drawAxis(QPainter &painter, float low, float high, const QFont &tickFont) const;
-    void drawTitle(QPainter &painter, const QFont &titleFont) const;
+    // What the chart shows now: the lists, colours and controls, at the display's size.
+    ChartScene chartScene() const;
 
     std::unique_ptr<TimesDistributionForm> form;
     TimeList primaryTimes;

@@ -1,18 +1,13 @@
-#include "app/form/timesdistributionform.h"
-#include "app/timesdistributiondialog.h"
+#include "chart/chart.h"
 #include "chart/chartstyle.h"
+#include "chart/overlays.h"
 #include "stats/density.h"
 
-#include <QCheckBox>
-#include <QEvent>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QHash>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSlider>
-#include <QWidget>
+#include <QPixmap>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +27,8 @@ constexpr qreal tickLabelHeight = 10.0;
 constexpr double tickLabelSpace = 4.0;
 constexpr double minimumTickDistance = 3.0;
 constexpr int titleLeft = 10;
+// The least room between a cut title and the statistics beside it.
+constexpr int titleGap = 8;
 constexpr int curvePenWidth = 4;
 
 // The smallest step, in whole seconds, that puts labels at least this many seconds apart: steps
@@ -43,29 +40,6 @@ double labelStep(double seconds)
             return step;
     }
     return 60.0 * std::ceil(seconds / 60.0);
-}
-
-// The time axis: from the whole second at or below the fastest time of either list up to the
-// whole second at or above the Trim's share of the spread.
-struct TimeRange
-{
-    float low;
-    float high;
-};
-
-TimeRange timeRangeOf(const TimeList &primary, const TimeList &secondary, float trimFraction)
-{
-    float fastest = 3.4028235e38f;
-    float slowest = 0.0f;
-    for (const TimeList *times : {&primary, &secondary}) {
-        for (float time : *times) {
-            if (time < fastest)
-                fastest = time;
-            if (time > slowest)
-                slowest = time;
-        }
-    }
-    return {std::floor(fastest), std::ceil((slowest - fastest) * trimFraction + fastest)};
 }
 
 // The plot's pixels on the device, a 200 % screen or export included, as an image to fill.
@@ -180,108 +154,23 @@ void strokeSteps(DevicePixels &pixels, const PixelCurvePoints &points, const QCo
     penBox(previous, QPointF(plotLeft + plotWidth, points.axisY()));
 }
 
-} // namespace
-
-bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
-{
-    if (form && watched == form->display && event->type() == QEvent::Paint) {
-        QPainter painter(form->display);
-        paintChart(painter);
-        return true;
-    }
-    if (form && filterInput(watched, event))
-        return true;
-    return QDialog::eventFilter(watched, event);
-}
-
-void TimesDistributionDialog::paintChart(QPainter &painter)
-{
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QFont base = painter.font();
-
-    drawFrame(painter);
-    const bool hasTimes = !primaryTimes.isEmpty() || !secondaryTimes.isEmpty();
-    // Below 40 x 70 pixels there is no plot area left: frame and title only.
-    const bool hasPlot = painter.viewport().width() >= horizontalInset
-        && painter.viewport().height() >= verticalInset;
-    std::optional<TimeRange> range;
-    if (hasTimes && hasPlot) {
-        range
-            = timeRangeOf(primaryTimes, secondaryTimes, float(form->trimSlider->value()) / 1000.0f);
-        drawCurves(painter, range->low, range->high, chartFont(base, 20, 100));
-        drawAxis(painter, range->low, range->high, chartFont(base, 12, 700));
-    }
-    drawTitle(painter, chartFont(base, 25, 700));
-    if (range && form->showStatsCheck->isChecked()) {
-        const PainterState state(painter);
-        drawStatisticsPanel(painter, primaryTimes, secondaryTimes, painter.viewport().width(),
-                            chartFont(base, 12));
-    }
-}
-
-void TimesDistributionDialog::drawFrame(QPainter &painter) const
+void drawFrame(QPainter &painter, const ChartScene &scene)
 {
     const PainterState state(painter);
-    const int width = painter.viewport().width();
-    const int height = painter.viewport().height();
-    painter.setPen(pen(mainColor, frameLineWidth));
+    const int width = scene.size.width();
+    const int height = scene.size.height();
+    painter.setPen(pen(scene.primaryColor, frameLineWidth));
     painter.setBrush(QBrush(Qt::white, Qt::SolidPattern));
     painter.drawRoundedRect(
         QRect(frameInset, frameInset, width - 2 * frameInset, height - 2 * frameInset), frameRadius,
         frameRadius, Qt::AbsoluteSize);
 }
 
-// The second list behind the first, each with its quartile markers; labels of either keep clear
-// of those drawn before.
-void TimesDistributionDialog::drawCurves(QPainter &painter, float low, float high,
-                                         const QFont &quartileFont)
-{
-    const float detail = KernelDensity::detailOfSlider(form->sigmaSlider->value());
-    std::vector<QRectF> quartileLabels;
-    if (!secondaryTimes.isEmpty())
-        drawCurve(painter, secondaryTimes, secondaryColor, low, high, detail,
-                  form->showQuartiles2->isChecked(), quartileFont, quartileLabels);
-    if (!primaryTimes.isEmpty())
-        drawCurve(painter, primaryTimes, mainColor, low, high, detail,
-                  form->showQuartiles->isChecked(), quartileFont, quartileLabels);
-}
-
-void TimesDistributionDialog::drawCurve(QPainter &painter, const TimeList &times,
-                                        const QColor &color, float low, float high, float detail,
-                                        bool withQuartiles, const QFont &quartileFont,
-                                        std::vector<QRectF> &quartileLabels)
-{
-    const PainterState state(painter);
-    const int plotWidth = painter.viewport().width() - horizontalInset;
-    const int plotHeight = painter.viewport().height() - verticalInset;
-    const KernelDensity::Curve curve = KernelDensity::curve(times, low, high, detail, plotWidth);
-
-    if (curve.onePerPixel) {
-        drawPixelCurve(painter, curve.values, color, plotWidth, plotHeight);
-    } else {
-        const QPainterPath outline
-            = KernelDensity::path(curve.values, plotWidth, plotHeight, curveMargin);
-        painter.setOpacity(0.5);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QBrush(color, Qt::SolidPattern));
-        painter.drawPath(outline);
-
-        painter.setOpacity(1.0);
-        painter.setPen(pen(color, curvePenWidth));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(outline);
-    }
-
-    if (withQuartiles)
-        drawQuartileMarkers(painter, curve.values, plotWidth, plotHeight, quartileFont,
-                            &quartileLabels);
-}
-
 // A curve of a point per pixel is a comb of steep spikes, on which the antialiasing rasteriser
 // spends tens of milliseconds a paint. It is drawn instead into an image of the device's own
 // pixels: first the columns under the steps, then the pen around them.
-void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vector<float> &values,
-                                             const QColor &color, int plotWidth, int plotHeight)
+void drawPixelCurve(QPainter &painter, const std::vector<float> &values, const QColor &color,
+                    int plotWidth, int plotHeight)
 {
     const int half = curvePenWidth / 2;
     DevicePixels pixels(painter,
@@ -295,29 +184,132 @@ void TimesDistributionDialog::drawPixelCurve(QPainter &painter, const std::vecto
     pixels.drawOn(painter);
 }
 
-void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
-                                       const QFont &tickFont) const
+// One list's curve over the plot, filled at half opacity and outlined, with its quartile markers.
+struct CurveStyle
+{
+    QColor color;
+    bool withQuartiles;
+};
+
+void drawCurve(QPainter &painter, const ChartScene &scene, const TimeList &times,
+               const CurveStyle &style, Chart::TimeRange range, const QFont &quartileFont,
+               std::vector<QRectF> &quartileLabels)
 {
     const PainterState state(painter);
-    const int width = painter.viewport().width();
+    const int plotWidth = scene.size.width() - horizontalInset;
+    const int plotHeight = scene.size.height() - verticalInset;
+    const float detail = KernelDensity::detailOfSlider(scene.detail);
+    const KernelDensity::Curve curve
+        = KernelDensity::curve(times, range.low, range.high, detail, plotWidth);
+
+    if (curve.onePerPixel) {
+        drawPixelCurve(painter, curve.values, style.color, plotWidth, plotHeight);
+    } else {
+        const QPainterPath outline
+            = KernelDensity::path(curve.values, plotWidth, plotHeight, curveMargin);
+        painter.setOpacity(0.5);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QBrush(style.color, Qt::SolidPattern));
+        painter.drawPath(outline);
+
+        painter.setOpacity(1.0);
+        painter.setPen(pen(style.color, curvePenWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(outline);
+    }
+
+    if (style.withQuartiles)
+        Chart::drawQuartileMarkers(painter, curve.values, plotWidth, plotHeight, quartileFont,
+                                   &quartileLabels);
+}
+
+// The second list behind the first; labels of either keep clear of those drawn before.
+void drawCurves(QPainter &painter, const ChartScene &scene, Chart::TimeRange range,
+                const QFont &quartileFont)
+{
+    std::vector<QRectF> quartileLabels;
+    if (!scene.secondaryTimes.isEmpty())
+        drawCurve(painter, scene, scene.secondaryTimes,
+                  {scene.secondaryColor, scene.secondaryQuartiles}, range, quartileFont,
+                  quartileLabels);
+    if (!scene.primaryTimes.isEmpty())
+        drawCurve(painter, scene, scene.primaryTimes, {scene.primaryColor, scene.primaryQuartiles},
+                  range, quartileFont, quartileLabels);
+}
+
+void drawAxis(QPainter &painter, const ChartScene &scene, Chart::TimeRange range,
+              const QFont &tickFont)
+{
+    const PainterState state(painter);
+    const int width = scene.size.width();
     const int plotWidth = width - horizontalInset;
-    const int axisY = painter.viewport().height() - verticalInset + plotTop;
+    const int axisY = scene.size.height() - verticalInset + plotTop;
 
     painter.setPen(pen(Qt::black, 3));
     painter.drawLine(plotLeft, axisY, width - plotLeft, axisY);
 
     painter.setPen(pen(Qt::black, 1));
     painter.setFont(tickFont);
+    // The end labels have the most digits; the digits of a font stand equally wide.
+    const double widestLabel
+        = std::max(textWidth(tickFont, painter.device(), QString::number(range.low, 'f', 0)),
+                   textWidth(tickFont, painter.device(), QString::number(range.high, 'f', 0)));
+    for (const Chart::AxisTick &tick :
+         Chart::axisTicks(range.low, range.high, plotWidth, widestLabel)) {
+        const int xi = int(tick.x);
+        painter.drawLine(xi, axisY - tickHalfLength, xi, axisY + tickHalfLength);
+        if (!tick.label.isNull()) {
+            painter.drawText(QRectF(tick.x - tickLabelWidth / 2, axisY + tickLabelGap,
+                                    tickLabelWidth, tickLabelHeight),
+                             Qt::AlignCenter | Qt::TextDontClip, tick.label);
+        }
+    }
+}
+
+// In capitals at the top left; where the statistics stand beside it, a title that would run into
+// their column is cut with "…" before it.
+void drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleFont,
+               std::optional<int> panelLeft)
+{
+    const PainterState state(painter);
+    painter.setFont(titleFont);
+    painter.setPen(pen(Qt::black, 3));
+    QString title = scene.title.toUpper();
+    if (panelLeft) {
+        const QFontMetricsF metrics(titleFont, painter.device());
+        const qreal room = *panelLeft - titleGap - titleLeft;
+        if (metrics.horizontalAdvance(title) > room)
+            title = metrics.elidedText(title, Qt::ElideRight, std::max(room, 0.0));
+    }
+    painter.drawText(titleLeft, painter.fontMetrics().height(), title);
+}
+
+} // namespace
+
+namespace Chart {
+
+TimeRange timeRange(const ChartScene &scene)
+{
+    float fastest = 3.4028235e38f;
+    float slowest = 0.0f;
+    for (const TimeList *times : {&scene.primaryTimes, &scene.secondaryTimes}) {
+        for (float time : *times) {
+            if (time < fastest)
+                fastest = time;
+            if (time > slowest)
+                slowest = time;
+        }
+    }
+    const float trimFraction = float(scene.trim) / 1000.0f;
+    return {std::floor(fastest), std::ceil((slowest - fastest) * trimFraction + fastest)};
+}
+
+std::vector<AxisTick> axisTicks(float low, float high, int plotWidth, double widestLabel)
+{
     // A spread beyond the float range makes high infinite: there is no whole second to count.
     if (!(high >= low) || !std::isfinite(high))
-        return;
-
+        return {};
     const double seconds = double(high) - double(low);
-    const QString lowLabel = QString::number(low, 'f', 0);
-    const QString highLabel = QString::number(high, 'f', 0);
-    // The end labels have the most digits; the digits of a font stand equally wide.
-    const double widestLabel = std::max(textWidth(tickFont, painter.device(), lowLabel),
-                                        textWidth(tickFont, painter.device(), highLabel));
     // A plot of no width counts as one pixel, so the step stays finite.
     const double secondsPerPixel = seconds / std::max(plotWidth, 1);
     const double step = labelStep((widestLabel + tickLabelSpace) * secondsPerPixel);
@@ -330,9 +322,11 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
     // A tick per whole second while they stand apart, else ticks only under the labels. Counting
     // with an integer keeps the loop finite where a float stepped by 1 would stall (from 2^24 on).
     const bool everySecond = seconds > 0.0 && plotWidth / seconds >= minimumTickDistance;
-    const qint64 ticks = everySecond ? qint64(seconds) + 1 : labels;
+    const qint64 count = everySecond ? qint64(seconds) + 1 : labels;
 
-    for (qint64 i = 0; i < ticks; ++i) {
+    std::vector<AxisTick> ticks;
+    ticks.reserve(std::size_t(std::max<qint64>(count, 0)));
+    for (qint64 i = 0; i < count; ++i) {
         const double second = everySecond ? double(low) + double(i) : firstLabel + double(i) * step;
         const bool labelled
             = !everySecond || (second >= firstLabel && std::fmod(second - firstLabel, step) == 0.0);
@@ -340,20 +334,51 @@ void TimesDistributionDialog::drawAxis(QPainter &painter, float low, float high,
         // All times on one whole second: the one tick stands at the left end.
         const float x = seconds > 0.0 ? (t - low) / (high - low) * float(plotWidth) + plotLeft
                                       : float(plotLeft);
-        const int xi = int(x);
-        painter.drawLine(xi, axisY - tickHalfLength, xi, axisY + tickHalfLength);
-        if (labelled) {
-            painter.drawText(QRectF(x - tickLabelWidth / 2, axisY + tickLabelGap, tickLabelWidth,
-                                    tickLabelHeight),
-                             Qt::AlignCenter | Qt::TextDontClip, QString::number(t, 'f', 0));
-        }
+        ticks.push_back({x, labelled ? QString::number(t, 'f', 0) : QString()});
+    }
+    return ticks;
+}
+
+void paint(QPainter &painter, const ChartScene &scene)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFont base = painter.font();
+
+    drawFrame(painter, scene);
+    const bool hasTimes = !scene.primaryTimes.isEmpty() || !scene.secondaryTimes.isEmpty();
+    // Below 40 x 70 pixels there is no plot area left: frame and title only.
+    const bool hasPlot
+        = scene.size.width() >= horizontalInset && scene.size.height() >= verticalInset;
+    std::optional<Overlays::StatisticsPanel> panel;
+    if (hasTimes && hasPlot) {
+        const TimeRange range = timeRange(scene);
+        drawCurves(painter, scene, range, chartFont(base, 20, 100));
+        drawAxis(painter, scene, range, chartFont(base, 12, 700));
+        if (scene.statistics)
+            panel = Overlays::statisticsPanel(painter, scene.primaryTimes, scene.secondaryTimes,
+                                              scene.size.width(), chartFont(base, 12));
+    }
+    drawTitle(painter, scene, chartFont(base, 25, 700),
+              panel ? std::optional<int>(panel->left) : std::nullopt);
+    if (panel) {
+        const PainterState state(painter);
+        Overlays::draw(painter, *panel);
     }
 }
 
-void TimesDistributionDialog::drawTitle(QPainter &painter, const QFont &titleFont) const
+QPixmap render(const ChartScene &scene)
 {
-    const PainterState state(painter);
-    painter.setFont(titleFont);
-    painter.setPen(pen(Qt::black, 3));
-    painter.drawText(titleLeft, painter.fontMetrics().height(), form->nameEdit->text().toUpper());
+    const QRect display(QPoint(0, 0), scene.size);
+    QPixmap image(display.size() * scene.devicePixelRatio);
+    image.setDevicePixelRatio(scene.devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    // An image's viewport counts its device pixels; the chart is laid out in the scene's own.
+    painter.setViewport(display);
+    painter.setWindow(display);
+    paint(painter, scene);
+    painter.end();
+    return image;
 }
+
+} // namespace Chart

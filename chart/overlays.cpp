@@ -1,4 +1,5 @@
-#include "app/timesdistributiondialog.h"
+#include "chart/overlays.h"
+#include "chart/chart.h"
 #include "chart/chartstyle.h"
 #include "stats/timestatistics.h"
 
@@ -36,10 +37,9 @@ constexpr int statisticsTop = 20;
 
 } // namespace
 
-void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
-                                                  const std::vector<float> &values, int plotWidth,
-                                                  int plotHeight, const QFont &quartileFont,
-                                                  std::vector<QRectF> *drawnLabels)
+void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, int plotWidth,
+                                int plotHeight, const QFont &quartileFont,
+                                std::vector<QRectF> *drawnLabels)
 {
     const std::size_t n = values.size();
     if (n == 0)
@@ -112,14 +112,11 @@ void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
     }
 }
 
-void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
-                                                  const TimeList &secondaryTimes, int width,
-                                                  const QFont &statsFont)
+Overlays::StatisticsPanel Overlays::statisticsPanel(const QPainter &painter,
+                                                    const TimeList &primaryTimes,
+                                                    const TimeList &secondaryTimes, int width,
+                                                    const QFont &font)
 {
-    painter.setPen(pen(Qt::black, 1));
-    painter.setFont(statsFont);
-    const int lineHeight = painter.fontMetrics().height();
-
     QStringList lines;
     const auto appendBlock = [&lines](const TimeList &times) {
         const TimeStatistics statistics = SummaryStatistics::of(times);
@@ -142,13 +139,29 @@ void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeL
     // The panel moves left only as far as its widest line needs to end inside the frame.
     qreal widest = 0;
     for (const QString &text : std::as_const(lines))
-        widest = std::max(widest, textWidth(statsFont, painter.device(), text));
+        widest = std::max(widest, textWidth(font, painter.device(), text));
     const qreal innerEdge = width - frameInnerEdge;
-    const int x = std::min(width - statisticsFromRight, int(std::floor(innerEdge - widest)));
+    const int left = std::min(width - statisticsFromRight, int(std::floor(innerEdge - widest)));
+    return {lines, font, left};
+}
+
+void Overlays::draw(QPainter &painter, const StatisticsPanel &panel)
+{
+    painter.setPen(pen(Qt::black, 1));
+    painter.setFont(panel.font);
+    const int lineHeight = painter.fontMetrics().height();
     int y = statisticsTop;
-    for (const QString &text : std::as_const(lines)) {
+    for (const QString &text : panel.lines) {
         if (!text.isEmpty())
-            painter.drawText(x, y, text);
+            painter.drawText(panel.left, y, text);
         y += lineHeight;
     }
+}
+
+void Chart::drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
+                                const TimeList &secondaryTimes, int width, const QFont &statsFont)
+{
+    Overlays::draw(
+        painter,
+        Overlays::statisticsPanel(painter, primaryTimes, secondaryTimes, width, statsFont));
 }

@@ -4,6 +4,7 @@
 // statistics are also held to the straightforward evaluations.
 
 #include "app/timesdistributiondialog.h"
+#include "chart/chart.h"
 #include "reference.h"
 #include "testsupport.h"
 
@@ -100,24 +101,6 @@ void compareWithReference(const TimeList &times, float low, float high, float de
     }
 }
 
-// The range the painter gives both curves.
-void chartRange(const TimeList &primary, const TimeList &secondary, float trimFraction, float *low,
-                float *high)
-{
-    float fastest = 3.4028235e38f;
-    float slowest = 0.0f;
-    for (const TimeList *times : {&primary, &secondary}) {
-        for (float time : *times) {
-            if (time < fastest)
-                fastest = time;
-            if (time > slowest)
-                slowest = time;
-        }
-    }
-    *low = std::floor(fastest);
-    *high = std::ceil((slowest - fastest) * trimFraction + fastest);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -163,11 +146,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const TimeList &primary = harness->dialog.primaryTimeList();
     const TimeList &secondary = harness->dialog.secondaryTimeList();
     const float detail = KernelDensity::detailOfSlider(sigma);
-    float low = 0.0f;
-    float high = 0.0f;
-    chartRange(primary, secondary, float(trim) / 1000.0f, &low, &high);
+    ChartScene scene;
+    scene.primaryTimes = primary;
+    scene.secondaryTimes = secondary;
+    scene.trim = trim;
+    const Chart::TimeRange range = Chart::timeRange(scene);
     for (const TimeList *times : {&primary, &secondary}) {
-        compareWithReference(*times, low, high, detail);
+        compareWithReference(*times, range.low, range.high, detail);
         compareWithReference(*times, TimesDistributionDialog::lowestSample,
                              TimesDistributionDialog::highestSample, detail);
     }

@@ -9,31 +9,10 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QWidget>
-
-QPixmap TimesDistributionDialog::renderChart()
-{
-    return renderChart(form->display->devicePixelRatioF());
-}
-
-QPixmap TimesDistributionDialog::renderChart(qreal devicePixelRatio)
-{
-    const QRect display(QPoint(0, 0), form->display->size());
-    QPixmap image(display.size() * devicePixelRatio);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    // An image's viewport counts its device pixels; the chart is laid out in the display's own.
-    painter.setViewport(display);
-    painter.setWindow(display);
-    paintChart(painter);
-    painter.end();
-    return image;
-}
 
 void TimesDistributionDialog::on_clipboardButton_clicked()
 {

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "data/timelist.h"
+#include "stats/density.h"
+
+#include <QColor>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+class QFont;
+class QPainter;
+class QPixmap;
+class QRectF;
+
+// Everything a chart shows, as a value: the two lists and their colours, the controls' settings,
+// the title, and the size and pixel density to draw at. The lists are shared, not copied.
+struct ChartScene
+{
+    TimeList primaryTimes;
+    TimeList secondaryTimes;
+    QColor primaryColor = QColor(0x66, 0xCC, 0xFF);
+    QColor secondaryColor = QColor(0xFF, 0x82, 0x00);
+    // The Detail slider's position, and Trim in thousandths of the spread above the fastest time.
+    int detail = KernelDensity::defaultDetailSlider;
+    int trim = 1000;
+    bool primaryQuartiles = true;
+    bool secondaryQuartiles = false;
+    bool statistics = true;
+    QString title;
+    QSize size;
+    qreal devicePixelRatio = 1.0;
+};
+
+// The chart: a scene in, pixels out. Nothing here reads a widget.
+namespace Chart {
+
+// The time axis in whole seconds: from the one at or below the fastest time of either list up to
+// the one at or above Trim's share of the spread.
+struct TimeRange
+{
+    float low;
+    float high;
+};
+TimeRange timeRange(const ChartScene &scene);
+
+// A tick of the axis at x in the plot's coordinates (the plot starting at plotLeft), and the
+// label under it, if any.
+struct AxisTick
+{
+    float x;
+    QString label;
+};
+// The ticks from low to high over a plot this wide, for labels this wide at the most: labels
+// every 1, 2, 5, 10, 15, 20, 30 or 60 s or whole minutes, whichever is the smallest step at which
+// they keep apart, on whole multiples of it, and a tick every second while ticks keep 3 px apart.
+std::vector<AxisTick> axisTicks(float low, float high, int plotWidth, double widestLabel);
+
+// Paints the scene at its size on a painter whose viewport is that size.
+void paint(QPainter &painter, const ChartScene &scene);
+// The chart as an image at the scene's device pixel ratio, transparent outside its frame.
+QPixmap render(const ChartScene &scene);
+
+// The overlays, drawn by paint with its geometry and fonts. Quartile labels keep clear of those in
+// drawnLabels (the other curve's) and are added to it.
+void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, int plotWidth,
+                         int plotHeight, const QFont &quartileFont,
+                         std::vector<QRectF> *drawnLabels = nullptr);
+void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
+                         const TimeList &secondaryTimes, int width, const QFont &statsFont);
+// Where the statistics panel's text starts, left of the frame's inner edge.
+int statisticsPanelLeft(QPainter &painter, const TimeList &primaryTimes,
+                        const TimeList &secondaryTimes, int width, const QFont &statsFont);
+
+} // namespace Chart

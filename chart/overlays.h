@@ -1,0 +1,26 @@
+#pragma once
+
+#include "data/timelist.h"
+
+#include <QFont>
+#include <QStringList>
+
+class QPainter;
+
+// The statistics panel, measured before it is drawn so that the title can keep clear of it.
+namespace Overlays {
+
+struct StatisticsPanel
+{
+    QStringList lines;
+    QFont font;
+    // Where the text starts: 100 px left of the viewport's right edge, or further left where the
+    // widest line would otherwise end outside the frame.
+    int left;
+};
+
+StatisticsPanel statisticsPanel(const QPainter &painter, const TimeList &primaryTimes,
+                                const TimeList &secondaryTimes, int width, const QFont &font);
+void draw(QPainter &painter, const StatisticsPanel &panel);
+
+} // namespace Overlays
