@@ -275,13 +275,15 @@ void drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleFon
     painter.setFont(titleFont);
     painter.setPen(pen(Qt::black, 3));
     QString title = scene.title.toUpper();
+    // Measured as the painter draws it: metrics of their own would make the font cache's glyphs
+    // depend on what was measured before.
+    const QFontMetrics metrics = painter.fontMetrics();
     if (panelLeft) {
-        const QFontMetricsF metrics(titleFont, painter.device());
-        const qreal room = *panelLeft - titleGap - titleLeft;
+        const int room = *panelLeft - titleGap - titleLeft;
         if (metrics.horizontalAdvance(title) > room)
-            title = metrics.elidedText(title, Qt::ElideRight, std::max(room, 0.0));
+            title = metrics.elidedText(title, Qt::ElideRight, std::max(room, 0));
     }
-    painter.drawText(titleLeft, painter.fontMetrics().height(), title);
+    painter.drawText(titleLeft, metrics.height(), title);
 }
 
 } // namespace

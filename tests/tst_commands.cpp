@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
@@ -124,9 +123,6 @@ private slots:
     void controlsRepaintTheChartAtOnce();
     void choosesASessionAndPeriodForEitherList_data();
     void choosesASessionAndPeriodForEitherList();
-    void metaObjectHoldsTheTwelveSlots_data();
-    void metaObjectHoldsTheTwelveSlots();
-    void metaObjectHoldsNothingElse();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -667,64 +663,6 @@ void CommandsTest::choosesASessionAndPeriodForEitherList()
     // The note of the list, not of a cancelled choice, stays where the user can hover for it.
     const QString listNote = choice == Choice::Cancel ? QStringLiteral("Read 2 times") : note;
     QCOMPARE_EQ(child<QPushButton>(primary ? "pasteButton" : "pasteButton_2")->toolTip(), listNote);
-}
-
-void CommandsTest::metaObjectHoldsTheTwelveSlots_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QByteArray>("signature");
-    QTest::addColumn<QByteArrayList>("parameterNames");
-
-    const auto row = [](int index, const char *signature, QByteArrayList names) {
-        QTest::newRow(signature) << index << QByteArray(signature) << names;
-    };
-    row(0, "on_pasteButton_clicked()", {});
-    row(1, "on_clipboardButton_clicked()", {});
-    row(2, "on_saveButton_clicked()", {});
-    row(3, "on_nameEdit_cursorPositionChanged(int,int)", {"arg1", "arg2"});
-    row(4, "on_sigmaSlider_valueChanged(int)", {"value"});
-    row(5, "on_trimSlider_valueChanged(int)", {"value"});
-    row(6, "on_colorButton_clicked()", {});
-    row(7, "on_pasteButton_2_clicked()", {});
-    row(8, "on_colorButton_2_clicked()", {});
-    row(9, "on_showQuartiles2_stateChanged(int)", {"arg1"});
-    row(10, "on_showQuartiles_stateChanged(int)", {"arg1"});
-    row(11, "on_showStatsCheck_stateChanged(int)", {"arg1"});
-}
-
-void CommandsTest::metaObjectHoldsTheTwelveSlots()
-{
-    QFETCH(int, index);
-    QFETCH(QByteArray, signature);
-    QFETCH(QByteArrayList, parameterNames);
-
-    const QMetaObject &meta = TimesDistributionDialog::staticMetaObject;
-    const QMetaMethod method = meta.method(meta.methodOffset() + index);
-    QCOMPARE_EQ(method.methodSignature(), signature);
-    QCOMPARE_EQ(method.parameterNames(), parameterNames);
-    QCOMPARE_EQ(method.methodType(), QMetaMethod::Slot);
-    QCOMPARE_EQ(method.access(), QMetaMethod::Private);
-    QCOMPARE_EQ(method.returnMetaType(), QMetaType::fromType<void>());
-    for (int i = 0; i < method.parameterCount(); ++i)
-        QCOMPARE_EQ(method.parameterMetaType(i), QMetaType::fromType<int>());
-}
-
-void CommandsTest::metaObjectHoldsNothingElse()
-{
-    const QMetaObject &meta = TimesDistributionDialog::staticMetaObject;
-    QCOMPARE_EQ(QByteArray(meta.className()), QByteArray("TimesDistributionDialog"));
-    QCOMPARE_EQ(meta.superClass(), &QDialog::staticMetaObject);
-    QCOMPARE_EQ(meta.methodCount() - meta.methodOffset(), 12);
-    QCOMPARE_EQ(meta.propertyCount(), meta.propertyOffset());
-    QCOMPARE_EQ(meta.enumeratorCount(), meta.enumeratorOffset());
-    QCOMPARE_EQ(meta.classInfoCount(), meta.classInfoOffset());
-    QCOMPARE_EQ(meta.constructorCount(), 0);
-
-    QObject *object = dialog.get();
-    QCOMPARE_EQ(object->metaObject(), &meta);
-    QCOMPARE_EQ(object->qt_metacast("TimesDistributionDialog"), static_cast<void *>(dialog.get()));
-    QCOMPARE_EQ(object->qt_metacast(nullptr), nullptr);
-    QVERIFY(object->qt_metacast("QDialog"));
 }
 
 QTEST_MAIN(CommandsTest)

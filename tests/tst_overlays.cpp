@@ -147,7 +147,7 @@ void OverlaysTest::markersOfSymmetricCurve()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showQuartiles", true);
+    chart.scene.primaryQuartiles = true;
     chart.paste(symmetricTimes);
     const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
 
@@ -196,7 +196,7 @@ void OverlaysTest::markersFollowTheirCurve()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showQuartiles2", true);
+    chart.scene.secondaryQuartiles = true;
     chart.paste(QStringLiteral("8.4, 9.1, 9.3, 10.2, 11.8, 12.6, 14.0"));
     chart.pasteSecondary(QStringLiteral("8.0, 8.2, 8.3, 8.9, 9.7, 13.5"));
     const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
@@ -205,16 +205,17 @@ void OverlaysTest::markersFollowTheirCurve()
     const auto secondaryOutline
         = std::find_if(records.begin(), records.end(), [&](const PaintRecord &r) {
               return r.kind == PaintRecord::Path && r.pen.style() == Qt::SolidLine
-                  && r.pen.color() == chart.dialog.secondaryChartColor();
+                  && r.pen.color() == chart.scene.secondaryColor;
           });
     QVERIFY(secondaryOutline != records.end());
-    const qsizetype outlineAt = secondaryOutline - records.begin();
+    const auto primaryFill
+        = std::find_if(secondaryOutline, records.end(), [&](const PaintRecord &r) {
+              return r.kind == PaintRecord::Path && r.brush.color() == chart.scene.primaryColor;
+          });
+    QVERIFY(primaryFill != records.end());
     const QList<PaintRecord> lines = select(records, isQuartileLine);
     QCOMPARE(lines.size(), 3);
-    QCOMPARE(records[outlineAt + 1].kind, PaintRecord::Line);
-    QVERIFY(isQuartileLine(records[outlineAt + 1]));
-    QCOMPARE(records[outlineAt + 7].kind, PaintRecord::Path);
-    QCOMPARE(records[outlineAt + 7].brush.color(), chart.dialog.mainChartColor());
+    QCOMPARE(std::count_if(secondaryOutline, primaryFill, isQuartileLine), 3);
 
     const QPainterPath &curve = secondaryOutline->path;
     for (const PaintRecord &line : lines) {
@@ -257,8 +258,8 @@ void OverlaysTest::noMarkersWithoutLevels()
 
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showQuartiles", primaryBox);
-    chart.setChecked("showQuartiles2", secondaryBox);
+    chart.scene.primaryQuartiles = primaryBox;
+    chart.scene.secondaryQuartiles = secondaryBox;
     if (!primary.isEmpty())
         chart.paste(primary);
     if (!secondary.isEmpty())
@@ -275,9 +276,9 @@ void OverlaysTest::allLevelsAtTheFirstPoint()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showQuartiles2", true);
-    chart.setSlider("sigmaSlider", 999);
+    chart.scene.primaryQuartiles = true;
+    chart.scene.secondaryQuartiles = true;
+    chart.scene.detail = 999;
     chart.paste(QStringLiteral("8, 8, 8, 8, 9"));
     chart.pasteSecondary(QStringLiteral("8, 8, 8, 8, 9"));
     const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
@@ -299,7 +300,7 @@ void OverlaysTest::statisticsOfSecondaryOnly()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showStatsCheck", true);
+    chart.scene.statistics = true;
     chart.pasteSecondary(QStringLiteral("12, 13.5, 11, 14, 12.5"));
     const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
 
@@ -324,7 +325,7 @@ void OverlaysTest::statisticsOfSecondaryOnly()
     QPainter painter(&device);
     QFont small(lines[0].font);
     small.setPointSize(6);
-    TimesDistributionDialog::drawStatisticsPanel(painter, {}, chart.dialog.secondaryTimeList(),
+    TimesDistributionDialog::drawStatisticsPanel(painter, {}, chart.scene.secondaryTimes,
                                                  chartWidth, small);
     painter.end();
     QCOMPARE(panelLeft(device.records(), chartWidth), chartWidth - 100);
@@ -334,7 +335,7 @@ void OverlaysTest::statisticsOfBothLists()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showStatsCheck", true);
+    chart.scene.statistics = true;
     chart.paste(QStringLiteral("9.874, 10, 11"));
     chart.pasteSecondary(QStringLiteral("12, 13.5, 11, 14, 12.5"));
     const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
@@ -391,7 +392,7 @@ void OverlaysTest::statisticsFormatting()
 
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setChecked("showStatsCheck", true);
+    chart.scene.statistics = true;
     chart.paste(times);
     const QList<PaintRecord> lines = select(chart.paint(chartWidth, chartHeight), isStatisticsLine);
     QCOMPARE(textsOf(lines), expected);
@@ -401,18 +402,18 @@ void OverlaysTest::statisticsFormatting()
 void OverlaysTest::noStatisticsWithoutTimes()
 {
     ChartDriver chart;
-    chart.setChecked("showStatsCheck", true);
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showQuartiles2", true);
+    chart.scene.statistics = true;
+    chart.scene.primaryQuartiles = true;
+    chart.scene.secondaryQuartiles = true;
     QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
 
     // A paste that reads no time leaves the list empty.
     chart.paste(QStringLiteral("DNF, DNF"));
-    QVERIFY(chart.dialog.primaryTimeList().isEmpty());
+    QVERIFY(chart.scene.primaryTimes.isEmpty());
     QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
 
     chart.paste(QStringLiteral("10.5, 11"));
-    chart.setChecked("showStatsCheck", false);
+    chart.scene.statistics = false;
     QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
 }
 

@@ -88,11 +88,6 @@ double largestElementDistance(const QPainterPath &a, const QPainterPath &b)
     return largest;
 }
 
-TimeList timesFrom(const QString &text)
-{
-    return TimesDistributionDialog::parseTimeList(text);
-}
-
 } // namespace
 
 class PainterTest : public QObject
@@ -124,7 +119,8 @@ void PainterTest::workedGeometry()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.paste(QStringLiteral("8.0, 8.5, 9.25, 9.75, 10.0, 10.5, 11.0, 11.5, 12.0"));
+    // Symmetric about 10 s, the middle of the axis from 8 to 12.
+    chart.paste(QStringLiteral("8, 9, 9.5, 9.75, 10, 10.25, 10.5, 11, 12"));
     const QList<PaintRecord> records = chart.paint(600, 400);
     QVERIFY(records.size() > 3);
 
@@ -151,9 +147,15 @@ void PainterTest::workedGeometry()
     QCOMPARE(outline.opacity, 1.0);
     // The curve spans the plot area; its peak touches the top of it.
     QCOMPARE(outline.path.boundingRect(), QRectF(20, 40, 560, 330));
-    const QPainterPath expected = TimesDistributionDialog::densityCurve(
-        chart.dialog.primaryTimeList(), 8, 12, 1.0f, 560, 330, 10, nullptr);
-    QCOMPARE(outline.path, expected);
+    // From the axis at the left, through the 256 points, back to the axis at the right. Point j
+    // is the density at 8 + j / 64 s, so points j and 256 - j mirror each other about 10 s.
+    QCOMPARE(outline.path.elementCount(), 258);
+    QCOMPARE(QPointF(outline.path.elementAt(0)), QPointF(20, 370));
+    QCOMPARE(QPointF(outline.path.elementAt(257)), QPointF(580, 370));
+    for (int j = 1; j < 128; ++j)
+        QVERIFY2(std::abs(outline.path.elementAt(j + 1).y - outline.path.elementAt(257 - j).y)
+                     < 0.01,
+                 qPrintable(QString::number(j)));
 
     const auto axis = std::find_if(records.begin(), records.end(), [](const PaintRecord &r) {
         return r.kind == PaintRecord::Line && r.pen.widthF() == 3.0;
@@ -177,10 +179,10 @@ void PainterTest::workedGeometry()
 void PainterTest::frameAndTitleOnlyWithoutTimes()
 {
     ChartDriver chart;
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showQuartiles2", true);
-    chart.setChecked("showStatsCheck", true);
-    chart.setTitle(QStringLiteral("Session 12"));
+    chart.scene.primaryQuartiles = true;
+    chart.scene.secondaryQuartiles = true;
+    chart.scene.statistics = true;
+    chart.scene.title = QStringLiteral("Session 12");
     const QList<PaintRecord> records = chart.paint(600, 400);
     QCOMPARE(records.size(), 2);
     QVERIFY(records[0].isRoundedRect(QRectF(5, 5, 590, 390), 10, 10));
@@ -194,7 +196,7 @@ void PainterTest::onlySecondaryTimes()
     ChartDriver chart;
     chart.hideOverlays();
     chart.pasteSecondary(QStringLiteral("20.5, 21.0, 21.75, 22.4, 23.2"));
-    QVERIFY(chart.dialog.primaryTimeList().isEmpty());
+    QVERIFY(chart.scene.primaryTimes.isEmpty());
     const QList<PaintRecord> records = chart.paint(600, 400);
 
     QCOMPARE(records.first().pen.color(), mainColor);
@@ -250,7 +252,7 @@ void PainterTest::trimmedRange()
     ChartDriver chart;
     chart.hideOverlays();
     chart.paste(times);
-    chart.setSlider("trimSlider", trim);
+    chart.scene.trim = trim;
     const QList<PaintRecord> records = chart.paint(600, 400);
     const QList<Tick> found = ticks(records, 370);
     QCOMPARE(found.size(), tickCount);
@@ -260,89 +262,77 @@ void PainterTest::trimmedRange()
     QCOMPARE(found.last().x, 580);
 }
 
+// The axis ends at 9 s either way; the slow times beyond it still set the kernel's width.
 void PainterTest::trimmedTimesStillShapeTheCurve()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.paste(QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0"));
-    chart.setSlider("trimSlider", 500);
+    chart.scene.trim = 1;
+    chart.paste(QStringLiteral("8.2, 8.5, 8.7, 9.7, 11.3, 12.0, 25.1, 30.0"));
     const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));
+    chart.paste(QStringLiteral("8.2, 8.5, 8.7, 9.7, 11.3, 12.0, 45.1, 60.0"));
+    const QList<PaintRecord> slower = curvePaths(chart.paint(600, 400));
     QCOMPARE(curves.size(), 2);
-
-    const TimeList all = chart.dialog.primaryTimeList();
-    QCOMPARE(curves[1].path,
-             TimesDistributionDialog::densityCurve(all, 8, 20, 1.0f, 560, 330, 10, nullptr));
-    const TimeList drawn = timesFrom(QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9"));
-    const QPainterPath withoutSlowTimes
-        = TimesDistributionDialog::densityCurve(drawn, 8, 20, 1.0f, 560, 330, 10, nullptr);
-    QVERIFY(largestElementDistance(curves[1].path, withoutSlowTimes) > 1.0);
+    QCOMPARE(slower.size(), 2);
+    QVERIFY(largestElementDistance(curves[1].path, slower[1].path) > 1.0);
 }
 
 void PainterTest::detailSlider_data()
 {
     QTest::addColumn<int>("sliderValue");
-    QTest::addColumn<float>("detail");
-    QTest::addColumn<double>("tolerance");
+    // The curve's height halfway between two times, as a share of its peak; -1 for spikes.
+    QTest::addColumn<double>("midway");
     QTest::addColumn<qreal>("ratio");
 
-    QTest::newRow("widest kernel at 0") << 0 << 2.0f << 0.0 << 1.0;
-    QTest::newRow("default 500") << 500 << 1.0f << 0.0 << 1.0;
-    // 1 - 0.999 is not exact in float; a hundredth of a pixel covers the difference.
-    QTest::newRow("narrowest kernel at 999") << 999 << 0.002f << 0.01 << 1.0;
-    QTest::newRow("narrowest kernel at 999 on a 200 % screen") << 999 << 0.002f << 0.01 << 2.0;
+    // 9 and 11 s: a deviation of 1 s, so a bandwidth of 1.0592 * 1 * detail / 2 * 2^-0.2 s,
+    // 0.9221 s at 0 and 0.4611 s at 500. Over the 256 points from 9 s, the height at 10 s is
+    // 0.9810 of the peak at 0 (two humps barely apart) and 0.1903 at 500.
+    QTest::newRow("widest kernel at 0") << 0 << 0.9810 << 1.0;
+    QTest::newRow("default 500") << 500 << 0.1903 << 1.0;
+    QTest::newRow("narrowest kernel at 999") << 999 << -1.0 << 1.0;
+    QTest::newRow("narrowest kernel at 999 on a 200 % screen") << 999 << -1.0 << 2.0;
 }
 
 void PainterTest::detailSlider()
 {
     QFETCH(int, sliderValue);
-    QFETCH(float, detail);
-    QFETCH(double, tolerance);
+    QFETCH(double, midway);
     QFETCH(qreal, ratio);
 
     ChartDriver chart;
     chart.hideOverlays();
-    chart.setTitle(QString());
-    // Some 0.3 px off the pixels' centres, on a kernel of 0.13 px at 999: spikes of many heights.
-    chart.paste(QStringLiteral("8.1024, 8.9023, 9.3022, 9.4021, 10.2024, 11.7023, 11.9022"));
-    chart.setSlider("sigmaSlider", sliderValue);
-    const QList<PaintRecord> records = chart.paint(600, 400);
-    const QList<PaintRecord> curves = curvePaths(records);
-    if (sliderValue == 999) {
-        // A point per pixel: each time rises as a spike of its own, seen 10 px above the axis.
-        QImage image(QSize(600, 400) * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setViewport(0, 0, 600, 400); // the chart's own pixels, as renderChart lays it out
-        painter.setWindow(0, 0, 600, 400);
-        chart.dialog.paintChart(painter);
-        painter.end();
-        const QRgb white = qRgb(255, 255, 255);
-        int spikes = 0;
-        int finerRows = 0; // on a 200 % screen spikes may end between the rows of a 100 % one
-        for (int x = 20 * ratio, y = 360 * ratio; x < 580 * ratio; ++x) {
-            spikes += image.pixel(x, y) != white && image.pixel(x - 1, y) == white;
-            for (int row = 40 * ratio; row < y; row += 2)
-                finerRows += image.pixel(x, row) != image.pixel(x, row + 1);
-        }
-        QCOMPARE(spikes, 7);
-        QVERIFY(ratio == 1 || finerRows > 0);
+    chart.scene.title = QString();
+    chart.scene.detail = sliderValue;
+    if (midway >= 0) {
+        chart.paste(QStringLiteral("9, 11"));
+        const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));
+        QCOMPARE(curves.size(), 2);
+        // Point 128 of the plot from 40 to 370 px is 10 s.
+        const double height = (370 - curves[1].path.elementAt(129).y) / 330;
+        QVERIFY2(std::abs(height - midway) < 0.002, qPrintable(QString::number(height)));
         return;
     }
-    QCOMPARE(curves.size(), 2);
-
-    const TimeList &times = chart.dialog.primaryTimeList();
-    const QPainterPath expected
-        = TimesDistributionDialog::densityCurve(times, 8, 12, detail, 560, 330, 10, nullptr);
-    QVERIFY(largestElementDistance(curves[1].path, expected) <= tolerance);
-    // Any other detail draws a visibly different curve.
-    for (float other : {2.0f, 1.0f, 0.002f}) {
-        if (other == detail)
-            continue;
-        const QPainterPath different
-            = TimesDistributionDialog::densityCurve(times, 8, 12, other, 560, 330, 10, nullptr);
-        QVERIFY(largestElementDistance(curves[1].path, different) > 1.0);
+    // Some 0.3 px off the pixels' centres, on a kernel of 0.13 px at 999: spikes of many heights.
+    chart.paste(QStringLiteral("8.1024, 8.9023, 9.3022, 9.4021, 10.2024, 11.7023, 11.9022"));
+    // A point per pixel: each time rises as a spike of its own, seen 10 px above the axis.
+    QImage image(QSize(600, 400) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setViewport(0, 0, 600, 400); // the chart's own pixels, as an export lays it out
+    painter.setWindow(0, 0, 600, 400);
+    chart.paint(painter, QSize(600, 400));
+    painter.end();
+    const QRgb white = qRgb(255, 255, 255);
+    int spikes = 0;
+    int finerRows = 0; // on a 200 % screen spikes may end between the rows of a 100 % one
+    for (int x = 20 * ratio, y = 360 * ratio; x < 580 * ratio; ++x) {
+        spikes += image.pixel(x, y) != white && image.pixel(x - 1, y) == white;
+        for (int row = 40 * ratio; row < y; row += 2)
+            finerRows += image.pixel(x, row) != image.pixel(x, row + 1);
     }
+    QCOMPARE(spikes, 7);
+    QVERIFY(ratio == 1 || finerRows > 0);
 }
 
 void PainterTest::titleInCapitals_data()
@@ -363,10 +353,10 @@ void PainterTest::titleInCapitals()
 
     ChartDriver chart;
     chart.paste(QStringLiteral("9.1, 10.2, 11.3"));
-    chart.setTitle(typed);
+    chart.scene.title = typed;
     RecordingPaintDevice device(600, 400);
     QPainter painter(&device);
-    chart.dialog.paintChart(painter);
+    chart.paint(painter, QSize(600, 400));
     painter.end();
 
     QList<PaintRecord> titles;
@@ -384,8 +374,8 @@ void PainterTest::titleInCapitals()
 void PainterTest::fontsAndPens()
 {
     ChartDriver chart;
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showStatsCheck", true);
+    chart.scene.primaryQuartiles = true;
+    chart.scene.statistics = true;
     chart.paste(QStringLiteral("8.3, 9.1, 9.6, 10.2, 10.4, 11.0, 11.8"));
     const QList<PaintRecord> records = chart.paint(600, 400);
 
@@ -422,9 +412,9 @@ void PainterTest::fontsAndPens()
 void PainterTest::drawingOrder()
 {
     ChartDriver chart;
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showQuartiles2", true);
-    chart.setChecked("showStatsCheck", true);
+    chart.scene.primaryQuartiles = true;
+    chart.scene.secondaryQuartiles = true;
+    chart.scene.statistics = true;
     chart.paste(QStringLiteral("9.3, 9.8, 10.1, 10.4, 11.0, 11.9"));
     chart.pasteSecondary(QStringLiteral("8.6, 9.9, 10.7, 11.2, 12.4, 13.1"));
     const QList<PaintRecord> records = chart.paint(600, 400);
@@ -530,12 +520,12 @@ void PainterTest::hostileRanges()
     QFETCH(QString, firstLabel);
 
     ChartDriver chart;
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showQuartiles2", true);
+    chart.scene.primaryQuartiles = true;
+    chart.scene.secondaryQuartiles = true;
     chart.paste(primary);
     if (!secondary.isEmpty())
         chart.pasteSecondary(secondary);
-    QVERIFY(!chart.dialog.primaryTimeList().isEmpty());
+    QVERIFY(!chart.scene.primaryTimes.isEmpty());
     const QList<PaintRecord> records = chart.paint(600, 400);
 
     QVERIFY(std::any_of(records.begin(), records.end(), [](const PaintRecord &r) {
@@ -587,9 +577,9 @@ void PainterTest::viewportSizes()
     QFETCH(int, tickCount);
 
     ChartDriver chart;
-    chart.setChecked("showQuartiles", true);
-    chart.setChecked("showQuartiles2", true);
-    chart.setChecked("showStatsCheck", true);
+    chart.scene.primaryQuartiles = true;
+    chart.scene.secondaryQuartiles = true;
+    chart.scene.statistics = true;
     chart.paste(QStringLiteral("9.3, 9.8, 10.1, 10.4, 11.0, 11.9"));
     chart.pasteSecondary(QStringLiteral("8.6, 9.9, 10.7, 11.2, 12.4, 13.1"));
     const QList<PaintRecord> records = chart.paint(size.width(), size.height());
@@ -620,7 +610,7 @@ void PainterTest::rasterRender()
     QImage image(160, 120, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    chart.dialog.paintChart(painter);
+    chart.paint(painter, image.size());
     painter.end();
 
     // Outside the rounded corner, on the 4 px border and inside the frame left of the plot.
