@@ -333,6 +333,30 @@ void PainterTest::detailSlider()
     }
     QCOMPARE(spikes, 7);
     QVERIFY(ratio == 1 || finerRows > 0);
+    // Each spike is its own pixel, the pixel either side that its steps rise from and fall to,
+    // and the 4 px pen around them: 7 px of the pen's colour.
+    for (int x = 20 * ratio, run = 0; x < 580 * ratio; ++x) {
+        run = image.pixel(x, 360 * ratio) != white ? run + 1 : 0;
+        if (run > 0 && image.pixel(x + 1, 360 * ratio) == white)
+            QCOMPARE(run, 7 * ratio);
+        QVERIFY(run == 0 || image.pixelColor(x, 360 * ratio) == mainColor);
+    }
+
+    // Times on every pixel of the plot: under the pen, the fill at half opacity over white.
+    TimeList plateau;
+    for (int i = 0; i <= 2000; ++i)
+        plateau.append(9.0f + float(i) / 2000.0f);
+    chart.scene.primaryTimes = plateau;
+    image.fill(Qt::white);
+    painter.begin(&image);
+    painter.setViewport(0, 0, 600, 400);
+    painter.setWindow(0, 0, 600, 400);
+    chart.paint(painter, QSize(600, 400));
+    painter.end();
+    const QColor half = image.pixelColor(300 * ratio, 300 * ratio);
+    QVERIFY2(std::abs(half.red() - 178) <= 1 && std::abs(half.green() - 229) <= 1
+                 && half.blue() == 255,
+             qPrintable(half.name()));
 }
 
 void PainterTest::titleInCapitals_data()
