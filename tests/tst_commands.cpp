@@ -229,7 +229,8 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         };
         switch (choice) {
         case Choice::AtReturn:
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            // The chooser's own focus: the window may not be active yet on a busy machine.
+            QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
             return;
         case Choice::Cancel:
             QTest::keyClick(chooser, Qt::Key_Escape);
