@@ -126,8 +126,17 @@ std::optional<SessionSet> readCsTimerText(QStringView text)
     if (!hasHeader(text))
         return std::nullopt;
     const qsizetype listStart = afterMarkerLine(text, markers, std::size(markers));
-    if (listStart < 0)
-        return std::nullopt;
+    if (listStart < 0) {
+        // An English export whose marker is not at the start of a line: what follows it is a
+        // plain list, and without any marker the export holds no list.
+        if (!text.startsWith(headers[0]))
+            return std::nullopt;
+        const qsizetype marker = text.indexOf(markers[0]);
+        return oneSession({},
+                          marker < 0 ? Session()
+                                     : readPlainList(text.sliced(marker).sliced(
+                                         std::min(markers[0].size() + 1, text.size() - marker))));
+    }
     Session session;
     const QStringView list = text.sliced(listStart);
     // Numbered lines when scrambles or dates are printed; lines that are not numbered are the

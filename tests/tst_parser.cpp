@@ -122,11 +122,11 @@ void ParserTest::readsTheListShapes_data()
         << QStringLiteral("12.5, 13\r") << TimeList {12.5f, 13.0f};
     QTest::newRow("comma list between blank lines")
         << QStringLiteral("\n \n12.5, 13\n\n") << TimeList {12.5f, 13.0f};
-    // Text the plain rules read keeps that reading, even where a spreadsheet reading differs.
+    // The one line of a text is a comma-separated list, whatever its commas could be.
     QTest::newRow("decimal comma on one line ended by a line feed")
         << QStringLiteral("12,34\n") << TimeList {12.0f, 34.0f};
-    QTest::newRow("one reading line keeps the plain reading")
-        << QStringLiteral("1. 12.34\n2. 13.50s\n3\t14.00") << TimeList {12.34f};
+    QTest::newRow("each line read by its own list mark and unit")
+        << QStringLiteral("1. 12.34\n2. 13.50s\n3\t14.00") << TimeList {12.34f, 13.5f, 14.0f};
     QTest::newRow("bare decimals, padded, long and malformed")
         << QStringLiteral("007.50\n 12.5\t\n0.5 \n123456789012345\n1234567890123456\n12.34.5\n12")
         << TimeList {7.5f, 12.5f, 0.5f, 123456789012345.0f, 1234567890123456.0f, 12.0f};
