@@ -122,6 +122,23 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
+bool betweenDigits(QStringView text, qsizetype i)
+{
+    return i > 0 && i + 1 < text.size() && isDigit(text[i - 1]) && isDigit(text[i + 1]);
+}
+
+bool isDecimalComma(QStringView text)
+{
+    const qsizetype comma = text.indexOf(u',');
+    if (!betweenDigits(text, comma) || text.indexOf(u',', comma + 1) >= 0)
+        return false;
+    for (qsizetype point = text.indexOf(u'.'); point >= 0; point = text.indexOf(u'.', point + 1)) {
+        if (betweenDigits(text, point))
+            return false;
+    }
+    return true;
+}
+
 bool isInvisible(QChar c)
 {
     return c.isSpace() || c.isNull() || c.category() == QChar::Other_Format;
@@ -148,40 +165,23 @@ bool isMark(QChar c)
     return c == u'.' || c == u',';
 }
 
-// "ss", "ss." or "ss.xx", the seconds of a time as every timer writes them.
-bool isPlainDecimal(QStringView text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && isDigit(text[i]))
-        ++i;
-    if (i == 0)
-        return false;
-    if (i < text.size() && isMark(text[i]))
-        ++i;
-    while (i < text.size() && isDigit(text[i]))
-        ++i;
-    return i == text.size();
-}
-
-// [[h:]m:]ss[.xx] in seconds; the minutes of h:mm:ss and the seconds stay under 60.
+// [[h:]m:]ss[.xx] in seconds: whole hours and minutes, the minutes of h:mm:ss and the seconds
+// under 60.
 bool readClock(QStringView number, double *seconds)
 {
-    double total = 0.0;
+    *seconds = 0.0;
     qsizetype from = 0;
     for (int part = 0; part < 3; ++part) {
         const qsizetype colon = number.indexOf(u':', from);
         const QStringView piece = number.sliced(from, (colon < 0 ? number.size() : colon) - from);
-        // Hours and minutes are whole; only the seconds have a fraction.
-        const bool shaped
-            = colon < 0 ? isPlainDecimal(piece) : piece.size() <= 9 && isDigits(piece);
         double value = 0.0;
-        if (!shaped || !toNumber(piece, &value) || (part > 0 && value >= 60.0))
+        if (piece.isEmpty() || !isDigit(piece[0])
+            || (colon >= 0 && (piece.size() > 9 || !isDigits(piece))) || !toNumber(piece, &value)
+            || (part > 0 && value >= 60.0))
             return false;
-        total = total * 60.0 + value;
-        if (colon < 0) {
-            *seconds = total;
+        *seconds = *seconds * 60.0 + value;
+        if (colon < 0)
             return part > 0;
-        }
         from = colon + 1;
     }
     return false;
@@ -220,18 +220,6 @@ qsizetype unitLength(QStringView rest)
             return unit.size();
     }
     return 0;
-}
-
-bool endsTimersToken(QChar c)
-{
-    return c == u'=' || c == u'[' || c == u')' || c.isSpace();
-}
-
-TimeToken notTime(NotTime why)
-{
-    TimeToken token;
-    token.why = why;
-    return token;
 }
 
 } // namespace
@@ -296,14 +284,14 @@ TimeToken readTime(QStringView entry, TokenRules rules)
             entry = withoutInvisibleEnds(close < 0 ? QStringView() : entry.sliced(close + 1));
         }
         if (entry.isEmpty())
-            return notTime(NotTime::Blank);
+            return {Solve::None, 0, NotTime::Blank};
     }
     const qsizetype n = entry.size();
     qsizetype i = 0;
     while (i < n && entry[i].isSpace())
         ++i;
     if (i == n)
-        return notTime(NotTime::Blank);
+        return {Solve::None, 0, NotTime::Blank};
     // A timer brackets a solve left out of an average once; a hurried list may do it twice.
     if (i < n && entry[i] == u'(')
         ++i;
@@ -335,7 +323,7 @@ TimeToken readTime(QStringView entry, TokenRules rules)
     if (rules.whole && i < n && holdsDnf(entry.sliced(start)))
         return {Solve::Dnf};
     if (number.isEmpty())
-        return notTime(NotTime::NoNumber);
+        return {Solve::None, 0, NotTime::NoNumber};
     const bool plus = i < n && entry[i] == u'+';
     i += plus ? 1 : 0;
     if (rules.whole) {
@@ -347,21 +335,22 @@ TimeToken readTime(QStringView entry, TokenRules rules)
         if (const qsizetype length = unitLength(entry.sliced(unit)))
             i = unit + length;
         if (!onlyDecorationLeft(entry.sliced(i)))
-            return notTime(NotTime::TrailingText);
-    } else if (i < n && !endsTimersToken(entry[i])) {
-        return notTime(NotTime::TrailingText);
+            return {Solve::None, 0, NotTime::TrailingText};
+    } else if (i < n && entry[i] != u'=' && entry[i] != u'[' && entry[i] != u')'
+               && !entry[i].isSpace()) {
+        return {Solve::None, 0, NotTime::TrailingText};
     }
     double value = 0.0;
     const bool read = number.size() <= longestNumber
         && (colon ? !exponent && !isSign(number[0]) && readClock(number, &value)
-                  : (rules.signs || isPlainDecimal(number)) && toNumber(number, &value));
+                  : (rules.signs || isDigit(number[0])) && toNumber(number, &value));
     if (!read)
-        return notTime(NotTime::Malformed);
+        return {Solve::None, 0, NotTime::Malformed};
     if (plus && rules.plus == Plus::AddsTwo)
         value += 2.0;
     TimeToken token {Solve::Time, float(value)};
     if (!std::isfinite(token.seconds) || (token.seconds == 0.0f && value != 0.0))
-        return notTime(NotTime::OutOfRange);
+        return {Solve::None, 0, NotTime::OutOfRange};
     token.clockLike = colon && !mark;
     token.whole = !colon && !mark && !plus && !exponent && isDigit(number[0]);
     return token;
@@ -387,6 +376,12 @@ void addEntry(Session &session, QStringView entry, TokenRules rules, qint64 star
     const TimeToken token = readTime(entry, rules);
     if (token.why != NotTime::Blank)
         addSolve(session, token.solve, token.seconds, start);
+}
+
+bool holdsTime(const Session &session)
+{
+    return std::any_of(session.entries.cbegin(), session.entries.cend(),
+                       [](float entry) { return entry > Session::dnf; });
 }
 
 SessionSet oneSession(const QString &format, Session session)

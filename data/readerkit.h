@@ -82,6 +82,9 @@ bool isDigit(QChar c);
 // Digits alone, at least one.
 bool isDigits(QStringView text);
 bool isBlank(QChar c);
+bool betweenDigits(QStringView text, qsizetype i);
+// "12,34", "1:02,25" or "1. 12,34": one comma, between digits, and no point between digits.
+bool isDecimalComma(QStringView text);
 // White space, NUL and the invisible format characters copying from a web page leaves.
 bool isInvisible(QChar c);
 QStringView withoutInvisibleEnds(QStringView text);
@@ -101,6 +104,8 @@ QList<QStringView> entries(QStringView list, QChar separator);
 // Reads each of them.
 void readList(Session &session, QStringView list, QChar separator = u',', TokenRules rules = {});
 
+// Whether any entry is a time.
+bool holdsTime(const Session &session);
 // The one session of a text in a timer's format.
 SessionSet oneSession(const QString &format, Session session);
 

@@ -30,29 +30,19 @@ const QStringView timeHeadings[] = {
 // A cell that holds nothing; no time reads as infinite, so it stands apart from every reading.
 constexpr float blankCell = std::numeric_limits<float>::infinity();
 
-// The non-blank rows of a text. Spaces around a row go, a tab stays: it may end an empty cell.
-class Rows
+// The next row that is not blank. Spaces around a row go, a tab stays: it may end an empty cell.
+bool nextRow(Lines &lines, QStringView &row)
 {
-public:
-    explicit Rows(QStringView text)
-        : lines(text)
-    { }
-    bool next(QStringView &row)
-    {
-        while (lines.next(row)) {
-            while (!row.isEmpty() && row.front().isSpace() && row.front() != u'\t')
-                row = row.sliced(1);
-            while (!row.isEmpty() && row.back().isSpace() && row.back() != u'\t')
-                row.chop(1);
-            if (!withoutInvisibleEnds(row).isEmpty())
-                return true;
-        }
-        return false;
+    while (lines.next(row)) {
+        while (!row.isEmpty() && row.front().isSpace() && row.front() != u'\t')
+            row = row.sliced(1);
+        while (!row.isEmpty() && row.back().isSpace() && row.back() != u'\t')
+            row.chop(1);
+        if (!withoutInvisibleEnds(row).isEmpty())
+            return true;
     }
-
-private:
-    Lines lines;
-};
+    return false;
+}
 
 // The cells of a row: between separators, or between runs of blanks.
 class Cells
@@ -83,25 +73,6 @@ private:
     qsizetype pos = 0;
 };
 
-bool betweenDigits(QStringView row, qsizetype i)
-{
-    return i > 0 && i + 1 < row.size() && isDigit(row[i - 1]) && isDigit(row[i + 1]);
-}
-
-// A row whose one comma stands between digits, "12,34" or "1. 12,34", with no decimal point, is
-// a decimal comma, not two cells.
-bool hasDecimalComma(QStringView row)
-{
-    const qsizetype comma = row.indexOf(u',');
-    if (!betweenDigits(row, comma) || row.indexOf(u',', comma + 1) >= 0)
-        return false;
-    for (qsizetype point = row.indexOf(u'.'); point >= 0; point = row.indexOf(u'.', point + 1)) {
-        if (betweenDigits(row, point))
-            return false;
-    }
-    return true;
-}
-
 TimeToken readCell(QStringView cell)
 {
     cell = withoutInvisibleEnds(cell);
@@ -128,16 +99,17 @@ Layout findLayout(QStringView text)
     bool firstHas[std::size(separators)] = {};
     qsizetype decimalCommaRows = 0;
     bool firstIsTime = false;
-    Rows rows(text);
+    Lines rows(text);
     QStringView row;
-    while (rows.next(row)) {
+    while (nextRow(rows, row)) {
         for (std::size_t i = 0; i < std::size(separators); ++i) {
             const bool has = row.contains(QChar(separators[i]));
             withSeparator[i] += has;
             if (layout.rows == 0)
                 firstHas[i] = has;
         }
-        decimalCommaRows += hasDecimalComma(row);
+        // "12,34" on every row is one column of decimal commas, not two columns.
+        decimalCommaRows += isDecimalComma(row);
         if (layout.rows == 0)
             firstIsTime = readCell(row).solve != Solve::None;
         ++layout.rows;
@@ -255,11 +227,11 @@ Table readColumns(QStringView text, const Layout &layout)
 {
     Table table;
     table.layout = layout;
-    Rows rows(text);
+    Lines rows(text);
     QStringView row;
     if (layout.skipTitle)
-        rows.next(row);
-    while (rows.next(row)) {
+        nextRow(rows, row);
+    while (nextRow(rows, row)) {
         if (table.dataRows == 0 && table.heading.isNull() && isHeading(row, layout.separator)) {
             table.heading = row;
             Cells names(row, layout.separator);
@@ -364,8 +336,7 @@ std::optional<SessionSet> readTable(QStringView text)
     if (!chosen)
         return std::nullopt;
     Session session = readCells(table, *chosen);
-    if (std::none_of(session.entries.cbegin(), session.entries.cend(),
-                     [](float entry) { return entry > Session::dnf; }))
+    if (!holdsTime(session))
         return std::nullopt;
     return oneSession(columnNote(table, *chosen), std::move(session));
 }

@@ -79,14 +79,6 @@ QStringView timeField(QStringView line)
     return line.sliced(start, (end < 0 ? line.size() : end) - start);
 }
 
-// "12,34" or "1:02,25": one comma, between digits, and no point.
-bool isDecimalComma(QStringView field)
-{
-    const qsizetype comma = field.indexOf(u',');
-    return comma > 0 && comma + 1 < field.size() && isDigit(field[comma - 1])
-        && isDigit(field[comma + 1]) && field.indexOf(u',', comma + 1) < 0 && !field.contains(u'.');
-}
-
 // A plain list keeps every time it reads, zero and negative ones too; a blank entry is none.
 void readEntry(Session &session, QStringView entry)
 {
@@ -109,7 +101,7 @@ bool commasSeparate(QStringView field, bool oneLine)
         return true;
     bool spaced = false;
     for (qsizetype i = field.indexOf(u','); i >= 0; i = field.indexOf(u',', i + 1)) {
-        if (i > 0 && i + 1 < field.size() && isDigit(field[i - 1]) && isDigit(field[i + 1]))
+        if (betweenDigits(field, i))
             return false;
         spaced = spaced || i + 1 == field.size() || field[i + 1].isSpace();
     }
@@ -125,12 +117,6 @@ void readLine(Session &session, QStringView line, bool oneLine)
     }
     for (QStringView entry : entries(line, u','))
         readEntry(session, entry);
-}
-
-bool holdsTime(const Session &session)
-{
-    return std::any_of(session.entries.cbegin(), session.entries.cend(),
-                       [](float entry) { return entry > Session::dnf; });
 }
 
 // The timers' own formats, tried in turn before the general rules. The JSON and CSV files come
