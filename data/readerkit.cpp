@@ -102,8 +102,9 @@ QStringView afterNumber(QStringView line, qsizetype *number)
     if (digits == 0 || digits + 1 >= line.size() || line[digits] != u'.'
         || line[digits + 1] != u' ')
         return {};
-    if (number)
-        *number = line.first(std::min<qsizetype>(digits, 18)).toLongLong();
+    double value = 0;
+    if (number && toNumber(line.first(std::min<qsizetype>(digits, 15)), &value))
+        *number = qsizetype(value);
     return line.sliced(digits + 2);
 }
 
@@ -397,13 +398,9 @@ qint64 DateReader::read(QStringView text)
 {
     text = text.trimmed();
     const auto number = [&](qsizetype from, qsizetype size) {
-        int value = 0;
-        for (QChar c : text.sliced(from, size)) {
-            if (!isDigit(c))
-                return -1;
-            value = value * 10 + (c.unicode() - u'0');
-        }
-        return value;
+        const QStringView digits = text.sliced(from, size);
+        double value = -1;
+        return isDigits(digits) && toNumber(digits, &value) ? int(value) : -1;
     };
     if (text.size() < 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' '
         || text[13] != u':' || text[16] != u':')
@@ -425,14 +422,10 @@ qint64 DateReader::read(QStringView text)
         return lastMidnight + sinceMidnight;
     }
     // "+0000": the offset of a time in UTC.
-    if (zone.size() != 5 || (zone[0] != u'+' && zone[0] != u'-'))
+    text = zone;
+    const int offset = zone.size() == 5 ? number(1, 4) : -1;
+    if (offset < 0 || (zone[0] != u'+' && zone[0] != u'-'))
         return Session::noDate;
-    int offset = 0;
-    for (QChar c : zone.sliced(1)) {
-        if (!isDigit(c))
-            return Session::noDate;
-        offset = offset * 10 + (c.unicode() - u'0');
-    }
     const qint64 offsetMs = ((offset / 100) * 60 + offset % 100) * qint64(60'000);
     const qint64 utc = day.startOfDay(Qt::UTC).toMSecsSinceEpoch() + sinceMidnight;
     return zone[0] == u'+' ? utc - offsetMs : utc + offsetMs;

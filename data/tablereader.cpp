@@ -98,7 +98,6 @@ Layout findLayout(QStringView text)
     qsizetype withSeparator[std::size(separators)] = {};
     bool firstHas[std::size(separators)] = {};
     qsizetype decimalCommaRows = 0;
-    bool firstIsTime = false;
     Lines rows(text);
     QStringView row;
     while (nextRow(rows, row)) {
@@ -110,8 +109,6 @@ Layout findLayout(QStringView text)
         }
         // "12,34" on every row is one column of decimal commas, not two columns.
         decimalCommaRows += isDecimalComma(row);
-        if (layout.rows == 0)
-            firstIsTime = readCell(row).solve != Solve::None;
         ++layout.rows;
     }
     if (layout.rows == 1) {
@@ -119,8 +116,7 @@ Layout findLayout(QStringView text)
         return layout;
     }
     for (std::size_t i = 0; i < std::size(separators); ++i) {
-        // A title is words above the table, never a time.
-        const qsizetype needed = firstHas[i] || firstIsTime ? layout.rows : layout.rows - 1;
+        const qsizetype needed = firstHas[i] ? layout.rows : layout.rows - 1;
         if (separators[i] == u',' && decimalCommaRows >= needed)
             continue;
         if (withSeparator[i] == needed && needed > 0) {

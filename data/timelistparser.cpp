@@ -40,8 +40,7 @@ qsizetype labelLength(QStringView line)
         ++i;
     if (i == 0 || i == line.size() || line[i] != u' ')
         return 0;
-    ++i;
-    const qsizetype digits = line[i] == u'#' ? i + 1 : i;
+    const qsizetype digits = line.sliced(i + 1).startsWith(u'#') ? i + 2 : i + 1;
     i = digitsFrom(line, digits);
     return i > digits && line.sliced(i).startsWith(u": ") ? i + 2 : 0;
 }
