@@ -126,17 +126,14 @@ std::optional<SessionSet> readCsTimerText(QStringView text)
     if (!hasHeader(text))
         return std::nullopt;
     const qsizetype listStart = afterMarkerLine(text, markers, std::size(markers));
-    if (listStart < 0) {
-        // An English export whose marker is not at the start of a line: what follows it is a
-        // plain list, and without any marker the export holds no list.
-        if (!text.startsWith(headers[0]))
-            return std::nullopt;
-        const qsizetype marker = text.indexOf(markers[0]);
-        return oneSession({},
-                          marker < 0 ? Session()
-                                     : readPlainList(text.sliced(marker).sliced(
-                                         std::min(markers[0].size() + 1, text.size() - marker))));
-    }
+    // An English export whose marker is not at the start of a line: what follows it is a plain
+    // list, and without any marker the export holds no list.
+    const qsizetype marker = listStart < 0 ? text.indexOf(markers[0]) : -1;
+    if (listStart < 0 && text.startsWith(headers[0]))
+        return oneSession(
+            {}, marker < 0 ? Session() : readPlainList(text.sliced(marker + markers[0].size())));
+    if (listStart < 0)
+        return std::nullopt;
     Session session;
     const QStringView list = text.sliced(listStart);
     // Numbered lines when scrambles or dates are printed; lines that are not numbered are the

@@ -45,33 +45,20 @@ bool nextRow(Lines &lines, QStringView &row)
 }
 
 // The cells of a row: between separators, or between runs of blanks.
-class Cells
+QVarLengthArray<QStringView, 8> cellsOf(QStringView row, char16_t separator)
 {
-public:
-    Cells(QStringView row, char16_t separator)
-        : row(row)
-        , lines(row)
-        , separator(separator)
-    { }
-    bool next(QStringView &cell)
-    {
-        if (separator != blanks)
-            return lines.next(cell, QChar(separator));
-        while (pos < row.size() && isBlank(row[pos]))
-            ++pos;
-        const qsizetype start = pos;
-        while (pos < row.size() && !isBlank(row[pos]))
-            ++pos;
-        cell = row.sliced(start, pos - start);
-        return pos > start;
+    QVarLengthArray<QStringView, 8> cells;
+    if (separator != blanks) {
+        for (QStringView cell : row.tokenize(QChar(separator)))
+            cells.append(cell);
+        return cells;
     }
-
-private:
-    QStringView row;
-    Lines lines;
-    char16_t separator;
-    qsizetype pos = 0;
-};
+    for (QStringView piece : row.tokenize(u' ', Qt::SkipEmptyParts)) {
+        for (QStringView cell : piece.tokenize(u'\t', Qt::SkipEmptyParts))
+            cells.append(cell);
+    }
+    return cells;
+}
 
 TimeToken readCell(QStringView cell)
 {
@@ -189,7 +176,6 @@ struct Column
     {
         return times > others && clockLike < times && !(running && rows > 1);
     }
-    bool isEmpty() const { return times == 0 && others == 0; }
 };
 
 struct Table
@@ -207,9 +193,7 @@ bool isHeading(QStringView row, char16_t separator)
     if (separator == blanks)
         return false;
     bool letter = false;
-    Cells cells(row, separator);
-    QStringView cell;
-    while (cells.next(cell)) {
+    for (QStringView cell : cellsOf(row, separator)) {
         if (readCell(cell).solve != Solve::None)
             return false;
         letter
@@ -230,23 +214,18 @@ Table readColumns(QStringView text, const Layout &layout)
     while (nextRow(rows, row)) {
         if (table.dataRows == 0 && table.heading.isNull() && isHeading(row, layout.separator)) {
             table.heading = row;
-            Cells names(row, layout.separator);
-            QStringView name;
-            for (qsizetype i = 0; names.next(name); ++i) {
-                if (table.namedColumn < 0 && namesTheTime(name.trimmed()))
-                    table.namedColumn = i;
-            }
+            const auto names = cellsOf(row, layout.separator);
+            const auto named = std::find_if(names.begin(), names.end(), namesTheTime);
+            table.namedColumn = named == names.end() ? -1 : named - names.begin();
             continue;
         }
-        Cells cells(row, layout.separator);
-        QStringView cell;
         qsizetype i = 0;
-        for (; cells.next(cell); ++i) {
+        for (QStringView cell : cellsOf(row, layout.separator)) {
             if (i == table.columns.size()) {
                 table.columns.append(Column {});
                 table.columns.last().cells.fill(blankCell, table.dataRows);
             }
-            table.columns[i].add(readCell(cell));
+            table.columns[i++].add(readCell(cell));
         }
         for (; i < table.columns.size(); ++i)
             table.columns[i].add(TimeToken {Solve::None, 0, NotTime::Blank});
@@ -273,7 +252,7 @@ std::optional<qsizetype> chooseColumn(const Table &table)
             ++timeColumns;
             last = i;
         } else {
-            other = other || !columns[i].isEmpty();
+            other = other || columns[i].times + columns[i].others > 0;
         }
     }
     if (last < 0)
@@ -306,13 +285,8 @@ QString columnNote(const Table &table, qsizetype chosen)
 {
     if (chosen < 0 || table.columns.size() < 2)
         return {};
-    QStringView name;
-    Cells names(table.heading, table.layout.separator);
-    for (qsizetype i = 0; i <= chosen && names.next(name); ++i) {
-        if (i < chosen)
-            name = {};
-    }
-    name = name.trimmed();
+    const auto names = cellsOf(table.heading, table.layout.separator);
+    const QStringView name = chosen < names.size() ? names[chosen].trimmed() : QStringView();
     return name.isEmpty()
         ? DialogText::tr("a table (column %1)").arg(chosen + 1)
         : DialogText::tr("a table (column \"%1\")").arg(noteName(name.toString()));

@@ -552,6 +552,9 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("solve numbers counting down on the right")
         << QStringLiteral("12.34\t3\n13.50\t2\n14.00\t1") << TimeList {12.34f, 13.5f, 14.0f}
         << QStringLiteral("Read 3 times from a table (column 1)");
+    QTest::newRow("solve numbers beside two columns of times are no list")
+        << QStringLiteral("1\t12.34\t13.00\n2\t13.50\t14.00") << TimeList {13.0f, 14.0f}
+        << QStringLiteral("Read 2 times from a table (column 3)");
     QTest::newRow("a blank time cell costs only its row")
         << QStringLiteral("1\t12.34\n2\t\n3\t13.50") << TimeList {12.34f, 13.5f}
         << QStringLiteral("Read 2 times (1 not read) from a table (column 2)");
