@@ -142,7 +142,7 @@ bool isDecimalComma(QStringView text)
 
 bool isInvisible(QChar c)
 {
-    return c.isSpace() || c.isNull() || c.category() == QChar::Other_Format;
+    return c.isSpace() || c.isNull() || (c.unicode() > 0x7f && c.category() == QChar::Other_Format);
 }
 
 QStringView withoutInvisibleEnds(QStringView text)
@@ -286,6 +286,15 @@ TimeToken readTime(QStringView entry, TokenRules rules)
         }
         if (entry.isEmpty())
             return {Solve::None, 0, NotTime::Blank};
+        // The bulk of a long list or column, digits with at most one mark, goes straight to its
+        // conversion.
+        qsizetype marks = 0;
+        for (QChar c : entry)
+            marks += isDigit(c) ? 0 : c == u'.' || (rules.decimalComma && c == u',') ? 1 : 2;
+        double value = 0;
+        if (marks < 2 && isDigit(entry.front()) && toNumber(entry, &value)
+            && std::isfinite(float(value)))
+            return {Solve::Time, float(value), NotTime::None, false, marks == 0};
     }
     const qsizetype n = entry.size();
     qsizetype i = 0;

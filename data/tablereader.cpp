@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 using namespace ReaderKit;
@@ -85,17 +86,28 @@ Layout findLayout(QStringView text)
     qsizetype withSeparator[std::size(separators)] = {};
     bool firstHas[std::size(separators)] = {};
     qsizetype decimalCommaRows = 0;
-    Lines rows(text);
+    // The rows within the head tell the layout, as the head tells a timer's format; a row the
+    // head cuts is left out.
+    QStringView sample = head(text);
+    if (sample.size() < text.size() && sample.contains(u'\n'))
+        sample = sample.first(sample.lastIndexOf(u'\n'));
+    Lines rows(sample);
     QStringView row;
     while (nextRow(rows, row)) {
+        bool has[std::size(separators)] = {};
+        for (QChar c : row) {
+            for (std::size_t i = 0; i < std::size(separators); ++i)
+                has[i] = has[i] || c == separators[i];
+        }
+        // Past the first row, one without any separator leaves no column to find.
+        if (layout.rows > 0 && !std::any_of(std::begin(has), std::end(has), std::identity()))
+            return {};
         for (std::size_t i = 0; i < std::size(separators); ++i) {
-            const bool has = row.contains(QChar(separators[i]));
-            withSeparator[i] += has;
-            if (layout.rows == 0)
-                firstHas[i] = has;
+            withSeparator[i] += has[i];
+            firstHas[i] = layout.rows == 0 ? has[i] : firstHas[i];
         }
         // "12,34" on every row is one column of decimal commas, not two columns.
-        decimalCommaRows += isDecimalComma(row);
+        decimalCommaRows += has[2] && isDecimalComma(row);
         ++layout.rows;
     }
     if (layout.rows == 1) {
@@ -223,6 +235,7 @@ Table readColumns(QStringView text, const Layout &layout)
         for (QStringView cell : cellsOf(row, layout.separator)) {
             if (i == table.columns.size()) {
                 table.columns.append(Column {});
+                table.columns.last().cells.reserve(layout.rows);
                 table.columns.last().cells.fill(blankCell, table.dataRows);
             }
             table.columns[i++].add(readCell(cell));

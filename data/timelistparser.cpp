@@ -109,6 +109,12 @@ bool commasSeparate(QStringView field, bool oneLine)
 
 void readLine(Session &session, QStringView line, bool oneLine)
 {
+    // A line of digits that is a time and nothing else, the bulk of a long list, needs no other
+    // rule.
+    const QStringView bare = withoutInvisibleEnds(line);
+    const TimeToken alone = readTime(bare, {Plus::Included, !oneLine, true, true});
+    if (alone.solve == Solve::Time && isDigit(bare.front()) && isDigit(bare.back()))
+        return session.add(alone.seconds);
     const QStringView field = timeField(withoutListMark(withoutInvisibleEnds(line)));
     if (!field.contains(u',') || !commasSeparate(field, oneLine)) {
         readEntry(session, line);
