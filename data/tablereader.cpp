@@ -176,8 +176,7 @@ struct Column
             return;
         }
         const float change = token.seconds - lastNumber;
-        if (hasNumber && !((change == 1 || change == -1) && (step == 0 || step == change)))
-            running = false;
+        running = running && (!hasNumber || ((change == 1 || change == -1) && step != -change));
         step = hasNumber ? change : 0;
         hasNumber = true;
         lastNumber = token.seconds;

@@ -1,6 +1,7 @@
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
+#include <QRegularExpression>
 #include <QStringView>
 
 #include <algorithm>
@@ -14,57 +15,18 @@ namespace {
 // Text with a single line that is not blank, whatever blank lines stand around it.
 QStringView onlyLine(QStringView text)
 {
-    QStringView found;
-    for (QStringView line : text.tokenize(u'\n')) {
-        if (withoutInvisibleEnds(line).isEmpty())
-            continue;
-        if (!found.isNull())
-            return {};
-        found = line;
-    }
-    return found;
-}
-
-qsizetype digitsFrom(QStringView text, qsizetype from)
-{
-    while (from < text.size() && isDigit(text[from]))
-        ++from;
-    return from;
-}
-
-// A label before a colon, "solve 1: ", "Solve #12: ": one word and a number.
-qsizetype labelLength(QStringView line)
-{
-    qsizetype i = 0;
-    while (i < line.size() && line[i].isLetter())
-        ++i;
-    if (i == 0 || i == line.size() || line[i] != u' ')
-        return 0;
-    const qsizetype digits = line.sliced(i + 1).startsWith(u'#') ? i + 2 : i + 1;
-    i = digitsFrom(line, digits);
-    return i > digits && line.sliced(i).startsWith(u": ") ? i + 2 : 0;
+    text = withoutInvisibleEnds(text);
+    return text.isEmpty() || text.contains(u'\n') ? QStringView() : text;
 }
 
 // What stands before the time of a list line: a timer's number "12. ", a mark "1) ", "1)",
-// "#1 ", "- " or "* ", a solve number and a tab, or a label.
+// "#1 ", "- " or "* ", a label "solve 1: ", or a solve number and a tab before a time with a
+// fraction or minutes ("1<tab>21" may be two times).
 QStringView withoutListMark(QStringView line)
 {
-    const bool hash = line.startsWith(u'#');
-    const qsizetype from = hash ? 1 : 0;
-    const qsizetype i = digitsFrom(line, from);
-    const QChar after = i < line.size() ? line[i] : QChar();
-    if (i > from && hash && isBlank(after))
-        return line.sliced(i + 1);
-    // A solve number and a tab stand before a time with a fraction or minutes: "1<tab>21" may
-    // be two times.
-    const bool numberColumn = after == u'\t'
-        && std::any_of(line.begin() + i, line.end(),
-                       [](QChar c) { return c == u'.' || c == u',' || c == u':'; });
-    if (i > from && !hash && (after == u')' || numberColumn || line.sliced(i).startsWith(u". ")))
-        return line.sliced(i + (after == u'.' ? 2 : 1));
-    if ((line.startsWith(u'-') || line.startsWith(u'*')) && line.size() > 1 && isBlank(line[1]))
-        return line.sliced(2);
-    return line.sliced(labelLength(line));
+    static const QRegularExpression mark(QStringLiteral(
+        R"(^(?:\d+\. |\d+\)[ \t]*|#\d+[ \t]+|[-*][ \t]+|\p{L}+ #?\d+: |\d+\t(?=.*[.,:])))"));
+    return line.sliced(mark.match(line).capturedLength());
 }
 
 // The time of a list line: before three spaces, which part it from a scramble or a date.
