@@ -164,9 +164,9 @@ struct Column
         cells.append(token.solve == Solve::Time      ? token.seconds
                          : token.solve == Solve::Dnf ? Session::dnf
                                                      : Session::notRead);
+        // A dash or a word between solve numbers leaves them solve numbers.
         if (token.solve == Solve::None) {
             ++others;
-            running = false;
             return;
         }
         times += token.solve == Solve::Time;

@@ -92,6 +92,7 @@ void ParserTest::readsATimeEntry_data()
     time("a negative number of a plain list", "-3", "whole signs", -3.0f);
     time("an exponent of a plain list", "1e1", "whole signs", 10.0f);
     time("a clock time of day reads as minutes; its column decides", "19:04", "whole", 1144.0f);
+    time("sixteen digits of fraction", ".1234567890123456", "whole signs", 0.12345679f);
     other("DNF", "DNF", "", Solve::Dnf, NotTime::None);
     other("DNF with the time", "DNF(12.34)", "", Solve::Dnf, NotTime::None);
     other("DNF after a time", "12.34 DNF", "whole", Solve::Dnf, NotTime::None);
@@ -555,6 +556,9 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("solve numbers beside two columns of times are no list")
         << QStringLiteral("1\t12.34\t13.00\n2\t13.50\t14.00") << TimeList {13.0f, 14.0f}
         << QStringLiteral("Read 2 times from a table (column 3)");
+    QTest::newRow("whole times between commas are cells, not decimal commas")
+        << QStringLiteral("1,12,ok\n2,15,ok\n3,11,ok") << TimeList {12.0f, 15.0f, 11.0f}
+        << QStringLiteral("Read 3 times from a table (column 2)");
     QTest::newRow("a blank time cell costs only its row")
         << QStringLiteral("1\t12.34\n2\t\n3\t13.50") << TimeList {12.34f, 13.5f}
         << QStringLiteral("Read 2 times (1 not read) from a table (column 2)");
@@ -571,6 +575,29 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("minutes in a time column")
         << QStringLiteral("1\t1:02.50\n2\t58.20") << TimeList {62.5f, 58.2f}
         << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("a column of minutes alone")
+        << QStringLiteral("1\t1:02.50\n2\t1:05.25") << TimeList {62.5f, 65.25f}
+        << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("a note column of as many words as numbers is no time column")
+        << QStringLiteral("1\t12.34\t8.5\n2\t13.50\tgood") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("whole times one apart, up and down, are no solve numbers")
+        << QStringLiteral("1\t12\n2\t13\n3\t12\n4\t13") << TimeList {12.0f, 13.0f, 12.0f, 13.0f}
+        << QStringLiteral("Read 4 times from a table (column 2)");
+    QTest::newRow("one row across reads every cell")
+        << QStringLiteral("12.34;abc;13.5") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times (1 not read)");
+    QTest::newRow("two columns of times under headings that name none: the last")
+        << QStringLiteral("A\tB\n12.34\t13.00\n14.00\t15.00") << TimeList {13.0f, 15.0f}
+        << QStringLiteral("Read 2 times from a table (column \"B\")");
+    QTest::newRow("a first row without words is no heading")
+        << QStringLiteral("-\t-\n1\t12.34\n2\t13.50") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times (1 not read) from a table (column 2)");
+    QTest::newRow("a list mark alone is no time") << QStringLiteral("2)\n12.5") << TimeList {12.5f}
+                                                  << QStringLiteral("Read 1 time (1 not read)");
+    QTest::newRow("a hash glued to a number is no list mark")
+        << QStringLiteral("#12.5\n13.0") << TimeList {13.0f}
+        << QStringLiteral("Read 1 time (1 not read)");
     QTest::newRow("headings in several languages: Solve time")
         << QStringLiteral("#\tSolve time\tScramble\n1\t12.34\tR U\n2\t13.50\tF")
         << TimeList {12.34f, 13.5f}
