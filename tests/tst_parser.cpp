@@ -157,6 +157,8 @@ void ParserTest::readsTheListShapes_data()
         << QStringLiteral("1. 12.50\n2. 13.00") << TimeList {12.5f, 13.0f};
     QTest::newRow("one space before the scramble drops the line")
         << QStringLiteral("1. 12.50 R U\n2. 13.00   F") << TimeList {13.0f};
+    QTest::newRow("two spaces before the scramble drop the line")
+        << QStringLiteral("1. 12.50  R U\n2. 13.00   F") << TimeList {13.0f};
     QTest::newRow("numbered line with a date after the time")
         << QStringLiteral("1. 12.25   2024-05-13 19:04:11   F2 L' D'\n2. 12.99   2024-05-13 "
                           "19:05:02   U R'")
@@ -593,6 +595,12 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("a first row without words is no heading")
         << QStringLiteral("-\t-\n1\t12.34\n2\t13.50") << TimeList {12.34f, 13.5f}
         << QStringLiteral("Read 2 times (1 not read) from a table (column 2)");
+    QTest::newRow("a clock time of day after a comma on one line is no time")
+        << QStringLiteral("12.34\nDNF,19:00:11\n14.00") << TimeList {12.34f, 14.0f}
+        << QStringLiteral("Read 2 times (1 DNF skipped)");
+    QTest::newRow("a line whose commas may be decimal commas is not split")
+        << QStringLiteral("12.34\n12,5, 13\n14.00") << TimeList {12.34f, 14.0f}
+        << QStringLiteral("Read 2 times (1 not read)");
     QTest::newRow("a list mark alone is no time") << QStringLiteral("2)\n12.5") << TimeList {12.5f}
                                                   << QStringLiteral("Read 1 time (1 not read)");
     QTest::newRow("a hash glued to a number is no list mark")
