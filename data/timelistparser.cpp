@@ -29,7 +29,7 @@ QStringView withoutListMark(QStringView line)
     return line.sliced(mark.match(line).capturedLength());
 }
 
-// The time of a list line: before three spaces, which part it from a scramble or a date.
+// The time of a list line: before three spaces, which set it apart from a scramble or a date.
 QStringView timeField(QStringView line)
 {
     qsizetype start = 0;
@@ -77,7 +77,7 @@ void readLine(Session &session, QStringView line, bool oneLine)
     const TimeToken alone = readTime(bare, {Plus::Included, !oneLine, true, true});
     if (alone.solve == Solve::Time && isDigit(bare.front()) && isDigit(bare.back()))
         return session.add(alone.seconds);
-    const QStringView field = timeField(withoutListMark(withoutInvisibleEnds(line)));
+    const QStringView field = timeField(withoutListMark(bare));
     if (!field.contains(u',') || !commasSeparate(field, oneLine)) {
         readEntry(session, line);
         return;
