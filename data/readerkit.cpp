@@ -108,19 +108,9 @@ QStringView afterNumber(QStringView line, qsizetype *number)
     return line.sliced(digits + 2);
 }
 
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 bool isDigits(QStringView text)
 {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), isDigit);
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
 }
 
 bool betweenDigits(QStringView text, qsizetype i)

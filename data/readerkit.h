@@ -78,10 +78,16 @@ TimeToken readTime(QStringView entry, TokenRules rules = {});
 // a point or a comma; false for anything else.
 bool toNumber(QStringView number, double *value);
 
-bool isDigit(QChar c);
+inline bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 // Digits alone, at least one.
 bool isDigits(QStringView text);
-bool isBlank(QChar c);
+inline bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 bool betweenDigits(QStringView text, qsizetype i);
 // "12,34", "1:02,25" or "1. 12,34": one comma, between digits, and no point between digits.
 bool isDecimalComma(QStringView text);

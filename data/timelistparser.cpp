@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -71,12 +72,13 @@ bool commasSeparate(QStringView field, bool oneLine)
 
 void readLine(Session &session, QStringView line, bool oneLine)
 {
-    // A line of digits that is a time and nothing else, the bulk of a long list, needs no other
-    // rule.
+    // A number alone on a line, the bulk of a long list, needs no other rule.
     const QStringView bare = withoutInvisibleEnds(line);
-    const TimeToken alone = readTime(bare, {Plus::Included, !oneLine, true, true});
-    if (alone.solve == Solve::Time && isDigit(bare.front()) && isDigit(bare.back()))
-        return session.add(alone.seconds);
+    double value = 0;
+    if (!oneLine && !bare.isEmpty() && isDigit(bare.front()) && isDigit(bare.back())
+        && toNumber(bare, &value) && std::isfinite(float(value))
+        && (value == 0 || float(value) != 0))
+        return session.add(float(value));
     const QStringView field = timeField(withoutListMark(bare));
     if (!field.contains(u',') || !commasSeparate(field, oneLine)) {
         readEntry(session, line);
