@@ -130,11 +130,6 @@ bool isDecimalComma(QStringView text)
     return true;
 }
 
-bool isInvisible(QChar c)
-{
-    return c.isSpace() || c.isNull() || (c.unicode() > 0x7f && c.category() == QChar::Other_Format);
-}
-
 QStringView withoutInvisibleEnds(QStringView text)
 {
     while (!text.isEmpty() && isInvisible(text.front()))

@@ -92,7 +92,13 @@ bool betweenDigits(QStringView text, qsizetype i);
 // "12,34", "1:02,25" or "1. 12,34": one comma, between digits, and no point between digits.
 bool isDecimalComma(QStringView text);
 // White space, NUL and the invisible format characters copying from a web page leaves.
-bool isInvisible(QChar c);
+inline bool isInvisible(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u == 0 || u == u' ' || (u >= u'\t' && u <= u'\r');
+    return c.isSpace() || c.category() == QChar::Other_Format;
+}
 QStringView withoutInvisibleEnds(QStringView text);
 
 // Adds the time, the DNF, or the solve as not read: no timer writes a time that is negative,
