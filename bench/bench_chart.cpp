@@ -432,6 +432,68 @@ void BM_ParsePlain(benchmark::State &state)
 }
 BENCHMARK(BM_ParsePlain)->ArgNames({"table"})->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
+// The million-line list with decimal commas, "12,34", which must read within 1.5 times the
+// dotted list's time.
+const QString &commaList1m()
+{
+    static const QString text = QString(plainList1m()).replace(u'.', u',');
+    return text;
+}
+
+// Arguments: 0 the dotted list, 1 the same list with decimal commas.
+void BM_ParseDecimalMarks(benchmark::State &state)
+{
+    const QString &text = state.range(0) == 0 ? plainList1m() : commaList1m();
+    for (auto _ : state) {
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        if (times.size() != 1'000'000)
+            state.SkipWithError("the list lost times");
+        benchmark::DoNotOptimize(times.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseDecimalMarks)
+    ->ArgNames({"comma"})
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond);
+
+// 750 000 rows "n;12.34" or "n;12,34", which must read within 3 times the million-line dotted
+// list's time: every cell is converted once.
+const QString &numberedTable750k(bool decimalComma)
+{
+    const auto make = [](bool comma) {
+        const std::vector<double> times = solveTimes(750'000, centiseconds, 7);
+        QString rows;
+        rows.reserve(qsizetype(times.size()) * 14);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            QString time = formatTime(times[i], centiseconds);
+            rows += QString::number(i + 1) + u';' + (comma ? time.replace(u'.', u',') : time)
+                + u'\n';
+        }
+        return rows;
+    };
+    static const QString dotted = make(false);
+    static const QString commas = make(true);
+    return decimalComma ? commas : dotted;
+}
+
+// Arguments: 0 decimal points, 1 decimal commas.
+void BM_ParseNumberedTable(benchmark::State &state)
+{
+    const QString &text = numberedTable750k(state.range(0) == 1);
+    for (auto _ : state) {
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        if (times.size() != 750'000)
+            state.SkipWithError("the table lost times");
+        benchmark::DoNotOptimize(times.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseNumberedTable)
+    ->ArgNames({"comma"})
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond);
+
 // "Paste data" with a 100 000-solve export on the clipboard: parsing and the first paint of the
 // shown display, with quartile markers and statistics on.
 void BM_PasteExport(benchmark::State &state)

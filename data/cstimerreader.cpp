@@ -137,6 +137,12 @@ std::optional<SessionSet> readCsTimerText(QStringView text)
     if (!hasHeader(text))
         return std::nullopt;
     const qsizetype listStart = afterMarkerLine(text, markers, std::size(markers));
+    // An English export whose marker is not at the start of a line: what follows it is a plain
+    // list, and without any marker the export holds no list.
+    const qsizetype marker = listStart < 0 ? text.indexOf(markers[0]) : -1;
+    if (listStart < 0 && text.startsWith(headers[0]))
+        return oneSession(
+            {}, marker < 0 ? Session() : readPlainList(text.sliced(marker + markers[0].size())));
     if (listStart < 0)
         return std::nullopt;
     Session session;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ReaderKit {
@@ -13,61 +14,6 @@ namespace {
 constexpr qsizetype headLength = 64 * 1024;
 // Longer than any time a timer writes ("1:02:03.456789012"); a run of digits is not converted.
 constexpr qsizetype longestNumber = 64;
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-bool isDigits(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (!isDigit(c))
-            return false;
-    }
-    return true;
-}
-
-// "ss", "ss.", "ss.xx": a plain unsigned decimal without sign or exponent.
-bool isPlainDecimal(QStringView text)
-{
-    const qsizetype point = text.indexOf(u'.');
-    if (point < 0)
-        return isDigits(text);
-    const QStringView fraction = text.mid(point + 1);
-    return isDigits(text.first(point)) && (fraction.isEmpty() || isDigits(fraction));
-}
-
-bool readClock(QStringView entry, double *seconds)
-{
-    if (entry.count(u':') > 2)
-        return false;
-    const QList<QStringView> parts = entry.trimmed().split(u':');
-    const QStringView secondsPart = parts.last();
-    if (!isPlainDecimal(secondsPart))
-        return false;
-    const double secs = secondsPart.toDouble();
-    if (!(secs < 60.0))
-        return false;
-    double total = 0.0;
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        if (!isDigits(parts[i]) || parts[i].size() > 9)
-            return false;
-        const double unit = parts[i].toDouble();
-        if (i > 0 && unit >= 60.0) // the minutes of h:mm:ss
-            return false;
-        total = total * 60.0 + unit;
-    }
-    *seconds = total * 60.0 + secs;
-    return true;
-}
-
-bool endsToken(QChar c)
-{
-    return c == u'=' || c == u'[' || c == u')' || c.isSpace();
-}
 
 // Timers count in milliseconds at best.
 constexpr float shortestTime = 0.001f;
@@ -156,103 +102,253 @@ QStringView afterNumber(QStringView line, qsizetype *number)
     if (digits == 0 || digits + 1 >= line.size() || line[digits] != u'.'
         || line[digits + 1] != u' ')
         return {};
-    if (number)
-        *number = line.first(std::min<qsizetype>(digits, 18)).toLongLong();
+    double value = 0;
+    if (number && toNumber(line.first(std::min<qsizetype>(digits, 15)), &value))
+        *number = qsizetype(value);
     return line.sliced(digits + 2);
 }
 
-// With at most 15 digits both the digits and the power of ten are exact doubles, so the one
-// division rounds as strtod does, and the float is the one toFloat gives.
-bool readBareDecimal(QStringView entry, float *value)
+bool isDigits(QStringView text)
 {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+bool betweenDigits(QStringView text, qsizetype i)
+{
+    return i > 0 && i + 1 < text.size() && isDigit(text[i - 1]) && isDigit(text[i + 1]);
+}
+
+bool isDecimalComma(QStringView text)
+{
+    const qsizetype comma = text.indexOf(u',');
+    if (!betweenDigits(text, comma) || text.indexOf(u',', comma + 1) >= 0)
+        return false;
+    for (qsizetype point = text.indexOf(u'.'); point >= 0; point = text.indexOf(u'.', point + 1)) {
+        if (betweenDigits(text, point))
+            return false;
+    }
+    return true;
+}
+
+QStringView withoutInvisibleEnds(QStringView text)
+{
+    while (!text.isEmpty() && isInvisible(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isInvisible(text.back()))
+        text.chop(1);
+    return text;
+}
+
+namespace {
+
+bool isSign(QChar c)
+{
+    return c == u'-' || c == u'+' || c == u'\u2212';
+}
+
+bool isMark(QChar c)
+{
+    return c == u'.' || c == u',';
+}
+
+// [[h:]m:]ss[.xx] in seconds: whole hours and minutes, the minutes of h:mm:ss and the seconds
+// under 60.
+bool readClock(QStringView number, double *seconds)
+{
+    *seconds = 0.0;
+    qsizetype from = 0;
+    for (int part = 0; part < 3; ++part) {
+        const qsizetype colon = number.indexOf(u':', from);
+        const QStringView piece = number.sliced(from, (colon < 0 ? number.size() : colon) - from);
+        double value = 0.0;
+        if (piece.isEmpty() || !isDigit(piece[0])
+            || (colon >= 0 && (piece.size() > 9 || !isDigits(piece))) || !toNumber(piece, &value)
+            || (part > 0 && value >= 60.0))
+            return false;
+        *seconds = *seconds * 60.0 + value;
+        if (colon < 0)
+            return part > 0;
+        from = colon + 1;
+    }
+    return false;
+}
+
+// What a whole entry may hold after its time: white space, [comments], and phases after "=".
+bool onlyDecorationLeft(QStringView rest)
+{
+    CommentScanner comments;
+    for (QChar c : rest) {
+        if (comments.inComment(c))
+            continue;
+        if (c == u'=')
+            return true;
+        if (!isInvisible(c))
+            return false;
+    }
+    return true;
+}
+
+// A comment is free text: a "DNF" inside it says nothing about the solve.
+bool holdsDnf(QStringView entry)
+{
+    CommentScanner comments;
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        if (!comments.inComment(entry[i]) && entry.sliced(i).startsWith(u"DNF"))
+            return true;
+    }
+    return false;
+}
+
+qsizetype unitLength(QStringView rest)
+{
+    for (QStringView unit : {QStringView(u"sec"), QStringView(u"s"), QStringView(u"秒")}) {
+        if (rest.startsWith(unit, Qt::CaseInsensitive))
+            return unit.size();
+    }
+    return 0;
+}
+
+} // namespace
+
+bool toNumber(QStringView number, double *value)
+{
+    // With at most 15 digits both the digits and the power of ten are exact doubles, so the one
+    // division rounds as strtod does.
     constexpr int mostDigits = 15;
     static constexpr double powersOfTen[mostDigits + 1]
         = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char16_t *c = entry.utf16();
-    const char16_t *const end = c + entry.size();
-    const auto isBlank = [](char16_t ch) {
-        return ch == u' ' || ch == u'\t';
-    };
-    const auto isDigit = [](char16_t ch) {
-        return ch >= u'0' && ch <= u'9';
-    };
-    while (c != end && isBlank(*c))
-        ++c;
-    if (c == end || !isDigit(*c))
-        return false;
+    const qsizetype n = number.size();
+    qsizetype i = 0;
+    const bool negative = n > 0 && number[0] != u'+' && isSign(number[0]);
+    if (n > 0 && isSign(number[0]))
+        ++i;
     quint64 digits = 0;
     int count = 0;
     int fraction = 0;
-    for (; c != end && isDigit(*c); ++c, ++count)
-        digits = digits * 10 + (*c - u'0');
-    if (c != end && *c == u'.') {
-        ++c;
-        // "12." and "12. 5" take the general rules: the second is a numbered line.
-        if (c == end || !isDigit(*c))
-            return false;
-        for (; c != end && isDigit(*c); ++c, ++count, ++fraction)
-            digits = digits * 10 + (*c - u'0');
+    for (; i < n && isDigit(number[i]); ++i, ++count)
+        digits = digits * 10 + (number[i].unicode() - u'0');
+    if (i < n && isMark(number[i])) {
+        for (++i; i < n && isDigit(number[i]); ++i, ++count, ++fraction)
+            digits = digits * 10 + (number[i].unicode() - u'0');
     }
-    while (c != end && isBlank(*c))
-        ++c;
-    if (c != end || count > mostDigits)
+    if (count == 0)
         return false;
-    *value = float(double(digits) / powersOfTen[fraction]);
-    return true;
+    if (i == n && count <= mostDigits) {
+        const double magnitude = double(digits) / powersOfTen[fraction];
+        *value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    if (i < n && (number[i] == u'e' || number[i] == u'E')) {
+        ++i;
+        if (i < n && isSign(number[i]))
+            ++i;
+        const qsizetype exponent = i;
+        while (i < n && isDigit(number[i]))
+            ++i;
+        if (i == exponent)
+            return false;
+    }
+    if (i != n || n > longestNumber)
+        return false;
+    char latin1[longestNumber];
+    for (qsizetype k = 0; k < n; ++k) {
+        const QChar c = number[k];
+        latin1[k] = c == u',' ? '.' : isSign(c) ? (c == u'+' ? '+' : '-') : char(c.unicode());
+    }
+    bool ok = false;
+    *value = QByteArray::fromRawData(latin1, n).toDouble(&ok);
+    return ok;
 }
 
-bool readClockTime(QStringView entry, float *seconds)
+TimeToken readTime(QStringView entry, TokenRules rules)
 {
-    double total = 0.0;
-    if (!readClock(entry, &total))
-        return false;
-    *seconds = float(total);
-    return std::isfinite(*seconds);
-}
-
-bool readSeconds(QStringView number, double *seconds)
-{
-    if (number.contains(u':'))
-        return readClock(number, seconds);
-    if (!isPlainDecimal(number))
-        return false;
-    *seconds = number.toDouble();
-    return true;
-}
-
-Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
-{
-    qsizetype i = 0;
+    if (rules.whole) {
+        // A comment may stand before the time as well as after it.
+        entry = withoutInvisibleEnds(entry);
+        while (entry.startsWith(u'[')) {
+            const qsizetype close = entry.indexOf(u']');
+            entry = withoutInvisibleEnds(close < 0 ? QStringView() : entry.sliced(close + 1));
+        }
+        if (entry.isEmpty())
+            return {Solve::None, 0, NotTime::Blank};
+        // The bulk of a long list or column, digits with at most one mark, goes straight to its
+        // conversion.
+        qsizetype marks = 0;
+        for (QChar c : entry)
+            marks += isDigit(c) ? 0 : c == u'.' || (rules.decimalComma && c == u',') ? 1 : 2;
+        double value = 0;
+        if (marks < 2 && isDigit(entry.front()) && toNumber(entry, &value)
+            && std::isfinite(float(value)))
+            return {Solve::Time, float(value), NotTime::None, false, marks == 0};
+    }
     const qsizetype n = entry.size();
+    qsizetype i = 0;
     while (i < n && entry[i].isSpace())
         ++i;
+    if (i == n)
+        return {Solve::None, 0, NotTime::Blank};
+    // A timer brackets a solve left out of an average once; a hurried list may do it twice.
     if (i < n && entry[i] == u'(')
         ++i;
+    while (rules.whole && i < n && entry[i] == u'(')
+        ++i;
     if (entry.sliced(i).startsWith(u"DNF"))
-        return Solve::Dnf;
+        return {Solve::Dnf};
     const qsizetype start = i;
-    while (i < n
-           && (isDigit(entry[i]) || entry[i] == u'.' || entry[i] == u':'
-               || (rules.decimalComma && entry[i] == u',')))
+    if (rules.signs && i < n && isSign(entry[i]))
         ++i;
-    QStringView number = entry.sliced(start, i - start);
+    bool colon = false;
+    bool mark = false;
+    bool exponent = false;
+    for (; i < n; ++i) {
+        const QChar c = entry[i];
+        if (c == u':' || c == u'.' || (rules.decimalComma && c == u',')) {
+            colon = colon || c == u':';
+            mark = mark || c != u':';
+        } else if (rules.signs && (c == u'e' || c == u'E') && i > start) {
+            exponent = true;
+            if (i + 1 < n && isSign(entry[i + 1]))
+                ++i;
+        } else if (!isDigit(c)) {
+            break;
+        }
+    }
+    const QStringView number = entry.sliced(start, i - start);
+    // What follows a whole entry's time is looked at only where there is something.
+    if (rules.whole && i < n && holdsDnf(entry.sliced(start)))
+        return {Solve::Dnf};
+    if (number.isEmpty())
+        return {Solve::None, 0, NotTime::NoNumber};
     const bool plus = i < n && entry[i] == u'+';
-    if (plus)
-        ++i;
-    if (number.isEmpty() || number.size() > longestNumber || (i < n && !endsToken(entry[i])))
-        return Solve::None;
-    QString withPoint;
-    if (rules.decimalComma && number.contains(u',')) {
-        withPoint = number.toString().replace(u',', u'.');
-        number = withPoint;
+    i += plus ? 1 : 0;
+    if (rules.whole) {
+        while (i < n && entry[i] == u')')
+            ++i;
+        qsizetype unit = i;
+        while (unit < n && isBlank(entry[unit]))
+            ++unit;
+        if (const qsizetype length = unitLength(entry.sliced(unit)))
+            i = unit + length;
+        if (!onlyDecorationLeft(entry.sliced(i)))
+            return {Solve::None, 0, NotTime::TrailingText};
+    } else if (i < n && entry[i] != u'=' && entry[i] != u'[' && entry[i] != u')'
+               && !entry[i].isSpace()) {
+        return {Solve::None, 0, NotTime::TrailingText};
     }
     double value = 0.0;
-    if (!readSeconds(number, &value))
-        return Solve::None;
+    const bool read = number.size() <= longestNumber
+        && (colon ? !exponent && !isSign(number[0]) && readClock(number, &value)
+                  : (rules.signs || isDigit(number[0])) && toNumber(number, &value));
+    if (!read)
+        return {Solve::None, 0, NotTime::Malformed};
     if (plus && rules.plus == Plus::AddsTwo)
         value += 2.0;
-    *seconds = float(value);
-    return std::isfinite(*seconds) ? Solve::Time : Solve::None;
+    TimeToken token {Solve::Time, float(value)};
+    if (!std::isfinite(token.seconds) || (token.seconds == 0.0f && value != 0.0))
+        return {Solve::None, 0, NotTime::OutOfRange};
+    token.clockLike = colon && !mark;
+    token.whole = !colon && !mark && !plus && !exponent && isDigit(number[0]);
+    return token;
 }
 
 void addSolve(Session &session, Solve solve, float seconds, qint64 start)
@@ -272,10 +368,15 @@ void addSeconds(Session &session, double seconds, qint64 start)
 
 void addEntry(Session &session, QStringView entry, TokenRules rules, qint64 start)
 {
-    float seconds = 0;
-    const Solve solve = readSolve(entry, &seconds, rules);
-    if (solve != Solve::None || !entry.trimmed().isEmpty())
-        addSolve(session, solve, seconds, start);
+    const TimeToken token = readTime(entry, rules);
+    if (token.why != NotTime::Blank)
+        addSolve(session, token.solve, token.seconds, start);
+}
+
+bool holdsTime(const Session &session)
+{
+    return std::any_of(session.entries.cbegin(), session.entries.cend(),
+                       [](float entry) { return entry > Session::dnf; });
 }
 
 SessionSet oneSession(const QString &format, Session session)
@@ -291,13 +392,9 @@ qint64 DateReader::read(QStringView text)
 {
     text = text.trimmed();
     const auto number = [&](qsizetype from, qsizetype size) {
-        int value = 0;
-        for (QChar c : text.sliced(from, size)) {
-            if (!isDigit(c))
-                return -1;
-            value = value * 10 + (c.unicode() - u'0');
-        }
-        return value;
+        const QStringView digits = text.sliced(from, size);
+        double value = -1;
+        return isDigits(digits) && toNumber(digits, &value) ? int(value) : -1;
     };
     if (text.size() < 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' '
         || text[13] != u':' || text[16] != u':')
@@ -319,14 +416,10 @@ qint64 DateReader::read(QStringView text)
         return lastMidnight + sinceMidnight;
     }
     // "+0000": the offset of a time in UTC.
-    if (zone.size() != 5 || (zone[0] != u'+' && zone[0] != u'-'))
+    text = zone;
+    const int offset = zone.size() == 5 ? number(1, 4) : -1;
+    if (offset < 0 || (zone[0] != u'+' && zone[0] != u'-'))
         return Session::noDate;
-    int offset = 0;
-    for (QChar c : zone.sliced(1)) {
-        if (!isDigit(c))
-            return Session::noDate;
-        offset = offset * 10 + (c.unicode() - u'0');
-    }
     const qint64 offsetMs = ((offset / 100) * 60 + offset % 100) * qint64(60'000);
     const qint64 utc = day.startOfDay(Qt::UTC).toMSecsSinceEpoch() + sinceMidnight;
     return zone[0] == u'+' ? utc - offsetMs : utc + offsetMs;
@@ -372,18 +465,26 @@ QJsonDocument readJson(QStringView text)
     return QJsonDocument::fromJson(kept);
 }
 
-void readList(Session &session, QStringView list, QChar separator, TokenRules rules)
+QList<QStringView> entries(QStringView list, QChar separator)
 {
+    QList<QStringView> found;
     qsizetype start = 0;
     CommentScanner comments;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QChar c = list[i];
         if (!comments.inComment(c) && (c == separator || c == u'\n')) {
-            addEntry(session, list.sliced(start, i - start), rules);
+            found.append(list.sliced(start, i - start));
             start = i + 1;
         }
     }
-    addEntry(session, list.sliced(start), rules);
+    found.append(list.sliced(start));
+    return found;
+}
+
+void readList(Session &session, QStringView list, QChar separator, TokenRules rules)
+{
+    for (QStringView entry : entries(list, separator))
+        addEntry(session, entry, rules);
 }
 
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator)

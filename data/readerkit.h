@@ -45,15 +45,62 @@ enum class Plus { Included, AddsTwo };
 struct TokenRules
 {
     Plus plus = Plus::Included;
+    // A comma between digits is the decimal mark.
     bool decimalComma = false;
+    // The entry is the time and nothing else but a unit, a comment or phases (a list line, a
+    // cell), rather than the start of a timer's line that a scramble follows.
+    bool whole = false;
+    // A sign and an exponent, which a plain list has always read ("-3", "1e1").
+    bool signs = false;
 };
 
 enum class Solve { None, Time, Dnf };
+// Why an entry gave no time.
+enum class NotTime { None, Blank, NoNumber, TrailingText, Malformed, OutOfRange };
 
-// The solve at the start of an entry: an optional "(", then "DNF" or a time ([[h:]m:]s[.xx] and
-// an optional "+"), ended by the entry's end, "=" (phases), "[" (a comment), ")" or white space.
-// What follows is never read, so a comment or scramble cannot add or hide a solve.
-Solve readSolve(QStringView entry, float *seconds, TokenRules rules = {});
+struct TimeToken
+{
+    Solve solve = Solve::None;
+    float seconds = 0;
+    NotTime why = NotTime::None;
+    // h:mm or h:mm:ss without a fraction, as a time of day is written.
+    bool clockLike = false;
+    // Digits alone, as a solve number is written.
+    bool whole = false;
+};
+
+// The one grammar of a time entry: white space, "(", then "DNF" or a time ([[h:]m:]s[.xx], with a
+// decimal comma where the rules allow it, an optional "+", ")" and a unit "s", "sec" or "秒"),
+// then "[comments]" or phases "=5.1+7.2". A timer's line ends its time at white space; a whole
+// entry holds nothing else, and "DNF" anywhere outside its comments makes it a DNF.
+TimeToken readTime(QStringView entry, TokenRules rules = {});
+// The one conversion of digits to a number: [sign]digits[mark digits][e[sign]digits], the mark
+// a point or a comma; false for anything else.
+bool toNumber(QStringView number, double *value);
+
+inline bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+// Digits alone, at least one.
+bool isDigits(QStringView text);
+inline bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool betweenDigits(QStringView text, qsizetype i);
+// "12,34", "1:02,25" or "1. 12,34": one comma, between digits, and no point between digits.
+bool isDecimalComma(QStringView text);
+// White space, NUL and the invisible format characters copying from a web page leaves.
+inline bool isInvisible(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u == 0 || u == u' ' || (u >= u'\t' && u <= u'\r');
+    return c.isSpace() || c.category() == QChar::Other_Format;
+}
+QStringView withoutInvisibleEnds(QStringView text);
+
 // Adds the time, the DNF, or the solve as not read: no timer writes a time that is negative,
 // under a millisecond or beyond the float range, and such a solve costs only itself.
 void addSolve(Session &session, Solve solve, float seconds, qint64 start = Session::noDate);
@@ -63,9 +110,14 @@ void addSeconds(Session &session, double seconds, qint64 start = Session::noDate
 void addEntry(Session &session, QStringView entry, TokenRules rules = {},
               qint64 start = Session::noDate);
 
-// Reads a list "11.52, DNF(13.01), 9.87[a, b]" split at the separator outside [comments].
+// The entries of a list "11.52, DNF(13.01), 9.87[a, b]": split at the separator or a line end
+// outside [comments].
+QList<QStringView> entries(QStringView list, QChar separator);
+// Reads each of them.
 void readList(Session &session, QStringView list, QChar separator = u',', TokenRules rules = {});
 
+// Whether any entry is a time.
+bool holdsTime(const Session &session);
 // The one session of a text in a timer's format.
 SessionSet oneSession(const QString &format, Session session);
 
@@ -85,10 +137,6 @@ private:
 // One record of a delimited file from pos on, which it moves past the record. A field that
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
-
-// "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
-// the general rules; "12." and "12. 5" (a numbered line) are left to them.
-bool readBareDecimal(QStringView entry, float *value);
 
 // A JSON document in which each number beyond the double range (9e999, 1e-999) stands as null,
 // where the toolkit would refuse the whole document for it.
@@ -112,9 +160,5 @@ public:
 private:
     bool open = false;
 };
-
-// Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
-bool readClockTime(QStringView entry, float *seconds);
-bool readSeconds(QStringView number, double *seconds);
 
 } // namespace ReaderKit

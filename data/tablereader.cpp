@@ -7,15 +7,16 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 
 using namespace ReaderKit;
 
 namespace {
 
 // What a spreadsheet puts between cells, in the order they are tried: a copy gives tabs, a
-// European CSV semicolons, any other CSV commas.
+// European CSV semicolons, any other CSV commas. A single row may be split by blanks instead.
 constexpr char16_t separators[] = {u'\t', u';', u','};
-constexpr char16_t noSeparator = 0;
 constexpr char16_t blanks = u' ';
 
 // Column headings that name the solve time, in the languages csTimer speaks, lower case.
@@ -27,185 +28,103 @@ const QStringView timeHeadings[] = {
     u"vreme", u"süre",  u"süreler", u"thời gian", u"single", u"singolo", u"pojedyncze", u"один",
 };
 
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
+// A cell that holds nothing; no time reads as infinite, so it stands apart from every reading.
+constexpr float blankCell = std::numeric_limits<float>::infinity();
 
-// Where the numbers of the text put their decimals: a digit, the mark and a digit, with no
-// second mark in the same number (a date "13.05.2024" is no decimal).
-bool hasDecimal(QStringView line, QChar mark)
+// The next row that is not blank. Spaces around a row go, a tab stays: it may end an empty cell.
+bool nextRow(Lines &lines, QStringView &row)
 {
-    for (qsizetype i = 1; i + 1 < line.size(); ++i) {
-        if (line[i] != mark || !isDigit(line[i - 1]) || !isDigit(line[i + 1]))
-            continue;
-        qsizetype end = i + 1;
-        while (end < line.size() && isDigit(line[end]))
-            ++end;
-        qsizetype start = i - 1;
-        while (start > 0 && isDigit(line[start - 1]))
-            --start;
-        const bool markAround
-            = (end + 1 < line.size() && line[end] == mark && isDigit(line[end + 1]))
-            || (start > 1 && line[start - 1] == mark && isDigit(line[start - 2]));
-        if (!markAround)
+    while (lines.next(row)) {
+        while (!row.isEmpty() && row.front().isSpace() && row.front() != u'\t')
+            row = row.sliced(1);
+        while (!row.isEmpty() && row.back().isSpace() && row.back() != u'\t')
+            row.chop(1);
+        if (!withoutInvisibleEnds(row).isEmpty())
             return true;
-        i = end;
     }
     return false;
 }
 
-bool isBlank(QChar c)
+// The cells of a row: between separators, or between runs of blanks.
+QVarLengthArray<QStringView, 8> cellsOf(QStringView row, char16_t separator)
 {
-    return c == u' ' || c == u'\t';
+    QVarLengthArray<QStringView, 8> cells;
+    if (separator != blanks) {
+        for (QStringView cell : row.tokenize(QChar(separator)))
+            cells.append(cell);
+        return cells;
+    }
+    for (QStringView piece : row.tokenize(u' ', Qt::SkipEmptyParts)) {
+        for (QStringView cell : piece.tokenize(u'\t', Qt::SkipEmptyParts))
+            cells.append(cell);
+    }
+    return cells;
 }
 
-// The cells of a row: between separators, or between runs of spaces and tabs.
-class Cells
+TimeToken readCell(QStringView cell)
 {
-public:
-    Cells(QStringView row, char16_t separator)
-        : row(row)
-        , separator(separator)
-    { }
-    bool next(QStringView &cell)
-    {
-        if (separator == blanks) {
-            while (pos < row.size() && isBlank(row[pos]))
-                ++pos;
-            if (pos >= row.size())
-                return false;
-            const qsizetype start = pos;
-            while (pos < row.size() && !isBlank(row[pos]))
-                ++pos;
-            cell = row.sliced(start, pos - start);
-            return true;
-        }
-        if (pos > row.size())
-            return false;
-        qsizetype end = separator == noSeparator ? -1 : row.indexOf(QChar(separator), pos);
-        if (end < 0)
-            end = row.size();
-        cell = row.sliced(pos, end - pos);
-        pos = end + 1;
-        return true;
-    }
-
-private:
-    QStringView row;
-    char16_t separator;
-    qsizetype pos = 0;
-};
-
-// The non-blank lines of a text.
-class Rows
-{
-public:
-    explicit Rows(QStringView text)
-        : lines(text)
-    { }
-    bool next(QStringView &row)
-    {
-        while (lines.next(row)) {
-            row = row.trimmed();
-            if (!row.isEmpty())
-                return true;
-        }
-        return false;
-    }
-
-private:
-    Lines lines;
-};
-
-// "1)", "1.", "#1", "-" or "*" before the time of a list line.
-QStringView withoutListMark(QStringView cell)
-{
-    qsizetype i = 0;
-    if (cell.startsWith(u'-') || cell.startsWith(u'*')) {
-        i = 1;
-    } else {
-        const bool hash = cell.startsWith(u'#');
-        i = hash ? 1 : 0;
-        const qsizetype digits = i;
-        while (i < cell.size() && isDigit(cell[i]))
-            ++i;
-        if (i == digits)
-            return cell;
-        if (!hash) {
-            if (i >= cell.size() || (cell[i] != u')' && cell[i] != u'.'))
-                return cell;
-            ++i;
-        }
-    }
-    // "1.5" is a time, "1. 5" a numbered one; "1)5" can only be numbered.
-    if (i < cell.size() && !cell[i].isSpace() && cell[i - 1] != u')')
-        return cell;
-    const QStringView rest = cell.sliced(i).trimmed();
-    return rest.isEmpty() ? cell : rest;
-}
-
-// A unit after the time: "12.34s", "12.34 sec".
-QStringView withoutUnit(QStringView cell)
-{
-    for (QStringView unit : {QStringView(u"sec"), QStringView(u"s")}) {
-        if (cell.size() > unit.size() && cell.endsWith(unit, Qt::CaseInsensitive)) {
-            const QChar before = cell[cell.size() - unit.size() - 1];
-            if (isDigit(before) || before == u')' || before == u'+' || before.isSpace())
-                return cell.chopped(unit.size()).trimmed();
-        }
-    }
-    return cell;
-}
-
-struct CellReading
-{
-    bool empty = true;
-    Solve solve = Solve::None;
-    float seconds = 0;
-    // Written h:mm or h:mm:ss without a fraction, as a time of day is.
-    bool clockLike = false;
-    // A whole number, perhaps a solve number.
-    bool whole = false;
-    qint64 number = 0;
-};
-
-CellReading readCell(QStringView cell, bool decimalComma, bool listMarks)
-{
-    CellReading reading;
-    cell = cell.trimmed();
+    cell = withoutInvisibleEnds(cell);
     if (cell.size() >= 2 && cell.startsWith(u'"') && cell.endsWith(u'"'))
-        cell = cell.sliced(1, cell.size() - 2).trimmed();
-    if (listMarks)
-        cell = withoutListMark(cell);
-    cell = withoutUnit(cell);
-    if (cell.isEmpty())
-        return reading;
-    reading.empty = false;
-    // Anything but the characters of a time (a letter, a date's "-" or "/", a space inside)
-    // makes the cell no time; readSolve alone would stop at the space and read "7:04 PM".
-    bool fraction = false;
-    bool colon = false;
-    bool whole = false;
-    if (!cell.startsWith(u"DNF") && !cell.startsWith(u"(DNF")) {
-        whole = true;
-        for (QChar c : cell) {
-            const bool decimal = c == u'.' || (decimalComma && c == u',');
-            if (!isDigit(c) && !decimal && c != u':' && c != u'+' && c != u'(' && c != u')')
-                return reading;
-            fraction = fraction || decimal;
-            colon = colon || c == u':';
-            whole = whole && isDigit(c);
+        cell = cell.sliced(1, cell.size() - 2);
+    // Each column is judged by its own cells, so a comma between digits is a decimal comma.
+    return readTime(cell, {Plus::Included, true, true, false});
+}
+
+struct Layout
+{
+    char16_t separator = 0;
+    // A title above the table, the one row without the separator.
+    bool skipTitle = false;
+    qsizetype rows = 0;
+};
+
+// The separator on every row (on all but the first, which may be a title); a single row is
+// split by semicolons, or by blanks and tabs alike.
+Layout findLayout(QStringView text)
+{
+    Layout layout;
+    qsizetype withSeparator[std::size(separators)] = {};
+    bool firstHas[std::size(separators)] = {};
+    qsizetype decimalCommaRows = 0;
+    // The rows within the head tell the layout, as the head tells a timer's format; a row the
+    // head cuts is left out.
+    QStringView sample = head(text);
+    if (sample.size() < text.size() && sample.contains(u'\n'))
+        sample = sample.first(sample.lastIndexOf(u'\n'));
+    Lines rows(sample);
+    QStringView row;
+    while (nextRow(rows, row)) {
+        bool has[std::size(separators)] = {};
+        for (QChar c : row) {
+            for (std::size_t i = 0; i < std::size(separators); ++i)
+                has[i] = has[i] || c == separators[i];
+        }
+        // Past the first row, one without any separator leaves no column to find.
+        if (layout.rows > 0 && !std::any_of(std::begin(has), std::end(has), std::identity()))
+            return {};
+        for (std::size_t i = 0; i < std::size(separators); ++i) {
+            withSeparator[i] += has[i];
+            firstHas[i] = layout.rows == 0 ? has[i] : firstHas[i];
+        }
+        // "12,34" on every row is one column of decimal commas, not two columns.
+        decimalCommaRows += has[2] && isDecimalComma(row);
+        ++layout.rows;
+    }
+    if (layout.rows == 1) {
+        layout.separator = withSeparator[1] > 0 ? u';' : blanks;
+        return layout;
+    }
+    for (std::size_t i = 0; i < std::size(separators); ++i) {
+        const qsizetype needed = firstHas[i] ? layout.rows : layout.rows - 1;
+        if (separators[i] == u',' && decimalCommaRows >= needed)
+            continue;
+        if (withSeparator[i] == needed && needed > 0) {
+            layout.separator = separators[i];
+            layout.skipTitle = needed < layout.rows;
+            return layout;
         }
     }
-    reading.solve = readBareDecimal(cell, &reading.seconds)
-        ? Solve::Time
-        : readSolve(cell, &reading.seconds, {Plus::Included, decimalComma});
-    reading.clockLike = colon && !fraction;
-    reading.whole = whole && cell.size() <= 18;
-    if (reading.whole)
-        reading.number = cell.toLongLong();
-    return reading;
+    return layout;
 }
 
 bool namesTheTime(QStringView heading)
@@ -231,41 +150,159 @@ struct Column
     // 1, 2, 3, ... (or counting down): a solve number, never a time.
     bool running = true;
     bool hasNumber = false;
-    qint64 lastNumber = 0;
-    qint64 step = 0;
+    float lastNumber = 0;
+    float step = 0;
+    // Each data row's reading: a time, Session::dnf, Session::notRead or blankCell.
+    TimeList cells;
 
-    void add(const CellReading &reading)
+    void add(const TimeToken &token)
     {
-        if (reading.empty)
+        if (token.why == NotTime::Blank) {
+            cells.append(blankCell);
             return;
-        if (reading.solve == Solve::None) {
+        }
+        cells.append(token.solve == Solve::Time      ? token.seconds
+                         : token.solve == Solve::Dnf ? Session::dnf
+                                                     : Session::notRead);
+        // A dash or a word between solve numbers leaves them solve numbers.
+        if (token.solve == Solve::None) {
             ++others;
+            return;
+        }
+        times += token.solve == Solve::Time;
+        clockLike += token.clockLike;
+        if (!token.whole) {
             running = false;
             return;
         }
-        if (reading.solve == Solve::Time)
-            ++times;
-        if (reading.clockLike)
-            ++clockLike;
-        if (!reading.whole) {
-            running = false;
-            return;
-        }
-        const qint64 change = reading.number - lastNumber;
-        if (hasNumber && !((change == 1 || change == -1) && (step == 0 || step == change)))
-            running = false;
-        if (hasNumber)
-            step = change;
+        const float change = token.seconds - lastNumber;
+        running = running && (!hasNumber || ((change == 1 || change == -1) && step != -change));
+        step = hasNumber ? change : 0;
         hasNumber = true;
-        lastNumber = reading.number;
+        lastNumber = token.seconds;
     }
 
-    // A date or a clock time of day in a cell is no time; neither is a solve number.
+    // Mostly times, and not a solve number; a clock time of day is no time.
     bool holdsTimes(qsizetype rows) const
     {
-        return times > 0 && others == 0 && clockLike < times && !(running && rows > 1);
+        return times > others && clockLike < times && !(running && rows > 1);
     }
 };
+
+struct Table
+{
+    Layout layout;
+    QStringView heading;
+    qsizetype namedColumn = -1;
+    qsizetype dataRows = 0;
+    QVarLengthArray<Column, 8> columns;
+};
+
+// The first row is a heading when it holds words and no time.
+bool isHeading(QStringView row, char16_t separator)
+{
+    if (separator == blanks)
+        return false;
+    bool letter = false;
+    for (QStringView cell : cellsOf(row, separator)) {
+        if (readCell(cell).solve != Solve::None)
+            return false;
+        letter
+            = letter || std::any_of(cell.begin(), cell.end(), [](QChar c) { return c.isLetter(); });
+    }
+    return letter;
+}
+
+// Reads every cell once, column by column, and the heading's name for the time.
+Table readColumns(QStringView text, const Layout &layout)
+{
+    Table table;
+    table.layout = layout;
+    Lines rows(text);
+    QStringView row;
+    if (layout.skipTitle)
+        nextRow(rows, row);
+    while (nextRow(rows, row)) {
+        if (table.dataRows == 0 && table.heading.isNull() && isHeading(row, layout.separator)) {
+            table.heading = row;
+            const auto names = cellsOf(row, layout.separator);
+            const auto named = std::find_if(names.begin(), names.end(), namesTheTime);
+            table.namedColumn = named == names.end() ? -1 : named - names.begin();
+            continue;
+        }
+        qsizetype i = 0;
+        for (QStringView cell : cellsOf(row, layout.separator)) {
+            if (i == table.columns.size()) {
+                table.columns.append(Column {});
+                table.columns.last().cells.reserve(layout.rows);
+                table.columns.last().cells.fill(blankCell, table.dataRows);
+            }
+            table.columns[i++].add(readCell(cell));
+        }
+        for (; i < table.columns.size(); ++i)
+            table.columns[i].add(TimeToken {Solve::None, 0, NotTime::Blank});
+        ++table.dataRows;
+    }
+    return table;
+}
+
+// The column read; -1 reads every cell row by row, as a list; none leaves the text to the lists.
+std::optional<qsizetype> chooseColumn(const Table &table)
+{
+    const auto &columns = table.columns;
+    const qsizetype named = table.namedColumn;
+    if (named >= 0 && named < columns.size() && columns[named].holdsTimes(table.dataRows))
+        return named;
+    // One row is a list across.
+    if (table.dataRows == 1)
+        return -1;
+    qsizetype timeColumns = 0;
+    qsizetype last = -1;
+    bool other = false;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns[i].holdsTimes(table.dataRows)) {
+            ++timeColumns;
+            last = i;
+        } else {
+            other = other || columns[i].times + columns[i].others > 0;
+        }
+    }
+    if (last < 0)
+        return std::nullopt;
+    // Times in every column, with no heading over them, are a list written in rows.
+    return timeColumns > 1 && !other && table.heading.isNull() ? -1 : last;
+}
+
+Session readCells(const Table &table, qsizetype chosen)
+{
+    Session session;
+    for (qsizetype row = 0; row < table.dataRows; ++row) {
+        for (qsizetype i = 0; i < table.columns.size(); ++i) {
+            if (chosen >= 0 && i != chosen)
+                continue;
+            const float cell = table.columns[i].cells[row];
+            // A blank cell of the time column costs that row; a blank between a row's times is
+            // none.
+            if (cell == blankCell && chosen >= 0)
+                session.add(Session::notRead);
+            else if (cell != blankCell)
+                addSolve(session, cell == Session::dnf ? Solve::Dnf : Solve::Time, cell);
+        }
+    }
+    return session;
+}
+
+// Which column was read: its heading, or its number.
+QString columnNote(const Table &table, qsizetype chosen)
+{
+    if (chosen < 0 || table.columns.size() < 2)
+        return {};
+    const auto names = cellsOf(table.heading, table.layout.separator);
+    const QStringView name = chosen < names.size() ? names[chosen].trimmed() : QStringView();
+    return name.isEmpty()
+        ? DialogText::tr("a table (column %1)").arg(chosen + 1)
+        : DialogText::tr("a table (column \"%1\")").arg(noteName(name.toString()));
+}
 
 } // namespace
 
@@ -273,146 +310,17 @@ namespace TimeReaders {
 
 std::optional<SessionSet> readTable(QStringView text)
 {
-    // The first pass finds the separator: the first one on every row (a title above the table
-    // may lack it) and whether the numbers write their decimals with a comma.
-    qsizetype rowCount = 0;
-    qsizetype withSeparator[std::size(separators)] = {};
-    bool firstHas[std::size(separators)] = {};
-    bool pointDecimals = false;
-    bool commaDecimals = false;
-    // Rows whose one comma stands between digits, "12,34".
-    qsizetype decimalCommaRows = 0;
-    {
-        Rows rows(text);
-        QStringView row;
-        while (rows.next(row)) {
-            for (std::size_t i = 0; i < std::size(separators); ++i) {
-                const bool has = row.contains(QChar(separators[i]));
-                withSeparator[i] += has;
-                if (rowCount == 0)
-                    firstHas[i] = has;
-            }
-            pointDecimals = pointDecimals || hasDecimal(row, u'.');
-            const bool commaDecimal = hasDecimal(row, u',');
-            commaDecimals = commaDecimals || commaDecimal;
-            decimalCommaRows += commaDecimal && row.count(u',') == 1;
-            ++rowCount;
-        }
-    }
-    if (rowCount == 0)
+    const Layout layout = findLayout(text);
+    if (layout.separator == 0)
         return std::nullopt;
-    const bool decimalComma = commaDecimals && !pointDecimals;
-
-    char16_t separator = rowCount == 1 ? blanks : noSeparator;
-    bool skipTitle = false;
-    for (std::size_t i = 0; i < std::size(separators); ++i) {
-        // On a single row tabs separate times as spaces do.
-        if (rowCount == 1 && separators[i] != u';')
-            continue;
-        const qsizetype needed = rowCount > 1 && !firstHas[i] ? rowCount - 1 : rowCount;
-        // "12,34" on every row is one column of decimal commas, not two columns.
-        if (separators[i] == u',' && decimalComma && decimalCommaRows == needed)
-            continue;
-        if (withSeparator[i] == needed && needed > 0) {
-            separator = separators[i];
-            skipTitle = needed < rowCount;
-            break;
-        }
-    }
-    const bool listMarks = separator == noSeparator;
-
-    // The second pass takes a heading row and judges every column.
-    QStringView heading;
-    qsizetype namedColumn = -1;
-    QVarLengthArray<Column, 8> columns;
-    qsizetype dataRows = 0;
-    {
-        Rows rows(text);
-        QStringView row;
-        if (skipTitle)
-            rows.next(row);
-        bool first = true;
-        while (rows.next(row)) {
-            QVarLengthArray<CellReading, 8> readings;
-            Cells cells(row, separator);
-            QStringView cell;
-            bool anySolve = false;
-            bool anyLetter = false;
-            while (cells.next(cell)) {
-                readings.append(readCell(cell, decimalComma, listMarks));
-                anySolve = anySolve || readings.last().solve != Solve::None;
-                for (QChar c : cell)
-                    anyLetter = anyLetter || c.isLetter();
-            }
-            if (first && !anySolve && anyLetter && separator != blanks) {
-                heading = row;
-                Cells names(row, separator);
-                for (qsizetype i = 0; names.next(cell); ++i) {
-                    if (namedColumn < 0 && namesTheTime(cell.trimmed()))
-                        namedColumn = i;
-                }
-                first = false;
-                continue;
-            }
-            first = false;
-            ++dataRows;
-            if (columns.size() < readings.size())
-                columns.resize(readings.size());
-            for (qsizetype i = 0; i < readings.size(); ++i)
-                columns[i].add(readings[i]);
-        }
-    }
-
-    // One row is a list across: every cell is an entry.
-    const bool across = dataRows == 1;
-    qsizetype chosen = -1;
-    if (namedColumn >= 0 && namedColumn < columns.size() && columns[namedColumn].times > 0)
-        chosen = namedColumn;
-    // A plain column takes the lines that read, as the plain lines do.
-    if (listMarks && !columns.isEmpty() && columns[0].times > 0)
-        chosen = 0;
-    for (qsizetype i = columns.size() - 1; chosen < 0 && !across && i >= 0; --i) {
-        if (columns[i].holdsTimes(dataRows))
-            chosen = i;
-    }
-    if (chosen < 0 && !across)
+    const Table table = readColumns(text, layout);
+    const std::optional<qsizetype> chosen = chooseColumn(table);
+    if (!chosen)
         return std::nullopt;
-
-    Session session;
-    Rows rows(text);
-    QStringView row;
-    if (skipTitle)
-        rows.next(row);
-    if (!heading.isNull())
-        rows.next(row);
-    while (rows.next(row)) {
-        Cells cells(row, separator);
-        QStringView cell;
-        for (qsizetype i = 0; cells.next(cell); ++i) {
-            if (across || i == chosen) {
-                const CellReading reading = readCell(cell, decimalComma, listMarks);
-                addSolve(session, reading.solve, reading.seconds);
-            }
-        }
-    }
-    if (std::none_of(session.entries.cbegin(), session.entries.cend(),
-                     [](float entry) { return entry > Session::dnf; }))
+    Session session = readCells(table, *chosen);
+    if (!holdsTime(session))
         return std::nullopt;
-    QString format;
-    if (columns.size() > 1 && !across) {
-        QStringView name;
-        Cells names(heading, separator);
-        for (qsizetype i = 0; !heading.isNull() && names.next(name); ++i) {
-            if (i == chosen)
-                break;
-            name = {};
-        }
-        name = name.trimmed();
-        format = name.isEmpty()
-            ? DialogText::tr("a table (column %1)").arg(chosen + 1)
-            : DialogText::tr("a table (column \"%1\")").arg(noteName(name.toString()));
-    }
-    return oneSession(format, std::move(session));
+    return oneSession(columnNote(table, *chosen), std::move(session));
 }
 
 } // namespace TimeReaders

@@ -14,7 +14,7 @@ namespace TimeReaders {
 
 // Any pasted or dropped text: every session it holds, each solve with its date where the format
 // keeps one. The timers' formats are tried first, then a spreadsheet's columns, then the
-// plain-list rules, which give one session.
+// plain list, which gives one session.
 SessionSet readSessions(QString text);
 // The times a paste reads unasked: all solves of the session `readSessions` names as current.
 ParsedTimes read(QString text);
@@ -29,8 +29,10 @@ std::optional<SessionSet> readCubeDeskData(QStringView text);
 std::optional<SessionSet> readCubeTime(QStringView text);
 std::optional<SessionSet> readQqTimer(QStringView text);
 std::optional<SessionSet> readDcTimer(QStringView text);
-// Columns copied from a spreadsheet, and lists with units, list marks or decimal commas. Tried
-// only on text in which the plain-list rules find no time.
+// Columns copied from a spreadsheet: rows that share a separator, each column judged by its cells.
 std::optional<SessionSet> readTable(QStringView text);
+// Any other text: each line read by what it holds (a list mark, a unit, a decimal comma, commas
+// between times), with the one line of a text a comma-separated list.
+Session readPlainList(QStringView text);
 
 } // namespace TimeReaders

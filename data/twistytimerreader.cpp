@@ -49,14 +49,14 @@ QList<QStringView> externalFields(QStringView line)
 Solve readExternalTime(QStringView time, float *seconds)
 {
     const qsizetype hours = time.indexOf(u"h ");
-    if (hours < 0)
-        return readSolve(time, seconds);
-    bool ok = false;
-    const int wholeHours = time.first(hours).toInt(&ok);
-    if (!ok || wholeHours < 0 || readSolve(time.sliced(hours + 2), seconds) != Solve::Time)
+    const TimeToken token = readTime(hours < 0 ? time : time.sliced(hours + 2));
+    double wholeHours = 0;
+    if (hours >= 0
+        && (token.solve != Solve::Time || !isDigits(time.first(hours))
+            || !toNumber(time.first(hours), &wholeHours) || wholeHours < 0))
         return Solve::None;
-    *seconds = float(wholeHours * 3600.0 + double(*seconds));
-    return Solve::Time;
+    *seconds = float(wholeHours * 3600.0 + double(token.seconds));
+    return token.solve;
 }
 
 SessionSet readBackup(QStringView text)

@@ -1,4 +1,5 @@
 #include "app/timesdistributiondialog.h"
+#include "data/readerkit.h"
 #include "data/timereaders.h"
 #include "testsupport.h"
 
@@ -31,6 +32,8 @@ class ParserTest : public QObject
     Q_OBJECT
 
 private slots:
+    void readsATimeEntry_data();
+    void readsATimeEntry();
     void readsTheListShapes_data();
     void readsTheListShapes();
     void readsTheTimersNotation_data();
@@ -47,6 +50,85 @@ private slots:
     void returnsFromAFiftyMegabyteLine_data();
     void returnsFromAFiftyMegabyteLine();
 };
+
+void ParserTest::readsATimeEntry_data()
+{
+    using ReaderKit::NotTime;
+    using ReaderKit::Solve;
+    QTest::addColumn<QString>("entry");
+    // Of "whole" (a list line or a cell), "comma" (decimal comma), "signs", "addsTwo"; none is a
+    // timer's line, which a scramble may follow.
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<Solve>("solve");
+    QTest::addColumn<float>("seconds");
+    QTest::addColumn<NotTime>("why");
+
+    const auto time = [](const char *name, const char *entry, const char *rules, float seconds) {
+        QTest::newRow(name) << QString::fromUtf8(entry) << QString::fromUtf8(rules) << Solve::Time
+                            << seconds << NotTime::None;
+    };
+    const auto other
+        = [](const char *name, const char *entry, const char *rules, Solve solve, NotTime why) {
+              QTest::newRow(name) << QString::fromUtf8(entry) << QString::fromUtf8(rules) << solve
+                                  << 0.0f << why;
+          };
+    time("seconds", "12.34", "", 12.34f);
+    time("minutes", "1:02.50", "", 62.5f);
+    time("hours", "1:00:00.00", "", 3600.0f);
+    time("seconds without a fraction", "12", "", 12.0f);
+    time("a timer's time before its scramble", "12.34   R U", "", 12.34f);
+    time("a bracketed time", "(12.34)", "", 12.34f);
+    time("a +2 the time includes", "12.34+", "", 12.34f);
+    time("a +2 the time leaves out", "12.34+", "addsTwo", 14.34f);
+    time("a decimal comma", "12,34", "comma", 12.34f);
+    time("a decimal comma in minutes", "1:02,25", "whole comma", 62.25f);
+    time("a unit", "12.34s", "whole", 12.34f);
+    time("a unit after a space", "12.34 sec", "whole", 12.34f);
+    time("a unit in Chinese", "12.34秒", "whole", 12.34f);
+    time("a comment after the time", "12.34[PLL skip]", "whole", 12.34f);
+    time("a comment before the time", "[pop] 12.34", "whole", 12.34f);
+    time("phases after the time", "12.34=5.12+7.22", "whole", 12.34f);
+    time("doubled brackets of a hurried list", "((12.34))", "whole", 12.34f);
+    time("a negative number of a plain list", "-3", "whole signs", -3.0f);
+    time("an exponent of a plain list", "1e1", "whole signs", 10.0f);
+    time("a clock time of day reads as minutes; its column decides", "19:04", "whole", 1144.0f);
+    time("sixteen digits of fraction", ".1234567890123456", "whole signs", 0.12345679f);
+    other("DNF", "DNF", "", Solve::Dnf, NotTime::None);
+    other("DNF with the time", "DNF(12.34)", "", Solve::Dnf, NotTime::None);
+    other("DNF after a time", "12.34 DNF", "whole", Solve::Dnf, NotTime::None);
+    other("DNF in a comment is no DNF", "[DNF?] abc", "whole", Solve::None, NotTime::NoNumber);
+    other("blank", "   ", "", Solve::None, NotTime::Blank);
+    other("blank but for a comment", "[c]", "whole", Solve::None, NotTime::Blank);
+    other("words", "abc", "whole", Solve::None, NotTime::NoNumber);
+    other("a sign outside a plain list", "-3", "whole", Solve::None, NotTime::NoNumber);
+    other("a decimal comma where none is allowed", "12,34", "", Solve::None, NotTime::TrailingText);
+    other("a scramble in a whole entry", "12.34 R U", "whole", Solve::None, NotTime::TrailingText);
+    other("a date", "2024-05-13", "whole", Solve::None, NotTime::TrailingText);
+    other("two points", "12.34.5", "whole", Solve::None, NotTime::Malformed);
+    other("seconds of 60", "1:60.00", "", Solve::None, NotTime::Malformed);
+    other("minutes of 60 in hours", "1:60:00", "", Solve::None, NotTime::Malformed);
+    other("a fraction of minutes", "1.5:30", "", Solve::None, NotTime::Malformed);
+    other("beyond a float", "1e39", "whole signs", Solve::None, NotTime::OutOfRange);
+    other("below a float", "1e-50", "whole signs", Solve::None, NotTime::OutOfRange);
+}
+
+void ParserTest::readsATimeEntry()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, rules);
+    QFETCH(ReaderKit::Solve, solve);
+    QFETCH(float, seconds);
+    QFETCH(ReaderKit::NotTime, why);
+    const QStringList names = rules.split(u' ', Qt::SkipEmptyParts);
+    const ReaderKit::TokenRules tokenRules {
+        names.contains(u"addsTwo"_s) ? ReaderKit::Plus::AddsTwo : ReaderKit::Plus::Included,
+        names.contains(u"comma"_s), names.contains(u"whole"_s), names.contains(u"signs"_s)};
+    const ReaderKit::TimeToken token = ReaderKit::readTime(entry, tokenRules);
+    QCOMPARE_EQ(token.solve, solve);
+    QCOMPARE_EQ(token.why, why);
+    if (solve == ReaderKit::Solve::Time)
+        QCOMPARE_EQ(token.seconds, seconds);
+}
 
 void ParserTest::readsTheListShapes_data()
 {
@@ -75,6 +157,8 @@ void ParserTest::readsTheListShapes_data()
         << QStringLiteral("1. 12.50\n2. 13.00") << TimeList {12.5f, 13.0f};
     QTest::newRow("one space before the scramble drops the line")
         << QStringLiteral("1. 12.50 R U\n2. 13.00   F") << TimeList {13.0f};
+    QTest::newRow("two spaces before the scramble drop the line")
+        << QStringLiteral("1. 12.50  R U\n2. 13.00   F") << TimeList {13.0f};
     QTest::newRow("numbered line with a date after the time")
         << QStringLiteral("1. 12.25   2024-05-13 19:04:11   F2 L' D'\n2. 12.99   2024-05-13 "
                           "19:05:02   U R'")
@@ -122,11 +206,11 @@ void ParserTest::readsTheListShapes_data()
         << QStringLiteral("12.5, 13\r") << TimeList {12.5f, 13.0f};
     QTest::newRow("comma list between blank lines")
         << QStringLiteral("\n \n12.5, 13\n\n") << TimeList {12.5f, 13.0f};
-    // Text the plain rules read keeps that reading, even where a spreadsheet reading differs.
+    // The one line of a text is a comma-separated list, whatever its commas could be.
     QTest::newRow("decimal comma on one line ended by a line feed")
         << QStringLiteral("12,34\n") << TimeList {12.0f, 34.0f};
-    QTest::newRow("one reading line keeps the plain reading")
-        << QStringLiteral("1. 12.34\n2. 13.50s\n3\t14.00") << TimeList {12.34f};
+    QTest::newRow("each line read by its own list mark and unit")
+        << QStringLiteral("1. 12.34\n2. 13.50s\n3\t14.00") << TimeList {12.34f, 13.5f, 14.0f};
     QTest::newRow("bare decimals, padded, long and malformed")
         << QStringLiteral("007.50\n 12.5\t\n0.5 \n123456789012345\n1234567890123456\n12.34.5\n12")
         << TimeList {7.5f, 12.5f, 0.5f, 123456789012345.0f, 1234567890123456.0f, 12.0f};
@@ -447,6 +531,99 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("times separated by spaces and tabs on one line")
         << QStringLiteral("12.34 13.50\t DNF  1:02.00+\n") << TimeList {12.34f, 13.5f, 62.0f}
         << QStringLiteral("Read 3 times (1 DNF skipped)");
+    // Each line and each column is read by what it holds, never by the rest of the text.
+    QTest::newRow("units on some lines only")
+        << QStringLiteral("12.34s\n13.50s\n14.00") << TimeList {12.34f, 13.5f, 14.0f}
+        << QStringLiteral("Read 3 times");
+    QTest::newRow("list marks on some lines only")
+        << QStringLiteral("#1 12.34\n#2 13.50\n14.00") << TimeList {12.34f, 13.5f, 14.0f}
+        << QStringLiteral("Read 3 times");
+    QTest::newRow("a label before each time")
+        << QStringLiteral("solve 1: 12.34\nsolve 2: 13.50\nSolve #3: 14.00")
+        << TimeList {12.34f, 13.5f, 14.0f} << QStringLiteral("Read 3 times");
+    QTest::newRow("comma lists over two lines, one with a trailing comma")
+        << QStringLiteral("12.34, 13.50,\n14.00, 15.00") << TimeList {12.34f, 13.5f, 14.0f, 15.0f}
+        << QStringLiteral("Read 4 times");
+    QTest::newRow("a list mark glued to the time")
+        << QStringLiteral("1)12.34") << TimeList {12.34f} << QStringLiteral("Read 1 time");
+    QTest::newRow("a heading over a single row")
+        << QStringLiteral("No.\tTime\n1\t12.34") << TimeList {12.34f}
+        << QStringLiteral("Read 1 time from a table (column \"Time\")");
+    QTest::newRow("a time heading over clock times of day")
+        << QStringLiteral("Time\tResult\n19:04\t12.34\n19:06\t13.50") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column \"Result\")");
+    QTest::newRow("solve numbers counting down on the right")
+        << QStringLiteral("12.34\t3\n13.50\t2\n14.00\t1") << TimeList {12.34f, 13.5f, 14.0f}
+        << QStringLiteral("Read 3 times from a table (column 1)");
+    QTest::newRow("solve numbers beside two columns of times are no list")
+        << QStringLiteral("1\t12.34\t13.00\n2\t13.50\t14.00") << TimeList {13.0f, 14.0f}
+        << QStringLiteral("Read 2 times from a table (column 3)");
+    QTest::newRow("whole times between commas are cells, not decimal commas")
+        << QStringLiteral("1,12,ok\n2,15,ok\n3,11,ok") << TimeList {12.0f, 15.0f, 11.0f}
+        << QStringLiteral("Read 3 times from a table (column 2)");
+    QTest::newRow("a blank time cell costs only its row")
+        << QStringLiteral("1\t12.34\n2\t\n3\t13.50") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times (1 not read) from a table (column 2)");
+    QTest::newRow("a dotted cell in another column keeps the decimal commas")
+        << QStringLiteral("Nr;Zeit;Notiz\n1;12,34;v1.2\n2;13,50;") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column \"Zeit\")");
+    QTest::newRow("a dotted comment line keeps the decimal commas")
+        << QStringLiteral("12,34\n13,50\nPB um 0.5") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times (1 not read)");
+    QTest::newRow("a solve number and minutes on one row")
+        << QStringLiteral("1\t1:02.50") << TimeList {62.5f} << QStringLiteral("Read 1 time");
+    QTest::newRow("a solve number and two whole times on one row")
+        << QStringLiteral("1\t21") << TimeList {1.0f, 21.0f} << QStringLiteral("Read 2 times");
+    QTest::newRow("minutes in a time column")
+        << QStringLiteral("1\t1:02.50\n2\t58.20") << TimeList {62.5f, 58.2f}
+        << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("a column of minutes alone")
+        << QStringLiteral("1\t1:02.50\n2\t1:05.25") << TimeList {62.5f, 65.25f}
+        << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("a note column of as many words as numbers is no time column")
+        << QStringLiteral("1\t12.34\t8.5\n2\t13.50\tgood") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("whole times one apart, up and down, are no solve numbers")
+        << QStringLiteral("1\t12\n2\t13\n3\t12\n4\t13") << TimeList {12.0f, 13.0f, 12.0f, 13.0f}
+        << QStringLiteral("Read 4 times from a table (column 2)");
+    QTest::newRow("one row across reads every cell")
+        << QStringLiteral("12.34;abc;13.5") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times (1 not read)");
+    QTest::newRow("two columns of times under headings that name none: the last")
+        << QStringLiteral("A\tB\n12.34\t13.00\n14.00\t15.00") << TimeList {13.0f, 15.0f}
+        << QStringLiteral("Read 2 times from a table (column \"B\")");
+    QTest::newRow("a first row without words is no heading")
+        << QStringLiteral("-\t-\n1\t12.34\n2\t13.50") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times (1 not read) from a table (column 2)");
+    QTest::newRow("a clock time of day after a comma on one line is no time")
+        << QStringLiteral("12.34\nDNF,19:00:11\n14.00") << TimeList {12.34f, 14.0f}
+        << QStringLiteral("Read 2 times (1 DNF skipped)");
+    QTest::newRow("a line whose commas may be decimal commas is not split")
+        << QStringLiteral("12.34\n12,5, 13\n14.00") << TimeList {12.34f, 14.0f}
+        << QStringLiteral("Read 2 times (1 not read)");
+    QTest::newRow("a list mark alone is no time") << QStringLiteral("2)\n12.5") << TimeList {12.5f}
+                                                  << QStringLiteral("Read 1 time (1 not read)");
+    QTest::newRow("a hash glued to a number is no list mark")
+        << QStringLiteral("#12.5\n13.0") << TimeList {13.0f}
+        << QStringLiteral("Read 1 time (1 not read)");
+    QTest::newRow("headings in several languages: Solve time")
+        << QStringLiteral("#\tSolve time\tScramble\n1\t12.34\tR U\n2\t13.50\tF")
+        << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column \"Solve time\")");
+    QTest::newRow("headings in several languages: Time (s)")
+        << QStringLiteral("Time (s)\tDate\n12.34\t2024-05-13\n13.50\t2024-05-14")
+        << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column \"Time (s)\")");
+    QTest::newRow("headings in several languages: Tiempo")
+        << QStringLiteral("Tiempo;Fecha\n12,34;13/05/2024\n13,50;14/05/2024")
+        << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column \"Tiempo\")");
+    QTest::newRow("a comment in a table cell")
+        << QStringLiteral("1;12.34[pop]\n2;13.50") << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column 2)");
+    QTest::newRow("decimal commas in numbered lines with Square-1 scrambles")
+        << QStringLiteral("1. 7,55   (1,0) / (-3,3)\n2. 1:32,05   R U") << TimeList {7.55f, 92.05f}
+        << QStringLiteral("Read 2 times");
     QTest::newRow("a table without a time column reads nothing")
         << QStringLiteral("1\t2024-05-13\tok\n2\t2024-05-14\tno") << TimeList {} << QString();
     QTest::newRow("plain list counts its DNF")
