@@ -2,7 +2,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 
+#include <charconv>
 #include <cmath>
 
 namespace ReaderKit {
@@ -29,32 +31,38 @@ bool isDigits(QStringView text)
     return true;
 }
 
-// "ss", "ss.", "ss.xx": a plain unsigned decimal without sign or exponent.
-bool isPlainDecimal(QStringView text)
+// "ss", "ss.", "ss.xx": a plain unsigned decimal without sign or exponent. With a decimal comma
+// the timers still write some times with a point, so either serves as the mark.
+bool isPlainDecimal(QStringView text, QChar mark)
 {
-    const qsizetype point = text.indexOf(u'.');
-    if (point < 0)
-        return isDigits(text);
-    const QStringView fraction = text.mid(point + 1);
-    return isDigits(text.first(point)) && (fraction.isEmpty() || isDigits(fraction));
+    qsizetype point = 0;
+    while (point < text.size() && isDigit(text[point]))
+        ++point;
+    if (point == 0)
+        return false;
+    if (point == text.size())
+        return true;
+    const QStringView fraction = text.sliced(point + 1);
+    return (text[point] == u'.' || text[point] == mark)
+        && (fraction.isEmpty() || isDigits(fraction));
 }
 
-bool readClock(QStringView entry, double *seconds)
+bool readClock(QStringView entry, double *seconds, QChar mark = u'.')
 {
     if (entry.count(u':') > 2)
         return false;
     const QList<QStringView> parts = entry.trimmed().split(u':');
     const QStringView secondsPart = parts.last();
-    if (!isPlainDecimal(secondsPart))
+    double secs = 0.0;
+    if (!isPlainDecimal(secondsPart, mark) || !readDecimal(secondsPart, &secs, mark))
         return false;
-    const double secs = secondsPart.toDouble();
     if (!(secs < 60.0))
         return false;
     double total = 0.0;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        if (!isDigits(parts[i]) || parts[i].size() > 9)
+        double unit = 0.0;
+        if (!isDigits(parts[i]) || parts[i].size() > 9 || !readDecimal(parts[i], &unit))
             return false;
-        const double unit = parts[i].toDouble();
         if (i > 0 && unit >= 60.0) // the minutes of h:mm:ss
             return false;
         total = total * 60.0 + unit;
@@ -160,13 +168,42 @@ QStringView afterNumber(QStringView line, qsizetype *number)
     return line.sliced(digits + 2);
 }
 
-// With at most 15 digits both the digits and the power of ten are exact doubles, so the one
-// division rounds as strtod does, and the float is the one toFloat gives.
-bool readBareDecimal(QStringView entry, float *value)
+template<typename Number> bool readDecimal(QStringView number, Number *value, QChar mark)
 {
-    constexpr int mostDigits = 15;
-    static constexpr double powersOfTen[mostDigits + 1]
-        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    // The characters are ASCII or the number is not read, so one byte each is enough.
+    QVarLengthArray<char, 64> ascii(number.size());
+    const char16_t *c = number.utf16();
+    const char16_t *const end = c + number.size();
+    char *out = ascii.data();
+    if (c != end && (*c == u'+' || *c == u'-' || *c == u'\u2212')) {
+        if (*c != u'+')
+            *out++ = '-';
+        ++c;
+    }
+    // from_chars would also take "inf", "nan" and a second sign.
+    if (c == end || !((*c >= u'0' && *c <= u'9') || *c == u'.' || *c == mark))
+        return false;
+    for (; c != end; ++c) {
+        if (*c > 0x7f)
+            return false;
+        *out++ = *c == mark ? '.' : char(*c);
+    }
+    Number read {};
+    const auto [stop, error] = std::from_chars(ascii.data(), out, read);
+    if (error != std::errc() || stop != out || !std::isfinite(read))
+        return false;
+    *value = read;
+    return true;
+}
+
+template bool readDecimal(QStringView number, float *value, QChar mark);
+template bool readDecimal(QStringView number, double *value, QChar mark);
+
+bool readBareDecimal(QStringView entry, float *value, QChar mark)
+{
+    // Longer numbers are rare enough to take the general rules.
+    constexpr qsizetype longestBare = 64;
+    char ascii[longestBare];
     const char16_t *c = entry.utf16();
     const char16_t *const end = c + entry.size();
     const auto isBlank = [](char16_t ch) {
@@ -179,25 +216,26 @@ bool readBareDecimal(QStringView entry, float *value)
         ++c;
     if (c == end || !isDigit(*c))
         return false;
-    quint64 digits = 0;
-    int count = 0;
-    int fraction = 0;
-    for (; c != end && isDigit(*c); ++c, ++count)
-        digits = digits * 10 + (*c - u'0');
-    if (c != end && *c == u'.') {
+    const char16_t *const start = c;
+    while (c != end && isDigit(*c))
+        ++c;
+    if (c != end && *c == mark) {
         ++c;
         // "12." and "12. 5" take the general rules: the second is a numbered line.
         if (c == end || !isDigit(*c))
             return false;
-        for (; c != end && isDigit(*c); ++c, ++count, ++fraction)
-            digits = digits * 10 + (*c - u'0');
+        while (c != end && isDigit(*c))
+            ++c;
     }
+    const qsizetype length = c - start;
     while (c != end && isBlank(*c))
         ++c;
-    if (c != end || count > mostDigits)
+    if (c != end || length > longestBare)
         return false;
-    *value = float(double(digits) / powersOfTen[fraction]);
-    return true;
+    for (qsizetype i = 0; i < length; ++i)
+        ascii[i] = start[i] == mark ? '.' : char(start[i]);
+    const auto [stop, error] = std::from_chars(ascii, ascii + length, *value);
+    return error == std::errc() && stop == ascii + length;
 }
 
 bool readClockTime(QStringView entry, float *seconds)
@@ -207,16 +245,6 @@ bool readClockTime(QStringView entry, float *seconds)
         return false;
     *seconds = float(total);
     return std::isfinite(*seconds);
-}
-
-bool readSeconds(QStringView number, double *seconds)
-{
-    if (number.contains(u':'))
-        return readClock(number, seconds);
-    if (!isPlainDecimal(number))
-        return false;
-    *seconds = number.toDouble();
-    return true;
 }
 
 Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
@@ -240,15 +268,20 @@ Solve readSolve(QStringView entry, float *seconds, TokenRules rules)
         ++i;
     if (number.isEmpty() || number.size() > longestNumber || (i < n && !endsToken(entry[i])))
         return Solve::None;
-    QString withPoint;
-    if (rules.decimalComma && number.contains(u',')) {
-        withPoint = number.toString().replace(u',', u'.');
-        number = withPoint;
+    const QChar mark = rules.decimalComma ? u',' : u'.';
+    const bool addsTwo = plus && rules.plus == Plus::AddsTwo;
+    // A time as written is read straight to the float nearest it; a clock time or a time plus
+    // two seconds is a sum, formed in double first.
+    if (!number.contains(u':') && !addsTwo) {
+        if (!isPlainDecimal(number, mark) || !readDecimal(number, seconds, mark))
+            return Solve::None;
+        return Solve::Time;
     }
     double value = 0.0;
-    if (!readSeconds(number, &value))
+    if (number.contains(u':') ? !readClock(number, &value, mark)
+                              : !isPlainDecimal(number, mark) || !readDecimal(number, &value, mark))
         return Solve::None;
-    if (plus && rules.plus == Plus::AddsTwo)
+    if (addsTwo)
         value += 2.0;
     *seconds = float(value);
     return std::isfinite(*seconds) ? Solve::Time : Solve::None;

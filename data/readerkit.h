@@ -69,9 +69,14 @@ void readList(ParsedTimes &parsed, QStringView list, QChar separator = u',', Tok
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
 
+// The float (or double) nearest a decimal number: an optional sign ("+", "-" or U+2212), digits
+// with or without the decimal mark, and an exponent; nothing else, not even white space. False
+// where the nearest is infinite or the number underflows to zero. A point also serves as the mark.
+template<typename Number> bool readDecimal(QStringView number, Number *value, QChar mark = u'.');
+
 // "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
 // the general rules; "12." and "12. 5" (a numbered line) are left to them.
-bool readBareDecimal(QStringView entry, float *value);
+bool readBareDecimal(QStringView entry, float *value, QChar mark = u'.');
 
 // A JSON document in which each number beyond the double range (9e999, 1e-999) stands as null,
 // where the toolkit would refuse the whole document for it.
@@ -98,6 +103,5 @@ private:
 
 // Seconds from "ss[.xx]", "m:ss[.xx]" or "h:mm:ss[.xx]"; the general rules use it as well.
 bool readClockTime(QStringView entry, float *seconds);
-bool readSeconds(QStringView number, double *seconds);
 
 } // namespace ReaderKit

@@ -197,6 +197,7 @@ CellReading readCell(QStringView cell, bool decimalComma, bool listMarks)
         }
     }
     reading.solve = readBareDecimal(cell, &reading.seconds)
+            || (decimalComma && readBareDecimal(cell, &reading.seconds, u','))
         ? Solve::Time
         : readSolve(cell, &reading.seconds, {Plus::Included, decimalComma});
     reading.clockLike = colon && !fraction;

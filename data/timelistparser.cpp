@@ -3,7 +3,6 @@
 
 #include <QStringView>
 
-#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -91,12 +90,12 @@ void appendEntry(QStringView entry, ParsedTimes &parsed)
         cleaned = cleanEntry(entry);
         entry = cleaned;
     }
-    bool ok = false;
-    float value = entry.toFloat(&ok);
+    float value = 0;
+    // The "+" of a +2 may have left a space behind it.
+    bool ok = ReaderKit::readDecimal(entry.trimmed(), &value);
     if (!ok && entry.contains(u':'))
         ok = ReaderKit::readClockTime(entry, &value);
-    // toFloat accepts "nan" and "inf"; neither is a solve, and an infinite time has no axis.
-    if (ok && std::isfinite(value))
+    if (ok)
         parsed.times.append(value);
 }
 
