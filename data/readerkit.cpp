@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVarLengthArray>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -199,11 +200,20 @@ template<typename Number> bool readDecimal(QStringView number, Number *value, QC
 template bool readDecimal(QStringView number, float *value, QChar mark);
 template bool readDecimal(QStringView number, double *value, QChar mark);
 
+// With at most 15 digits both the digits and the power of ten are exact doubles, so the one
+// division gives the double nearest the number. Rounding that double to float gives the float
+// nearest the number too, unless the double lies exactly halfway between two floats: only there
+// can the number lie on the other side of the tie. Those and longer numbers take from_chars.
 bool readBareDecimal(QStringView entry, float *value, QChar mark)
 {
+    constexpr int mostDigits = 15;
+    static constexpr double powersOfTen[mostDigits + 1]
+        = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    // The 29 bits a double holds below a float's last bit, at a tie.
+    constexpr quint64 belowFloat = (quint64(1) << 29) - 1;
+    constexpr quint64 floatTie = quint64(1) << 28;
     // Longer numbers are rare enough to take the general rules.
     constexpr qsizetype longestBare = 64;
-    char ascii[longestBare];
     const char16_t *c = entry.utf16();
     const char16_t *const end = c + entry.size();
     const auto isBlank = [](char16_t ch) {
@@ -217,21 +227,32 @@ bool readBareDecimal(QStringView entry, float *value, QChar mark)
     if (c == end || !isDigit(*c))
         return false;
     const char16_t *const start = c;
-    while (c != end && isDigit(*c))
-        ++c;
+    quint64 digits = 0;
+    int count = 0;
+    int fraction = 0;
+    for (; c != end && isDigit(*c); ++c, ++count)
+        digits = digits * 10 + (*c - u'0');
     if (c != end && *c == mark) {
         ++c;
         // "12." and "12. 5" take the general rules: the second is a numbered line.
         if (c == end || !isDigit(*c))
             return false;
-        while (c != end && isDigit(*c))
-            ++c;
+        for (; c != end && isDigit(*c); ++c, ++count, ++fraction)
+            digits = digits * 10 + (*c - u'0');
     }
     const qsizetype length = c - start;
     while (c != end && isBlank(*c))
         ++c;
     if (c != end || length > longestBare)
         return false;
+    if (count <= mostDigits) {
+        const double nearest = double(digits) / powersOfTen[fraction];
+        if ((std::bit_cast<quint64>(nearest) & belowFloat) != floatTie) {
+            *value = float(nearest);
+            return true;
+        }
+    }
+    char ascii[longestBare];
     for (qsizetype i = 0; i < length; ++i)
         ascii[i] = start[i] == mark ? '.' : char(start[i]);
     const auto [stop, error] = std::from_chars(ascii, ascii + length, *value);
