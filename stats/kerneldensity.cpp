@@ -416,7 +416,25 @@ struct Kernel
     float hi = 0.0f;
     double bandwidth = 0.0;
     std::shared_ptr<const SortedTimes::Groups> groups;
+    // How many times stand before each group, and in all: filled only where pixels need them.
+    std::shared_ptr<const std::vector<qsizetype>> countsBefore;
 };
+
+std::shared_ptr<const std::vector<qsizetype>> countsBefore(const TimeList &samples,
+                                                           const SortedTimes::Groups &groups)
+{
+    thread_local ListMemo<std::shared_ptr<const std::vector<qsizetype>>> memo;
+    return memo.get(samples, [&groups](const TimeList &) {
+        auto counts = std::make_shared<std::vector<qsizetype>>(groups.size() + 1);
+        qsizetype total = 0;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            (*counts)[g] = total;
+            total += groups[g].count;
+        }
+        counts->back() = total;
+        return std::shared_ptr<const std::vector<qsizetype>>(std::move(counts));
+    });
+}
 
 Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
 {
@@ -465,42 +483,114 @@ double normalArea(double y, double x)
     return 0.5 * (std::erf(x * invSqrt2) - std::erf(y * invSqrt2));
 }
 
-// The mean height of the curve over each pixel, exactly: a time's term integrates over a pixel to
-// an area under the normal density, so a spike narrower than the pixel keeps its whole area
-// wherever it falls. Pixel i covers the range within half a pixel of point i; the two end pixels
-// only their half inside the range.
-std::vector<float> cellMeans(const Kernel &kernel, int width)
+// Pixel i covers the range within half a pixel of point i; the two end pixels only their half
+// inside the range.
+struct Pixels
 {
-    const auto cells = std::size_t(width) + 1;
-    const double lo = kernel.lo;
-    const double hi = kernel.hi;
-    const double pixel = (hi - lo) / width;
-    const double b = kernel.bandwidth;
-    const double reach = negligibleTermReach * b;
-    const auto edge = [&](double i) {
-        return std::clamp(lo + i * pixel, lo, hi);
-    };
+    double lo;
+    double hi;
+    double width;
+    // The left edge of pixel i, and the right edge of pixel i - 1.
+    double edge(std::size_t i) const { return std::clamp(lo + (double(i) - 0.5) * width, lo, hi); }
+};
 
+// A time's term integrates over a pixel to an area under the normal density, so a spike narrower
+// than the pixel keeps its whole area wherever it falls.
+std::vector<double> pixelAreasOneByOne(const Kernel &kernel, const Pixels &pixels,
+                                       std::size_t cells, double reach)
+{
+    const double b = kernel.bandwidth;
     std::vector<double> areas(cells, 0.0);
     for (const SortedTimes::Group &group : *kernel.groups) {
         const double v = group.value;
         // Also skips NaN and infinite times, which reach no pixel.
-        if (!(v >= lo - reach && v <= hi + reach))
+        if (!(v >= pixels.lo - reach && v <= pixels.hi + reach))
             continue;
-        const auto first = std::size_t(std::max(0.0, std::floor((v - reach - lo) / pixel + 0.5)));
-        const auto last
-            = std::min(cells - 1, std::size_t(std::floor((v + reach - lo) / pixel + 0.5)));
+        const auto first
+            = std::size_t(std::max(0.0, std::floor((v - reach - pixels.lo) / pixels.width + 0.5)));
+        const auto last = std::min(
+            cells - 1, std::size_t(std::floor((v + reach - pixels.lo) / pixels.width + 0.5)));
         for (std::size_t i = first; i <= last; ++i) {
-            const double area
-                = normalArea((edge(double(i) - 0.5) - v) / b, (edge(double(i) + 0.5) - v) / b);
+            const double area = normalArea((pixels.edge(i) - v) / b, (pixels.edge(i + 1) - v) / b);
             if (area > 0.0)
                 areas[i] += area * double(group.count);
         }
     }
+    return areas;
+}
+
+// The first group at or after `from` whose value is not below x: a few steps when it is near,
+// as the next edge's times are.
+SortedTimes::Groups::const_iterator firstFrom(SortedTimes::Groups::const_iterator from,
+                                              SortedTimes::Groups::const_iterator end, double x)
+{
+    const auto below = [](const SortedTimes::Group &g, double v) {
+        return double(g.value) < v;
+    };
+    std::ptrdiff_t step = 1;
+    auto last = from;
+    while (end - last > step && below(last[step], x)) {
+        last += step;
+        step *= 2;
+    }
+    return std::lower_bound(last, end - last > step ? last + step : end, x, below);
+}
+
+// Where a pixel is wider than four reaches, even the half pixels at the ends, a time farther
+// than the reach from every edge lies wholly inside one pixel: it adds its whole area, 1, as
+// the terms beyond the reach add nothing here either. A time within reach of an edge parts its
+// area between the two pixels there. The sorted times make both a matter of finding where each
+// edge's reach begins and ends.
+std::vector<double> pixelAreasByEdges(const Kernel &kernel, const Pixels &pixels, std::size_t cells,
+                                      double reach)
+{
+    constexpr double invSqrt2 = 0.7071067811865476;
+    const SortedTimes::Groups &groups = *kernel.groups;
+    const std::vector<qsizetype> &before = *kernel.countsBefore;
+    const double b = kernel.bandwidth;
+    std::vector<double> areas(cells, 0.0);
+    auto inside = groups.begin();
+    for (std::size_t i = 0; i <= cells; ++i) {
+        const double edge = pixels.edge(i);
+        const auto nearFirst = firstFrom(inside, groups.end(), edge - reach);
+        const auto nearEnd = firstFrom(nearFirst, groups.end(), edge + reach);
+        if (i > 0)
+            areas[i - 1] += double(before[std::size_t(nearFirst - groups.begin())]
+                                   - before[std::size_t(inside - groups.begin())]);
+        for (auto group = nearFirst; group != nearEnd; ++group) {
+            // The smaller part from erfc, where it keeps its digits.
+            const double t = (edge - double(group->value)) / b;
+            const double smaller = 0.5 * std::erfc(std::fabs(t) * invSqrt2);
+            const double left = t < 0.0 ? smaller : 1.0 - smaller;
+            if (i > 0)
+                areas[i - 1] += left * double(group->count);
+            if (i < cells)
+                areas[i] += (1.0 - left) * double(group->count);
+        }
+        inside = nearEnd;
+    }
+    return areas;
+}
+
+bool pixelsHoldWholeKernels(const Pixels &pixels, double reach)
+{
+    return pixels.width / 2.0 > 2.0 * reach;
+}
+
+// The mean height of the curve over each pixel, exactly.
+std::vector<float> cellMeans(const Kernel &kernel, int width)
+{
+    const auto cells = std::size_t(width) + 1;
+    const Pixels pixels {kernel.lo, kernel.hi, (double(kernel.hi) - double(kernel.lo)) / width};
+    const double b = kernel.bandwidth;
+    const double reach = negligibleTermReach * b;
+    const std::vector<double> areas = kernel.countsBefore && pixelsHoldWholeKernels(pixels, reach)
+        ? pixelAreasByEdges(kernel, pixels, cells, reach)
+        : pixelAreasOneByOne(kernel, pixels, cells, reach);
     // The term's mean over a pixel is its area times b over the pixel's width.
     std::vector<float> density(cells);
     for (std::size_t i = 0; i < cells; ++i) {
-        const double cellWidth = edge(double(i) + 0.5) - edge(double(i) - 0.5);
+        const double cellWidth = pixels.edge(i + 1) - pixels.edge(i);
         density[i] = float(areas[i] * b / cellWidth / double(kernel.n));
     }
     return density;
@@ -527,9 +617,11 @@ std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, fl
 KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
                                           float detail, int width)
 {
-    const Kernel kernel = kernelOf(samples, low, high, detail);
+    Kernel kernel = kernelOf(samples, low, high, detail);
     Curve curve;
     curve.onePerPixel = drawnInCells(kernel, detail, width);
+    if (curve.onePerPixel)
+        kernel.countsBefore = countsBefore(samples, *kernel.groups);
     curve.values = curve.onePerPixel ? cellMeans(kernel, width) : densityOn(kernel, curvePoints);
 
     float peak = 0.0f;
