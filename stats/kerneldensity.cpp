@@ -170,6 +170,36 @@ template<int Lanes> void exponentials(const double (&x)[Lanes], double (&result)
     }
 }
 
+using GroupIterator = SortedTimes::Groups::const_iterator;
+
+bool below(const SortedTimes::Group &g, double v)
+{
+    return double(g.value) < v;
+}
+
+// The first group at or after `from` whose value is not below x, searched outward from a guess
+// in steps that double: neighbouring pixels hold about as many times, so the guess is near and
+// the search stays within a few cache lines.
+GroupIterator firstFrom(GroupIterator from, GroupIterator guess, GroupIterator end, double x)
+{
+    guess = std::clamp(guess, from, end);
+    std::ptrdiff_t step = 1;
+    if (guess != end && below(*guess, x)) {
+        auto low = guess;
+        while (end - low > step && below(low[step], x)) {
+            low += step;
+            step *= 2;
+        }
+        return std::lower_bound(low + 1, end - low > step ? low + step : end, x, below);
+    }
+    auto high = guess;
+    while (high - from > step && !below(high[-step], x)) {
+        high -= step;
+        step *= 2;
+    }
+    return std::lower_bound(high - from > step ? high - step : from, high, x, below);
+}
+
 class Walk
 {
 public:
@@ -180,7 +210,8 @@ public:
         , inverseVariance(1.0 / (bandwidth * bandwidth))
         , stepsPerSecond(1.0 / step)
         , reachSteps(std::floor(reach * bandwidth / step))
-        , seriesTerms(hermiteTerms(step * 0.5 * inverseBandwidth))
+        , seriesParts(partsFor(step * 0.5 * inverseBandwidth))
+        , seriesTerms(hermiteTerms(step * 0.5 * inverseBandwidth / seriesParts))
     { }
 
     // Empty when the grid's positions are not exactly equally spaced or the kernel spans far
@@ -203,7 +234,7 @@ public:
         result.assign(std::size_t(n), 0.0);
 
         // Any cell near the value serves as its anchor; the cell's other values are those below
-        // the next grid position, one comparison each.
+        // the next grid position, found by searching from where the last cell's size suggests.
         const auto cellOf = [this](const SortedTimes::Group &g) {
             return std::floor((double(g.value) - grid.low) * stepsPerSecond);
         };
@@ -211,6 +242,7 @@ public:
         auto group = std::lower_bound(
             groups.begin(), groups.end(), reachedFrom,
             [](const SortedTimes::Group &g, double v) { return double(g.value) < v; });
+        std::ptrdiff_t lastCellSize = 0;
         while (group != groups.end()) {
             const double cell = cellOf(*group);
             if (!(cell <= n + reach))
@@ -219,8 +251,8 @@ public:
             if (cell >= -reach - 1.0) {
                 const int m = int(cell);
                 const double next = grid.low + double(m + 1) * step;
-                while (end != groups.end() && double(end->value) < next)
-                    ++end;
+                end = firstFrom(end, end + lastCellSize, groups.end(), next);
+                lastCellSize = end - group;
                 if (!exactPosition(grid.low, double(m) * step))
                     return {};
                 addCell(group, end, m, grid.low + double(m) * step);
@@ -263,13 +295,26 @@ private:
         }
     }
 
-    // A cell of many values is summed by its Hermite expansion about the cell's centre c:
+    // A cell of many values is summed by its Hermite expansion about the centre c of each of its
+    // parts:
     //   sum_v w_v phi(u + e_v) = sum_p (-1)^p He_p(u) phi(u) / p! * sum_v w_v e_v^p,
     // e_v = (v - c) / b, u = (c - x) / b. By Cramer's bound |He_p(u) phi(u)| <= 1.09 sqrt(p!), so
-    // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b;
-    // seriesTerms keeps that below the bound already allowed for the terms beyond reach.
+    // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b per
+    // part; seriesTerms keeps that below the bound already allowed for the terms beyond reach.
+    // Parts an eighth of a step or less wide need half the terms a whole step needs, and the
+    // terms are the work done for every value.
     static constexpr int mostSeriesTerms = 40;
     static constexpr int fewestValuesForSeries = 32;
+    static constexpr double widestPart = 0.125;
+    static constexpr int mostParts = 8;
+
+    static int partsFor(double rho)
+    {
+        int parts = 1;
+        while (parts < mostParts && rho / parts > widestPart)
+            parts *= 2;
+        return parts;
+    }
 
     static int hermiteTerms(double rho)
     {
@@ -287,10 +332,30 @@ private:
     bool addCellBySeries(SortedTimes::Groups::const_iterator first,
                          SortedTimes::Groups::const_iterator last, int m, int from, int to)
     {
-        const double centreOffset = (double(m) + 0.5) * step;
-        if (!exactPosition(grid.low, centreOffset))
-            return false;
-        const double centre = grid.low + centreOffset;
+        // Each part's centre, and so each u, is exact.
+        for (int part = 0; part < seriesParts; ++part) {
+            if (!exactPosition(grid.low, (double(m) + (part + 0.5) / seriesParts) * step))
+                return false;
+        }
+        auto partFirst = first;
+        for (int part = 0; part < seriesParts; ++part) {
+            const double centreInCell = (part + 0.5) / seriesParts;
+            const double centre = grid.low + (double(m) + centreInCell) * step;
+            const double partEnd = grid.low + (double(m) + double(part + 1) / seriesParts) * step;
+            const auto partLast = part + 1 == seriesParts
+                ? last
+                : std::lower_bound(partFirst, last, partEnd, below);
+            if (partLast != partFirst)
+                addPartBySeries(partFirst, partLast, centre, centreInCell, m, from, to);
+            partFirst = partLast;
+        }
+        return true;
+    }
+
+    void addPartBySeries(SortedTimes::Groups::const_iterator first,
+                         SortedTimes::Groups::const_iterator last, double centre,
+                         double centreInCell, int m, int from, int to)
+    {
         double laneMoments[mostSeriesTerms][lanes] = {};
         for (auto group = first; group < last; group += lanes) {
             const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
@@ -317,7 +382,7 @@ private:
             moments[p] = (p % 2 ? -moment : moment) / factorial;
         }
         for (int k = from; k <= to; ++k) {
-            const double u = (0.5 - double(k)) * step * inverseBandwidth;
+            const double u = (centreInCell - double(k)) * step * inverseBandwidth;
             double previous = 1.0; // He_0
             double hermite = u; // He_1
             double series = moments[0];
@@ -329,7 +394,6 @@ private:
             }
             result[std::size_t(m + k)] += series * std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
         }
-        return true;
     }
 
     void addCell(SortedTimes::Groups::const_iterator first,
@@ -367,6 +431,7 @@ private:
     const double inverseVariance;
     const double stepsPerSecond;
     const double reachSteps;
+    const int seriesParts;
     const int seriesTerms;
     int reach = 0;
     std::vector<double> shared; // exp(-k^2 d^2 / 2b^2) for k = -reach ... reach + 1
@@ -517,36 +582,6 @@ std::vector<double> pixelAreasOneByOne(const Kernel &kernel, const Pixels &pixel
         }
     }
     return areas;
-}
-
-using GroupIterator = SortedTimes::Groups::const_iterator;
-
-bool below(const SortedTimes::Group &g, double v)
-{
-    return double(g.value) < v;
-}
-
-// The first group at or after `from` whose value is not below x, searched outward from a guess
-// in steps that double: neighbouring pixels hold about as many times, so the guess is near and
-// the search stays within a few cache lines.
-GroupIterator firstFrom(GroupIterator from, GroupIterator guess, GroupIterator end, double x)
-{
-    guess = std::clamp(guess, from, end);
-    std::ptrdiff_t step = 1;
-    if (guess != end && below(*guess, x)) {
-        auto low = guess;
-        while (end - low > step && below(low[step], x)) {
-            low += step;
-            step *= 2;
-        }
-        return std::lower_bound(low + 1, end - low > step ? low + step : end, x, below);
-    }
-    auto high = guess;
-    while (high - from > step && !below(high[-step], x)) {
-        high -= step;
-        step *= 2;
-    }
-    return std::lower_bound(high - from > step ? high - step : from, high, x, below);
 }
 
 // The normal distribution Phi(t) for |t| up to the reach, from a table at every 1/64 and the
