@@ -19,9 +19,13 @@ struct Middle
 Middle middleOfFive(const float *group)
 {
     float a[5] = {group[0], group[1], group[2], group[3], group[4]};
+    // Selects rather than branches: on times in pasted order the branch would be a coin toss.
     const auto exchange = [&a](int i, int j) {
-        if (a[j] < a[i])
-            std::swap(a[i], a[j]);
+        const bool swap = a[j] < a[i];
+        const float low = swap ? a[j] : a[i];
+        const float high = swap ? a[i] : a[j];
+        a[i] = low;
+        a[j] = high;
     };
     exchange(0, 1);
     exchange(3, 4);
@@ -43,14 +47,22 @@ public:
         : groups(groups)
     { }
 
-    float at(qsizetype index) const
+    float first() const { return groups.front().value; }
+    float last() const { return groups.back().value; }
+
+    // s[index - 1] and s[index], 0 < index < n, in one walk.
+    std::pair<float, float> around(qsizetype index) const
     {
+        float before = groups.front().value;
         for (const SortedTimes::Group &group : groups) {
+            if (index == 0)
+                return {before, group.value};
             if (index < group.count)
-                return group.value;
+                return {group.value, group.value};
             index -= group.count;
+            before = group.value;
         }
-        return groups.back().value;
+        return {before, before};
     }
 
     // s[first] + s[first + 1] + ... + s[last], added one by one in that order, in float.
@@ -91,10 +103,8 @@ TimeStatistics statisticsOf(const TimeList &times)
 
     const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(times);
     const SortedRuns s(*groups);
-    const qsizetype half = n / 2;
-    float median = s.at(half);
-    if (n % 2 == 0)
-        median = float(double(s.at(half - 1) + s.at(half)) * 0.5);
+    const auto [belowHalf, half] = s.around(n / 2);
+    const float median = n % 2 ? half : float(double(belowHalf + half) * 0.5);
 
     const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
     // The fast k and the slow 2k times are left out; for n = 3 nothing remains and 0/0 is NaN.
@@ -109,7 +119,7 @@ TimeStatistics statisticsOf(const TimeList &times)
     }
     const float meanOfAverages = groupSum / float(groupCount);
 
-    return {s.at(0), s.at(n - 1), average, median, meanOfAverages};
+    return {s.first(), s.last(), average, median, meanOfAverages};
 }
 
 } // namespace
