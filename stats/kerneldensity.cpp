@@ -232,6 +232,24 @@ public:
                 = std::exp(-0.5 * double(k) * step * double(k) * step * inverseVariance)
                 * inverseSqrtTwoPi;
         result.assign(std::size_t(n), 0.0);
+        // He_p(u) phi(u) at every point a part reaches: u depends only on the part and the
+        // point's distance in steps, not on the cell.
+        partTerms.resize(std::size_t(seriesParts * (2 * reach + 2) * seriesTerms));
+        for (int part = 0; part < seriesParts && seriesTerms > 0; ++part) {
+            for (int k = -reach; k <= reach + 1; ++k) {
+                const double u = (centreInCell(part) - double(k)) * step * inverseBandwidth;
+                double *terms = partTermsAt(part, k);
+                const double phi = std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
+                double previous = 0.0; // He_(p-1)
+                double hermite = 1.0; // He_p
+                for (int p = 0; p < seriesTerms; ++p) {
+                    terms[p] = hermite * phi;
+                    const double next = u * hermite - double(p) * previous;
+                    previous = hermite;
+                    hermite = next;
+                }
+            }
+        }
 
         // Any cell near the value serves as its anchor; the cell's other values are those below
         // the next grid position, found by searching from where the last cell's size suggests.
@@ -308,6 +326,12 @@ private:
     static constexpr double widestPart = 0.125;
     static constexpr int mostParts = 8;
 
+    double centreInCell(int part) const { return (part + 0.5) / seriesParts; }
+    double *partTermsAt(int part, int k)
+    {
+        return &partTerms[std::size_t((part * (2 * reach + 2) + k + reach) * seriesTerms)];
+    }
+
     static int partsFor(double rho)
     {
         int parts = 1;
@@ -334,27 +358,26 @@ private:
     {
         // Each part's centre, and so each u, is exact.
         for (int part = 0; part < seriesParts; ++part) {
-            if (!exactPosition(grid.low, (double(m) + (part + 0.5) / seriesParts) * step))
+            if (!exactPosition(grid.low, (double(m) + centreInCell(part)) * step))
                 return false;
         }
         auto partFirst = first;
         for (int part = 0; part < seriesParts; ++part) {
-            const double centreInCell = (part + 0.5) / seriesParts;
-            const double centre = grid.low + (double(m) + centreInCell) * step;
+            const double centre = grid.low + (double(m) + centreInCell(part)) * step;
             const double partEnd = grid.low + (double(m) + double(part + 1) / seriesParts) * step;
             const auto partLast = part + 1 == seriesParts
                 ? last
                 : std::lower_bound(partFirst, last, partEnd, below);
             if (partLast != partFirst)
-                addPartBySeries(partFirst, partLast, centre, centreInCell, m, from, to);
+                addPartBySeries(partFirst, partLast, part, centre, m, from, to);
             partFirst = partLast;
         }
         return true;
     }
 
     void addPartBySeries(SortedTimes::Groups::const_iterator first,
-                         SortedTimes::Groups::const_iterator last, double centre,
-                         double centreInCell, int m, int from, int to)
+                         SortedTimes::Groups::const_iterator last, int part, double centre, int m,
+                         int from, int to)
     {
         double laneMoments[mostSeriesTerms][lanes] = {};
         for (auto group = first; group < last; group += lanes) {
@@ -382,17 +405,11 @@ private:
             moments[p] = (p % 2 ? -moment : moment) / factorial;
         }
         for (int k = from; k <= to; ++k) {
-            const double u = (centreInCell - double(k)) * step * inverseBandwidth;
-            double previous = 1.0; // He_0
-            double hermite = u; // He_1
-            double series = moments[0];
-            for (int p = 1; p < seriesTerms; ++p) {
-                series += moments[p] * hermite;
-                const double next = u * hermite - double(p) * previous;
-                previous = hermite;
-                hermite = next;
-            }
-            result[std::size_t(m + k)] += series * std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
+            const double *terms = partTermsAt(part, k);
+            double series = 0.0;
+            for (int p = 0; p < seriesTerms; ++p)
+                series += moments[p] * terms[p];
+            result[std::size_t(m + k)] += series;
         }
     }
 
@@ -435,6 +452,7 @@ private:
     const int seriesTerms;
     int reach = 0;
     std::vector<double> shared; // exp(-k^2 d^2 / 2b^2) for k = -reach ... reach + 1
+    std::vector<double> partTerms; // He_p(u) phi(u) by part, point and p
     std::vector<double> laneSums;
     std::vector<double> result;
 };
