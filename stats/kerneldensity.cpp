@@ -200,6 +200,68 @@ GroupIterator firstFrom(GroupIterator from, GroupIterator guess, GroupIterator e
     return std::lower_bound(high - from > step ? high - step : from, high, x, below);
 }
 
+// Four doubles that the compiler keeps in one vector register where it has them, in two
+// otherwise.
+typedef double FourLanes __attribute__((vector_size(4 * sizeof(double))));
+constexpr int vectorsOfLanes = lanes / 4;
+using LaneSums = FourLanes[vectorsOfLanes];
+
+// The sums of w e^p for p < terms over a part's values, e = (v - centre) / b, lane by lane.
+[[gnu::always_inline]] inline void addPowerSums(const SortedTimes::Group *first,
+                                                const SortedTimes::Group *last, double centre,
+                                                double inverseBandwidth, int terms,
+                                                LaneSums *laneMoments)
+{
+    for (auto group = first; group < last; group += lanes) {
+        const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
+        LaneSums power = {};
+        LaneSums offset = {};
+        for (int l = 0; l < lanes; ++l) {
+            power[l / 4][l % 4] = l < count ? double(group[l].count) : 0.0;
+            offset[l / 4][l % 4]
+                = l < count ? (double(group[l].value) - centre) * inverseBandwidth : 0.0;
+        }
+        for (int p = 0; p < terms; ++p) {
+            for (int v = 0; v < vectorsOfLanes; ++v) {
+                laneMoments[p][v] += power[v];
+                power[v] *= offset[v];
+            }
+        }
+    }
+}
+
+using PowerSums = void (*)(const SortedTimes::Group *, const SortedTimes::Group *, double, double,
+                           int, LaneSums *);
+
+void powerSumsNarrow(const SortedTimes::Group *first, const SortedTimes::Group *last, double centre,
+                     double inverseBandwidth, int terms, LaneSums *laneMoments)
+{
+    addPowerSums(first, last, centre, inverseBandwidth, terms, laneMoments);
+}
+
+// The power sums are most of an off-grid density's work, and AVX2 does them in half the
+// instructions with the very same arithmetic, lane for lane. Not on Windows, where the compiler
+// cannot keep the stack aligned for it.
+#if defined(__x86_64__) && defined(__ELF__)
+[[gnu::target("avx2")]] void powerSumsWide(const SortedTimes::Group *first,
+                                           const SortedTimes::Group *last, double centre,
+                                           double inverseBandwidth, int terms,
+                                           LaneSums *laneMoments)
+{
+    addPowerSums(first, last, centre, inverseBandwidth, terms, laneMoments);
+}
+
+PowerSums powerSumsHere()
+{
+    return __builtin_cpu_supports("avx2") ? powerSumsWide : powerSumsNarrow;
+}
+#else
+PowerSums powerSumsHere()
+{
+    return powerSumsNarrow;
+}
+#endif
+
 class Walk
 {
 public:
@@ -379,28 +441,16 @@ private:
                          SortedTimes::Groups::const_iterator last, int part, double centre, int m,
                          int from, int to)
     {
-        double laneMoments[mostSeriesTerms][lanes] = {};
-        for (auto group = first; group < last; group += lanes) {
-            const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
-            double power[lanes];
-            double offset[lanes];
-            for (int l = 0; l < lanes; ++l) {
-                power[l] = l < count ? double(group[l].count) : 0.0;
-                offset[l] = l < count ? (double(group[l].value) - centre) * inverseBandwidth : 0.0;
-            }
-            for (int p = 0; p < seriesTerms; ++p) {
-                for (int l = 0; l < lanes; ++l) {
-                    laneMoments[p][l] += power[l];
-                    power[l] *= offset[l];
-                }
-            }
-        }
+        LaneSums laneMoments[mostSeriesTerms] = {};
+        static const PowerSums powerSums = powerSumsHere();
+        powerSums(&*first, &*first + (last - first), centre, inverseBandwidth, seriesTerms,
+                  laneMoments);
         double moments[mostSeriesTerms];
         double factorial = 1.0;
         for (int p = 0; p < seriesTerms; ++p) {
             double moment = 0.0;
             for (int l = 0; l < lanes; ++l)
-                moment += laneMoments[p][l];
+                moment += laneMoments[p][l / 4][l % 4];
             factorial *= p > 0 ? double(p) : 1.0;
             moments[p] = (p % 2 ? -moment : moment) / factorial;
         }
