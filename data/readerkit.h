@@ -74,8 +74,9 @@ QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator)
 // where the nearest is infinite or the number underflows to zero. A point also serves as the mark.
 template<typename Number> bool readDecimal(QStringView number, Number *value, QChar mark = u'.');
 
-// "12.34" with nothing but spaces or tabs around it, the bulk of a long list, read without
-// the general rules; "12." and "12. 5" (a numbered line) are left to them.
+// "12.34" (or "12,34" with a comma as the mark) with nothing but spaces or tabs around it, the
+// bulk of a long list, read without the general rules; "12." and "12. 5" (a numbered line) are
+// left to them.
 bool readBareDecimal(QStringView entry, float *value, QChar mark = u'.');
 
 // A JSON document in which each number beyond the double range (9e999, 1e-999) stands as null,

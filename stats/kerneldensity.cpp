@@ -381,8 +381,8 @@ private:
     // e_v = (v - c) / b, u = (c - x) / b. By Cramer's bound |He_p(u) phi(u)| <= 1.09 sqrt(p!), so
     // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b per
     // part; seriesTerms keeps that below the bound already allowed for the terms beyond reach.
-    // Parts an eighth of a step or less wide need half the terms a whole step needs, and the
-    // terms are the work done for every value.
+    // A cell is cut into up to eight parts, so that rho stays at most 1/8: about half the terms
+    // a whole cell needs, and the terms are the work done for every value.
     static constexpr int mostSeriesTerms = 40;
     static constexpr int fewestValuesForSeries = 32;
     static constexpr double widestPart = 0.125;
@@ -653,7 +653,8 @@ std::vector<double> pixelAreasOneByOne(const Kernel &kernel, const Pixels &pixel
 }
 
 // The normal distribution Phi(t) for |t| up to the reach, from a table at every 1/64 and the
-// Taylor series about the nearest entry t0: Phi^(k)(t0) = (-1)^(k-1) He_(k-1)(t0) phi(t0) / k!.
+// Taylor series about the nearest entry t0, whose coefficients are
+// Phi^(k)(t0) / k! = (-1)^(k-1) He_(k-1)(t0) phi(t0) / k!.
 // By Cramer's bound the first term left out, at |t - t0| <= 1/128, stays below
 // 1.09 sqrt(8!) / 8! 128^-8 < 2e-19; erfc, which it replaces, took most of a paint.
 class NormalDistribution
