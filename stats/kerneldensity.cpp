@@ -178,11 +178,11 @@ bool below(const SortedTimes::Group &g, double v)
 }
 
 // The first group at or after `from` whose value is not below x, searched outward from a guess
-// in steps that double: neighbouring pixels hold about as many times, so the guess is near and
-// the search stays within a few cache lines.
-GroupIterator firstFrom(GroupIterator from, GroupIterator guess, GroupIterator end, double x)
+// `ahead` groups on, in steps that double: neighbouring cells and pixels hold about as many
+// times, so the guess is near and the search stays within a few cache lines.
+GroupIterator firstFrom(GroupIterator from, std::ptrdiff_t ahead, GroupIterator end, double x)
 {
-    guess = std::clamp(guess, from, end);
+    const auto guess = from + std::clamp<std::ptrdiff_t>(ahead, 0, end - from);
     std::ptrdiff_t step = 1;
     if (guess != end && below(*guess, x)) {
         auto low = guess;
@@ -331,7 +331,7 @@ public:
             if (cell >= -reach - 1.0) {
                 const int m = int(cell);
                 const double next = grid.low + double(m + 1) * step;
-                end = firstFrom(end, end + lastCellSize, groups.end(), next);
+                end = firstFrom(end, lastCellSize, groups.end(), next);
                 lastCellSize = end - group;
                 if (!exactPosition(grid.low, double(m) * step))
                     return {};
@@ -718,8 +718,8 @@ std::vector<double> pixelAreasByEdges(const Kernel &kernel, const Pixels &pixels
     std::ptrdiff_t nearSpan = 0;
     for (std::size_t i = 0; i <= cells; ++i) {
         const double edge = pixels.edge(i);
-        const auto nearFirst = firstFrom(inside, inside + insideSpan, groups.end(), edge - reach);
-        const auto nearEnd = firstFrom(nearFirst, nearFirst + nearSpan, groups.end(), edge + reach);
+        const auto nearFirst = firstFrom(inside, insideSpan, groups.end(), edge - reach);
+        const auto nearEnd = firstFrom(nearFirst, nearSpan, groups.end(), edge + reach);
         // The part left of the edge goes to the pixel on the left, the rest to the right.
         double left = 0.0;
         double whole = 0.0;
