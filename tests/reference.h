@@ -14,7 +14,7 @@
 namespace Reference {
 
 // The range and bandwidth a list's curve has: the samples' own range for the sentinels, and
-// Silverman's rule on their deviation in float, scaled by the detail; no bandwidth is 0.
+// Silverman's rule on their deviation in float, scaled by the detail (0 where there is none).
 struct Kernel
 {
     float lo;
