@@ -200,6 +200,26 @@ template<typename Number> bool readDecimal(QStringView number, Number *value, QC
 template bool readDecimal(QStringView number, float *value, QChar mark);
 template bool readDecimal(QStringView number, double *value, QChar mark);
 
+namespace {
+
+// Longer bare numbers are rare enough to take the general rules.
+constexpr qsizetype longestBare = 64;
+
+// Digits with at most one mark, through from_chars; kept out of the short numbers' path, which a
+// long list takes a million times.
+[[gnu::noinline]] bool readLongDecimal(QStringView number, float *value, QChar mark)
+{
+    char ascii[longestBare];
+    if (number.size() > longestBare)
+        return false;
+    for (qsizetype i = 0; i < number.size(); ++i)
+        ascii[i] = number[i] == mark ? '.' : char(number[i].unicode());
+    const auto [stop, error] = std::from_chars(ascii, ascii + number.size(), *value);
+    return error == std::errc() && stop == ascii + number.size();
+}
+
+} // namespace
+
 // With at most 15 digits both the digits and the power of ten are exact doubles, so the one
 // division gives the double nearest the number. Rounding that double to float gives the float
 // nearest the number too, unless the double lies exactly halfway between two floats: only there
@@ -212,8 +232,6 @@ bool readBareDecimal(QStringView entry, float *value, QChar mark)
     // The 29 bits a double holds below a float's last bit, at a tie.
     constexpr quint64 belowFloat = (quint64(1) << 29) - 1;
     constexpr quint64 floatTie = quint64(1) << 28;
-    // Longer numbers are rare enough to take the general rules.
-    constexpr qsizetype longestBare = 64;
     const char16_t *c = entry.utf16();
     const char16_t *const end = c + entry.size();
     const auto isBlank = [](char16_t ch) {
@@ -252,11 +270,7 @@ bool readBareDecimal(QStringView entry, float *value, QChar mark)
             return true;
         }
     }
-    char ascii[longestBare];
-    for (qsizetype i = 0; i < length; ++i)
-        ascii[i] = start[i] == mark ? '.' : char(start[i]);
-    const auto [stop, error] = std::from_chars(ascii, ascii + length, *value);
-    return error == std::errc() && stop == ascii + length;
+    return readLongDecimal(QStringView(start, length), value, mark);
 }
 
 bool readClockTime(QStringView entry, float *seconds)
