@@ -11,8 +11,10 @@
 #include <QEvent>
 #include <QFile>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryFile>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
@@ -236,7 +238,7 @@ BENCHMARK(BM_FirstPaint)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPaint)
     ->ArgNames({"perList", "grid", "detailSlider"})
-    ->ArgsProduct({{1'000'000}, {1, 0}, {500, 0}})
+    ->ArgsProduct({{1'000'000}, {1, 0}, {500, 0, 999}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
@@ -492,6 +494,113 @@ void BM_ParseNumberedTable(benchmark::State &state)
 BENCHMARK(BM_ParseNumberedTable)
     ->ArgNames({"comma"})
     ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond);
+
+// A million times, one per line, as a script, pandas or a spreadsheet writes floats: 17
+// significant digits (every double back exactly), 9 decimals or 2 decimals.
+enum ListDigits { significant17 = 17, decimals9 = 9, decimals2 = 2 };
+
+QString writtenTime(double time, int digits)
+{
+    return digits == significant17 ? QString::number(time, 'g', 17)
+                                   : QString::number(time, 'f', digits);
+}
+
+const QString &writtenList1m(int digits)
+{
+    static std::map<int, QString> cache;
+    QString &text = cache[digits];
+    if (text.isEmpty()) {
+        const std::vector<double> times = solveTimes(1'000'000, offGrid, 8);
+        text.reserve(qsizetype(times.size()) * (digits + 4));
+        for (double time : times)
+            text += writtenTime(time, digits) + u'\n';
+    }
+    return text;
+}
+
+// Arguments: ListDigits.
+void BM_ParseWrittenList(benchmark::State &state)
+{
+    const QString &text = writtenList1m(int(state.range(0)));
+    for (auto _ : state) {
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        if (times.size() != 1'000'000)
+            state.SkipWithError("the list lost times");
+        benchmark::DoNotOptimize(times.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseWrittenList)
+    ->ArgNames({"digits"})
+    ->Arg(significant17)
+    ->Arg(decimals9)
+    ->Arg(decimals2)
+    ->Unit(benchmark::kMillisecond);
+
+// Python's float() over the same 17-digit text, timed by Python itself in this run: the yardstick
+// for the list above, since machines differ.
+void BM_PythonFloat17(benchmark::State &state)
+{
+    QTemporaryFile file;
+    if (!file.open() || file.write(writtenList1m(significant17).toUtf8()) < 0 || !file.flush()) {
+        state.SkipWithError("no temporary file");
+        return;
+    }
+    const QString script = QStringLiteral("import sys, time\n"
+                                          "text = open(sys.argv[1]).read()\n"
+                                          "start = time.perf_counter()\n"
+                                          "times = [float(x) for x in text.split()]\n"
+                                          "print(time.perf_counter() - start, len(times))\n");
+    for (auto _ : state) {
+        QProcess python;
+        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), script, file.fileName()});
+        if (!python.waitForFinished(60'000) || python.exitCode() != 0) {
+            state.SkipWithError("python3 did not run");
+            return;
+        }
+        const QList<QByteArray> answer = python.readAllStandardOutput().trimmed().split(' ');
+        if (answer.size() != 2 || answer[1].toInt() != 1'000'000) {
+            state.SkipWithError("python3 read another count");
+            return;
+        }
+        state.SetIterationTime(answer[0].toDouble());
+    }
+}
+BENCHMARK(BM_PythonFloat17)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// A spreadsheet column of a million times with decimal commas, under its heading, as a
+// European spreadsheet copies it: 2 decimals as shown, or 17 significant digits as stored.
+const QString &commaColumn1m(int digits)
+{
+    static std::map<int, QString> cache;
+    QString &text = cache[digits];
+    if (text.isEmpty()) {
+        const std::vector<double> times = solveTimes(1'000'000, offGrid, 9);
+        text = QStringLiteral("Zeit\n");
+        text.reserve(qsizetype(times.size()) * (digits + 4));
+        for (double time : times)
+            text += writtenTime(time, digits).replace(u'.', u',') + u'\n';
+    }
+    return text;
+}
+
+// Arguments: ListDigits.
+void BM_ParseCommaColumn(benchmark::State &state)
+{
+    const QString &text = commaColumn1m(int(state.range(0)));
+    for (auto _ : state) {
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        if (times.size() != 1'000'000)
+            state.SkipWithError("the column lost times");
+        benchmark::DoNotOptimize(times.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseCommaColumn)
+    ->ArgNames({"digits"})
+    ->Arg(decimals2)
+    ->Arg(significant17)
     ->Unit(benchmark::kMillisecond);
 
 // "Paste data" with a 100 000-solve export on the clipboard: parsing and the first paint of the

@@ -5,7 +5,10 @@
 #include <QString>
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <type_traits>
 
 namespace ReaderKit {
 
@@ -210,13 +213,39 @@ qsizetype unitLength(QStringView rest)
 
 } // namespace
 
-bool toNumber(QStringView number, double *value)
+namespace {
+
+// The checked number as ASCII, its mark a point, through from_chars: the nearest float or double,
+// and no "inf" or "nan", which the grammar has already left out.
+template<typename Number> bool fromChars(QStringView number, Number *value)
+{
+    char ascii[longestNumber];
+    qsizetype n = 0;
+    for (QChar c : number) {
+        if (c == u'+')
+            continue;
+        ascii[n++] = c == u',' ? '.' : isSign(c) ? '-' : char(c.unicode());
+    }
+    Number read {};
+    const auto [stop, error] = std::from_chars(ascii, ascii + n, read);
+    if (error != std::errc() || stop != ascii + n || !std::isfinite(read))
+        return false;
+    *value = read;
+    return true;
+}
+
+template<typename Number> bool convert(QStringView number, Number *value)
 {
     // With at most 15 digits both the digits and the power of ten are exact doubles, so the one
-    // division rounds as strtod does.
+    // division gives the double nearest the number. Rounded to float it gives the float nearest
+    // the number too, unless it lies exactly halfway between two floats: only there can the
+    // number lie on the other side of the tie. Those, and longer numbers, take from_chars.
     constexpr int mostDigits = 15;
     static constexpr double powersOfTen[mostDigits + 1]
         = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    // The 29 bits a double holds below a float's last bit, at a tie.
+    constexpr quint64 belowFloat = (quint64(1) << 29) - 1;
+    constexpr quint64 floatTie = quint64(1) << 28;
     const qsizetype n = number.size();
     qsizetype i = 0;
     const bool negative = n > 0 && number[0] != u'+' && isSign(number[0]);
@@ -235,8 +264,14 @@ bool toNumber(QStringView number, double *value)
         return false;
     if (i == n && count <= mostDigits) {
         const double magnitude = double(digits) / powersOfTen[fraction];
-        *value = negative ? -magnitude : magnitude;
-        return true;
+        if (std::is_same_v<
+                Number, double> || (std::bit_cast<quint64>(magnitude) & belowFloat) != floatTie) {
+            const Number nearest = Number(negative ? -magnitude : magnitude);
+            if (!std::isfinite(nearest))
+                return false;
+            *value = nearest;
+            return true;
+        }
     }
     if (i < n && (number[i] == u'e' || number[i] == u'E')) {
         ++i;
@@ -250,14 +285,19 @@ bool toNumber(QStringView number, double *value)
     }
     if (i != n || n > longestNumber)
         return false;
-    char latin1[longestNumber];
-    for (qsizetype k = 0; k < n; ++k) {
-        const QChar c = number[k];
-        latin1[k] = c == u',' ? '.' : isSign(c) ? (c == u'+' ? '+' : '-') : char(c.unicode());
-    }
-    bool ok = false;
-    *value = QByteArray::fromRawData(latin1, n).toDouble(&ok);
-    return ok;
+    return fromChars(number, value);
+}
+
+} // namespace
+
+bool toNumber(QStringView number, double *value)
+{
+    return convert(number, value);
+}
+
+bool toNumber(QStringView number, float *value)
+{
+    return convert(number, value);
 }
 
 TimeToken readTime(QStringView entry, TokenRules rules)
@@ -276,10 +316,9 @@ TimeToken readTime(QStringView entry, TokenRules rules)
         qsizetype marks = 0;
         for (QChar c : entry)
             marks += isDigit(c) ? 0 : c == u'.' || (rules.decimalComma && c == u',') ? 1 : 2;
-        double value = 0;
-        if (marks < 2 && isDigit(entry.front()) && toNumber(entry, &value)
-            && std::isfinite(float(value)))
-            return {Solve::Time, float(value), NotTime::None, false, marks == 0};
+        float value = 0;
+        if (marks < 2 && isDigit(entry.front()) && toNumber(entry, &value))
+            return {Solve::Time, value, NotTime::None, false, marks == 0};
     }
     const qsizetype n = entry.size();
     qsizetype i = 0;
@@ -335,17 +374,28 @@ TimeToken readTime(QStringView entry, TokenRules rules)
                && !entry[i].isSpace()) {
         return {Solve::None, 0, NotTime::TrailingText};
     }
+    // A time as written is read straight to the float nearest it; a clock time or a time plus
+    // two seconds is a sum, formed in double first.
+    const bool addsTwo = plus && rules.plus == Plus::AddsTwo;
+    const bool sum = colon || addsTwo;
     double value = 0.0;
+    float seconds = 0.0f;
     const bool read = number.size() <= longestNumber
         && (colon ? !exponent && !isSign(number[0]) && readClock(number, &value)
-                  : (rules.signs || isDigit(number[0])) && toNumber(number, &value));
+                : !(rules.signs || isDigit(number[0])) ? false
+                : sum                                  ? toNumber(number, &value)
+                                                       : toNumber(number, &seconds));
+    // A number too large for a float, or too small to be anything but zero, is no time.
+    if (!read && !sum && number.size() <= longestNumber && toNumber(number, &value))
+        return {Solve::None, 0, NotTime::OutOfRange};
     if (!read)
         return {Solve::None, 0, NotTime::Malformed};
-    if (plus && rules.plus == Plus::AddsTwo)
-        value += 2.0;
-    TimeToken token {Solve::Time, float(value)};
-    if (!std::isfinite(token.seconds) || (token.seconds == 0.0f && value != 0.0))
-        return {Solve::None, 0, NotTime::OutOfRange};
+    if (sum) {
+        seconds = float(addsTwo ? value + 2.0 : value);
+        if (!std::isfinite(seconds) || (seconds == 0.0f && value != 0.0))
+            return {Solve::None, 0, NotTime::OutOfRange};
+    }
+    TimeToken token {Solve::Time, seconds};
     token.clockLike = colon && !mark;
     token.whole = !colon && !mark && !plus && !exponent && isDigit(number[0]);
     return token;

@@ -75,8 +75,10 @@ struct TimeToken
 // entry holds nothing else, and "DNF" anywhere outside its comments makes it a DNF.
 TimeToken readTime(QStringView entry, TokenRules rules = {});
 // The one conversion of digits to a number: [sign]digits[mark digits][e[sign]digits], the mark
-// a point or a comma; false for anything else.
+// a point or a comma; false for anything else and for a number beyond the type's range. The
+// result is the double, or the float, nearest the number written.
 bool toNumber(QStringView number, double *value);
+bool toNumber(QStringView number, float *value);
 
 inline bool isDigit(QChar c)
 {

@@ -74,11 +74,10 @@ void readLine(Session &session, QStringView line, bool oneLine)
 {
     // A number alone on a line, the bulk of a long list, needs no other rule.
     const QStringView bare = withoutInvisibleEnds(line);
-    double value = 0;
+    float value = 0;
     if (!oneLine && !bare.isEmpty() && isDigit(bare.front()) && isDigit(bare.back())
-        && toNumber(bare, &value) && std::isfinite(float(value))
-        && (value == 0 || float(value) != 0))
-        return session.add(float(value));
+        && toNumber(bare, &value))
+        return session.add(value);
     const QStringView field = timeField(withoutListMark(bare));
     if (!field.contains(u',') || !commasSeparate(field, oneLine)) {
         readEntry(session, line);

@@ -170,6 +170,98 @@ template<int Lanes> void exponentials(const double (&x)[Lanes], double (&result)
     }
 }
 
+using GroupIterator = SortedTimes::Groups::const_iterator;
+
+bool below(const SortedTimes::Group &g, double v)
+{
+    return double(g.value) < v;
+}
+
+// The first group at or after `from` whose value is not below x, searched outward from a guess
+// `ahead` groups on, in steps that double: neighbouring cells and pixels hold about as many
+// times, so the guess is near and the search stays within a few cache lines.
+GroupIterator firstFrom(GroupIterator from, std::ptrdiff_t ahead, GroupIterator end, double x)
+{
+    const auto guess = from + std::clamp<std::ptrdiff_t>(ahead, 0, end - from);
+    std::ptrdiff_t step = 1;
+    if (guess != end && below(*guess, x)) {
+        auto low = guess;
+        while (end - low > step && below(low[step], x)) {
+            low += step;
+            step *= 2;
+        }
+        return std::lower_bound(low + 1, end - low > step ? low + step : end, x, below);
+    }
+    auto high = guess;
+    while (high - from > step && !below(high[-step], x)) {
+        high -= step;
+        step *= 2;
+    }
+    return std::lower_bound(high - from > step ? high - step : from, high, x, below);
+}
+
+// Four doubles that the compiler keeps in one vector register where it has them, in two
+// otherwise.
+typedef double FourLanes __attribute__((vector_size(4 * sizeof(double))));
+constexpr int vectorsOfLanes = lanes / 4;
+using LaneSums = FourLanes[vectorsOfLanes];
+
+// The sums of w e^p for p < terms over a part's values, e = (v - centre) / b, lane by lane.
+[[gnu::always_inline]] inline void addPowerSums(const SortedTimes::Group *first,
+                                                const SortedTimes::Group *last, double centre,
+                                                double inverseBandwidth, int terms,
+                                                LaneSums *laneMoments)
+{
+    for (auto group = first; group < last; group += lanes) {
+        const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
+        LaneSums power = {};
+        LaneSums offset = {};
+        for (int l = 0; l < lanes; ++l) {
+            power[l / 4][l % 4] = l < count ? double(group[l].count) : 0.0;
+            offset[l / 4][l % 4]
+                = l < count ? (double(group[l].value) - centre) * inverseBandwidth : 0.0;
+        }
+        for (int p = 0; p < terms; ++p) {
+            for (int v = 0; v < vectorsOfLanes; ++v) {
+                laneMoments[p][v] += power[v];
+                power[v] *= offset[v];
+            }
+        }
+    }
+}
+
+using PowerSums = void (*)(const SortedTimes::Group *, const SortedTimes::Group *, double, double,
+                           int, LaneSums *);
+
+void powerSumsNarrow(const SortedTimes::Group *first, const SortedTimes::Group *last, double centre,
+                     double inverseBandwidth, int terms, LaneSums *laneMoments)
+{
+    addPowerSums(first, last, centre, inverseBandwidth, terms, laneMoments);
+}
+
+// The power sums are most of an off-grid density's work, and AVX2 does them in half the
+// instructions with the very same arithmetic, lane for lane. Not on Windows, where the compiler
+// cannot keep the stack aligned for it.
+#if defined(__x86_64__) && defined(__ELF__)
+[[gnu::target("avx2")]] void powerSumsWide(const SortedTimes::Group *first,
+                                           const SortedTimes::Group *last, double centre,
+                                           double inverseBandwidth, int terms,
+                                           LaneSums *laneMoments)
+{
+    addPowerSums(first, last, centre, inverseBandwidth, terms, laneMoments);
+}
+
+PowerSums powerSumsHere()
+{
+    return __builtin_cpu_supports("avx2") ? powerSumsWide : powerSumsNarrow;
+}
+#else
+PowerSums powerSumsHere()
+{
+    return powerSumsNarrow;
+}
+#endif
+
 class Walk
 {
 public:
@@ -180,7 +272,8 @@ public:
         , inverseVariance(1.0 / (bandwidth * bandwidth))
         , stepsPerSecond(1.0 / step)
         , reachSteps(std::floor(reach * bandwidth / step))
-        , seriesTerms(hermiteTerms(step * 0.5 * inverseBandwidth))
+        , seriesParts(partsFor(step * 0.5 * inverseBandwidth))
+        , seriesTerms(hermiteTerms(step * 0.5 * inverseBandwidth / seriesParts))
     { }
 
     // Empty when the grid's positions are not exactly equally spaced or the kernel spans far
@@ -201,9 +294,27 @@ public:
                 = std::exp(-0.5 * double(k) * step * double(k) * step * inverseVariance)
                 * inverseSqrtTwoPi;
         result.assign(std::size_t(n), 0.0);
+        // He_p(u) phi(u) at every point a part reaches: u depends only on the part and the
+        // point's distance in steps, not on the cell.
+        partTerms.resize(std::size_t(seriesParts * (2 * reach + 2) * seriesTerms));
+        for (int part = 0; part < seriesParts && seriesTerms > 0; ++part) {
+            for (int k = -reach; k <= reach + 1; ++k) {
+                const double u = (centreInCell(part) - double(k)) * step * inverseBandwidth;
+                double *terms = partTermsAt(part, k);
+                const double phi = std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
+                double previous = 0.0; // He_(p-1)
+                double hermite = 1.0; // He_p
+                for (int p = 0; p < seriesTerms; ++p) {
+                    terms[p] = hermite * phi;
+                    const double next = u * hermite - double(p) * previous;
+                    previous = hermite;
+                    hermite = next;
+                }
+            }
+        }
 
         // Any cell near the value serves as its anchor; the cell's other values are those below
-        // the next grid position, one comparison each.
+        // the next grid position, found by searching from where the last cell's size suggests.
         const auto cellOf = [this](const SortedTimes::Group &g) {
             return std::floor((double(g.value) - grid.low) * stepsPerSecond);
         };
@@ -211,6 +322,7 @@ public:
         auto group = std::lower_bound(
             groups.begin(), groups.end(), reachedFrom,
             [](const SortedTimes::Group &g, double v) { return double(g.value) < v; });
+        std::ptrdiff_t lastCellSize = 0;
         while (group != groups.end()) {
             const double cell = cellOf(*group);
             if (!(cell <= n + reach))
@@ -219,8 +331,8 @@ public:
             if (cell >= -reach - 1.0) {
                 const int m = int(cell);
                 const double next = grid.low + double(m + 1) * step;
-                while (end != groups.end() && double(end->value) < next)
-                    ++end;
+                end = firstFrom(end, lastCellSize, groups.end(), next);
+                lastCellSize = end - group;
                 if (!exactPosition(grid.low, double(m) * step))
                     return {};
                 addCell(group, end, m, grid.low + double(m) * step);
@@ -263,13 +375,32 @@ private:
         }
     }
 
-    // A cell of many values is summed by its Hermite expansion about the cell's centre c:
+    // A cell of many values is summed by its Hermite expansion about the centre c of each of its
+    // parts:
     //   sum_v w_v phi(u + e_v) = sum_p (-1)^p He_p(u) phi(u) / p! * sum_v w_v e_v^p,
     // e_v = (v - c) / b, u = (c - x) / b. By Cramer's bound |He_p(u) phi(u)| <= 1.09 sqrt(p!), so
-    // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b;
-    // seriesTerms keeps that below the bound already allowed for the terms beyond reach.
+    // the terms left out add less than 1.09 rho^P / sqrt(P!) per unit weight, rho = d / 2b per
+    // part; seriesTerms keeps that below the bound already allowed for the terms beyond reach.
+    // A cell is cut into up to eight parts, so that rho stays at most 1/8: about half the terms
+    // a whole cell needs, and the terms are the work done for every value.
     static constexpr int mostSeriesTerms = 40;
     static constexpr int fewestValuesForSeries = 32;
+    static constexpr double widestPart = 0.125;
+    static constexpr int mostParts = 8;
+
+    double centreInCell(int part) const { return (part + 0.5) / seriesParts; }
+    double *partTermsAt(int part, int k)
+    {
+        return &partTerms[std::size_t((part * (2 * reach + 2) + k + reach) * seriesTerms)];
+    }
+
+    static int partsFor(double rho)
+    {
+        int parts = 1;
+        while (parts < mostParts && rho / parts > widestPart)
+            parts *= 2;
+        return parts;
+    }
 
     static int hermiteTerms(double rho)
     {
@@ -287,49 +418,49 @@ private:
     bool addCellBySeries(SortedTimes::Groups::const_iterator first,
                          SortedTimes::Groups::const_iterator last, int m, int from, int to)
     {
-        const double centreOffset = (double(m) + 0.5) * step;
-        if (!exactPosition(grid.low, centreOffset))
-            return false;
-        const double centre = grid.low + centreOffset;
-        double laneMoments[mostSeriesTerms][lanes] = {};
-        for (auto group = first; group < last; group += lanes) {
-            const auto count = int(std::min<std::ptrdiff_t>(lanes, last - group));
-            double power[lanes];
-            double offset[lanes];
-            for (int l = 0; l < lanes; ++l) {
-                power[l] = l < count ? double(group[l].count) : 0.0;
-                offset[l] = l < count ? (double(group[l].value) - centre) * inverseBandwidth : 0.0;
-            }
-            for (int p = 0; p < seriesTerms; ++p) {
-                for (int l = 0; l < lanes; ++l) {
-                    laneMoments[p][l] += power[l];
-                    power[l] *= offset[l];
-                }
-            }
+        // Each part's centre, and so each u, is exact.
+        for (int part = 0; part < seriesParts; ++part) {
+            if (!exactPosition(grid.low, (double(m) + centreInCell(part)) * step))
+                return false;
         }
+        auto partFirst = first;
+        for (int part = 0; part < seriesParts; ++part) {
+            const double centre = grid.low + (double(m) + centreInCell(part)) * step;
+            const double partEnd = grid.low + (double(m) + double(part + 1) / seriesParts) * step;
+            const auto partLast = part + 1 == seriesParts
+                ? last
+                : std::lower_bound(partFirst, last, partEnd, below);
+            if (partLast != partFirst)
+                addPartBySeries(partFirst, partLast, part, centre, m, from, to);
+            partFirst = partLast;
+        }
+        return true;
+    }
+
+    void addPartBySeries(SortedTimes::Groups::const_iterator first,
+                         SortedTimes::Groups::const_iterator last, int part, double centre, int m,
+                         int from, int to)
+    {
+        LaneSums laneMoments[mostSeriesTerms] = {};
+        static const PowerSums powerSums = powerSumsHere();
+        powerSums(&*first, &*first + (last - first), centre, inverseBandwidth, seriesTerms,
+                  laneMoments);
         double moments[mostSeriesTerms];
         double factorial = 1.0;
         for (int p = 0; p < seriesTerms; ++p) {
             double moment = 0.0;
             for (int l = 0; l < lanes; ++l)
-                moment += laneMoments[p][l];
+                moment += laneMoments[p][l / 4][l % 4];
             factorial *= p > 0 ? double(p) : 1.0;
             moments[p] = (p % 2 ? -moment : moment) / factorial;
         }
         for (int k = from; k <= to; ++k) {
-            const double u = (0.5 - double(k)) * step * inverseBandwidth;
-            double previous = 1.0; // He_0
-            double hermite = u; // He_1
-            double series = moments[0];
-            for (int p = 1; p < seriesTerms; ++p) {
-                series += moments[p] * hermite;
-                const double next = u * hermite - double(p) * previous;
-                previous = hermite;
-                hermite = next;
-            }
-            result[std::size_t(m + k)] += series * std::exp(-0.5 * u * u) * inverseSqrtTwoPi;
+            const double *terms = partTermsAt(part, k);
+            double series = 0.0;
+            for (int p = 0; p < seriesTerms; ++p)
+                series += moments[p] * terms[p];
+            result[std::size_t(m + k)] += series;
         }
-        return true;
     }
 
     void addCell(SortedTimes::Groups::const_iterator first,
@@ -367,9 +498,11 @@ private:
     const double inverseVariance;
     const double stepsPerSecond;
     const double reachSteps;
+    const int seriesParts;
     const int seriesTerms;
     int reach = 0;
     std::vector<double> shared; // exp(-k^2 d^2 / 2b^2) for k = -reach ... reach + 1
+    std::vector<double> partTerms; // He_p(u) phi(u) by part, point and p
     std::vector<double> laneSums;
     std::vector<double> result;
 };
@@ -416,7 +549,25 @@ struct Kernel
     float hi = 0.0f;
     double bandwidth = 0.0;
     std::shared_ptr<const SortedTimes::Groups> groups;
+    // How many times stand before each group, and in all: filled only where pixels need them.
+    std::shared_ptr<const std::vector<qsizetype>> countsBefore;
 };
+
+std::shared_ptr<const std::vector<qsizetype>> countsBefore(const TimeList &samples,
+                                                           const SortedTimes::Groups &groups)
+{
+    thread_local ListMemo<std::shared_ptr<const std::vector<qsizetype>>> memo;
+    return memo.get(samples, [&groups](const TimeList &) {
+        auto counts = std::make_shared<std::vector<qsizetype>>(groups.size() + 1);
+        qsizetype total = 0;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            (*counts)[g] = total;
+            total += groups[g].count;
+        }
+        counts->back() = total;
+        return std::shared_ptr<const std::vector<qsizetype>>(std::move(counts));
+    });
+}
 
 Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
 {
@@ -465,42 +616,150 @@ double normalArea(double y, double x)
     return 0.5 * (std::erf(x * invSqrt2) - std::erf(y * invSqrt2));
 }
 
-// The mean height of the curve over each pixel, exactly: a time's term integrates over a pixel to
-// an area under the normal density, so a spike narrower than the pixel keeps its whole area
-// wherever it falls. Pixel i covers the range within half a pixel of point i; the two end pixels
-// only their half inside the range.
-std::vector<float> cellMeans(const Kernel &kernel, int width)
+// Pixel i covers the range within half a pixel of point i; the two end pixels only their half
+// inside the range.
+struct Pixels
 {
-    const auto cells = std::size_t(width) + 1;
-    const double lo = kernel.lo;
-    const double hi = kernel.hi;
-    const double pixel = (hi - lo) / width;
-    const double b = kernel.bandwidth;
-    const double reach = negligibleTermReach * b;
-    const auto edge = [&](double i) {
-        return std::clamp(lo + i * pixel, lo, hi);
-    };
+    double lo;
+    double hi;
+    double width;
+    // The left edge of pixel i, and the right edge of pixel i - 1.
+    double edge(std::size_t i) const { return std::clamp(lo + (double(i) - 0.5) * width, lo, hi); }
+};
 
+// A time's term integrates over a pixel to an area under the normal density, so a spike narrower
+// than the pixel keeps its whole area wherever it falls.
+std::vector<double> pixelAreasOneByOne(const Kernel &kernel, const Pixels &pixels,
+                                       std::size_t cells, double reach)
+{
+    const double b = kernel.bandwidth;
     std::vector<double> areas(cells, 0.0);
     for (const SortedTimes::Group &group : *kernel.groups) {
         const double v = group.value;
         // Also skips NaN and infinite times, which reach no pixel.
-        if (!(v >= lo - reach && v <= hi + reach))
+        if (!(v >= pixels.lo - reach && v <= pixels.hi + reach))
             continue;
-        const auto first = std::size_t(std::max(0.0, std::floor((v - reach - lo) / pixel + 0.5)));
-        const auto last
-            = std::min(cells - 1, std::size_t(std::floor((v + reach - lo) / pixel + 0.5)));
+        const auto first
+            = std::size_t(std::max(0.0, std::floor((v - reach - pixels.lo) / pixels.width + 0.5)));
+        const auto last = std::min(
+            cells - 1, std::size_t(std::floor((v + reach - pixels.lo) / pixels.width + 0.5)));
         for (std::size_t i = first; i <= last; ++i) {
-            const double area
-                = normalArea((edge(double(i) - 0.5) - v) / b, (edge(double(i) + 0.5) - v) / b);
+            const double area = normalArea((pixels.edge(i) - v) / b, (pixels.edge(i + 1) - v) / b);
             if (area > 0.0)
                 areas[i] += area * double(group.count);
         }
     }
+    return areas;
+}
+
+// The normal distribution Phi(t) for |t| up to the reach, from a table at every 1/64 and the
+// Taylor series about the nearest entry t0, whose coefficients are
+// Phi^(k)(t0) / k! = (-1)^(k-1) He_(k-1)(t0) phi(t0) / k!.
+// By Cramer's bound the first term left out, at |t - t0| <= 1/128, stays below
+// 1.09 sqrt(8!) / 8! 128^-8 < 2e-19; erfc, which it replaces, took most of a paint.
+class NormalDistribution
+{
+public:
+    NormalDistribution()
+    {
+        constexpr double invSqrt2 = 0.7071067811865476;
+        for (int j = -last; j <= last; ++j) {
+            const double t0 = double(j) / perUnit;
+            double *c = coefficients[std::size_t(j + last)];
+            c[0] = 0.5 * std::erfc(-t0 * invSqrt2);
+            const double phi = std::exp(-0.5 * t0 * t0) * inverseSqrtTwoPi;
+            double previous = 0.0; // He_(k-2)
+            double hermite = 1.0; // He_(k-1)
+            double factorial = 1.0;
+            for (int k = 1; k <= powers; ++k) {
+                factorial *= k;
+                c[k] = (k % 2 ? hermite : -hermite) * phi / factorial;
+                const double next = t0 * hermite - double(k - 1) * previous;
+                previous = hermite;
+                hermite = next;
+            }
+        }
+    }
+
+    double operator()(double t) const
+    {
+        const double node = std::round(std::clamp(t, -reach, reach) * perUnit);
+        const double d = t - node / perUnit;
+        const double *c = coefficients[std::size_t(int(node) + last)];
+        double sum = c[powers];
+        for (int k = powers - 1; k >= 0; --k)
+            sum = sum * d + c[k];
+        return sum;
+    }
+
+private:
+    static constexpr int perUnit = 64;
+    static constexpr int powers = 7;
+    static constexpr double reach = 9.0;
+    static constexpr int last = int(reach) * perUnit;
+    double coefficients[2 * last + 1][powers + 1];
+};
+
+// Where a pixel is wider than four reaches, even the half pixels at the ends, a time farther
+// than the reach from every edge lies wholly inside one pixel: it adds its whole area, 1, as
+// the terms beyond the reach add nothing here either. A time within reach of an edge parts its
+// area between the two pixels there. The sorted times make both a matter of finding where each
+// edge's reach begins and ends.
+std::vector<double> pixelAreasByEdges(const Kernel &kernel, const Pixels &pixels, std::size_t cells,
+                                      double reach)
+{
+    static const NormalDistribution normal;
+    const SortedTimes::Groups &groups = *kernel.groups;
+    const std::vector<qsizetype> &before = *kernel.countsBefore;
+    const double b = kernel.bandwidth;
+    std::vector<double> areas(cells, 0.0);
+    auto inside = groups.begin();
+    std::ptrdiff_t insideSpan = 0;
+    std::ptrdiff_t nearSpan = 0;
+    for (std::size_t i = 0; i <= cells; ++i) {
+        const double edge = pixels.edge(i);
+        const auto nearFirst = firstFrom(inside, insideSpan, groups.end(), edge - reach);
+        const auto nearEnd = firstFrom(nearFirst, nearSpan, groups.end(), edge + reach);
+        // The part left of the edge goes to the pixel on the left, the rest to the right.
+        double left = 0.0;
+        double whole = 0.0;
+        for (auto group = nearFirst; group != nearEnd; ++group) {
+            const auto count = double(group->count);
+            left += normal((edge - double(group->value)) / b) * count;
+            whole += count;
+        }
+        if (i > 0)
+            areas[i - 1] += double(before[std::size_t(nearFirst - groups.begin())]
+                                   - before[std::size_t(inside - groups.begin())])
+                + left;
+        if (i < cells)
+            areas[i] += whole - left;
+        insideSpan = nearFirst - inside;
+        nearSpan = nearEnd - nearFirst;
+        inside = nearEnd;
+    }
+    return areas;
+}
+
+bool pixelsHoldWholeKernels(const Pixels &pixels, double reach)
+{
+    return pixels.width / 2.0 > 2.0 * reach;
+}
+
+// The mean height of the curve over each pixel, exactly.
+std::vector<float> cellMeans(const Kernel &kernel, int width)
+{
+    const auto cells = std::size_t(width) + 1;
+    const Pixels pixels {kernel.lo, kernel.hi, (double(kernel.hi) - double(kernel.lo)) / width};
+    const double b = kernel.bandwidth;
+    const double reach = negligibleTermReach * b;
+    const std::vector<double> areas = kernel.countsBefore && pixelsHoldWholeKernels(pixels, reach)
+        ? pixelAreasByEdges(kernel, pixels, cells, reach)
+        : pixelAreasOneByOne(kernel, pixels, cells, reach);
     // The term's mean over a pixel is its area times b over the pixel's width.
     std::vector<float> density(cells);
     for (std::size_t i = 0; i < cells; ++i) {
-        const double cellWidth = edge(double(i) + 0.5) - edge(double(i) - 0.5);
+        const double cellWidth = pixels.edge(i + 1) - pixels.edge(i);
         density[i] = float(areas[i] * b / cellWidth / double(kernel.n));
     }
     return density;
@@ -527,9 +786,11 @@ std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, fl
 KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
                                           float detail, int width)
 {
-    const Kernel kernel = kernelOf(samples, low, high, detail);
+    Kernel kernel = kernelOf(samples, low, high, detail);
     Curve curve;
     curve.onePerPixel = drawnInCells(kernel, detail, width);
+    if (curve.onePerPixel)
+        kernel.countsBefore = countsBefore(samples, *kernel.groups);
     curve.values = curve.onePerPixel ? cellMeans(kernel, width) : densityOn(kernel, curvePoints);
 
     float peak = 0.0f;

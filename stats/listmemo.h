@@ -23,6 +23,9 @@ public:
                 && entry->times.size() == times.size())
                 return entry->result;
         }
+        // The entry to be replaced goes first: a million times' results free their memory for
+        // the new ones instead of the new ones taking fresh pages from the system.
+        entries[next].reset();
         Result result = compute(times);
         entries[next] = Entry {times, result};
         next = (next + 1) % Capacity;

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -37,6 +38,12 @@ bool plainlyOffGrid(double scaled, std::int32_t key)
 // on non-finite values and on a spread too wide to tabulate.
 bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::Groups &groups)
 {
+    // An off-grid list shows itself within its first times, before the keys take their memory.
+    for (float time : times.first(std::min<qsizetype>(times.size(), countingThreshold))) {
+        const double scaled = double(time) * stepsPerSecond;
+        if (std::fabs(scaled) <= largestKey && plainlyOffGrid(scaled, latticeKey(scaled)))
+            return false;
+    }
     std::vector<std::int32_t> keys(std::size_t(times.size()));
     std::int32_t lowKey = INT32_MAX;
     std::int32_t highKey = INT32_MIN;
@@ -57,7 +64,7 @@ bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::G
         return false;
 
     const auto tableLength = static_cast<std::size_t>(tableSize);
-    std::vector<qsizetype> counts(tableLength, 0);
+    std::vector<qint32> counts(tableLength, 0);
     std::vector<float> values(tableLength);
     for (qsizetype i = 0; i < times.size(); ++i) {
         const auto slot = std::size_t(keys[std::size_t(i)] - lowKey);
@@ -83,35 +90,52 @@ std::uint32_t orderKey(float value)
 }
 
 // A radix sort orders -0 before 0 where std::sort leaves equal values in an order of its own, so
-// it serves only lists without NaN and without both zeros; it needs no comparisons.
-bool radixSortable(const std::vector<float> &values)
+// it serves only lists without NaN and without both zeros; it needs no comparisons. Only the bits
+// in which the keys differ are sorted, in as few passes of at most 11 bits as they need: times of
+// one session span a few binary orders of magnitude, some 25 bits, three passes of 9.
+bool radixSort(std::vector<float> &values)
 {
+    constexpr int widestDigit = 11;
     bool zero = false;
     bool minusZero = false;
+    std::uint32_t low = UINT32_MAX;
+    std::uint32_t high = 0;
     for (float v : values) {
         if (std::isnan(v))
             return false;
         zero |= std::bit_cast<std::uint32_t>(v) == 0u;
         minusZero |= std::bit_cast<std::uint32_t>(v) == 0x80000000u;
+        low = std::min(low, orderKey(v));
+        high = std::max(high, orderKey(v));
     }
-    return !(zero && minusZero);
-}
-
-void radixSort(std::vector<float> &values)
-{
-    constexpr int digitBits = 11;
-    constexpr std::uint32_t digitMask = (1u << digitBits) - 1;
+    if (zero && minusZero)
+        return false;
+    const int bits = std::bit_width(high - low);
+    const int passes = (bits + widestDigit - 1) / widestDigit;
+    if (passes == 0)
+        return true;
+    const int digitBits = (bits + passes - 1) / passes;
+    const std::uint32_t digitMask = (1u << digitBits) - 1;
+    const std::size_t buckets = std::size_t(1) << digitBits;
+    // Every pass's counts in one read of the list.
+    std::vector<std::size_t> starts(std::size_t(passes) * buckets, 0);
+    for (float v : values) {
+        const std::uint32_t key = orderKey(v) - low;
+        for (int pass = 0; pass < passes; ++pass)
+            ++starts[std::size_t(pass) * buckets + ((key >> (pass * digitBits)) & digitMask)];
+    }
     std::vector<float> buffer(values.size());
-    for (int shift = 0; shift < 32; shift += digitBits) {
-        std::vector<std::size_t> starts((1u << digitBits) + 1, 0);
+    for (int pass = 0; pass < passes; ++pass) {
+        std::size_t *start = &starts[std::size_t(pass) * buckets];
+        std::size_t sum = 0;
+        for (std::size_t d = 0; d < buckets; ++d)
+            sum += std::exchange(start[d], sum);
+        const int shift = pass * digitBits;
         for (float v : values)
-            ++starts[((orderKey(v) >> shift) & digitMask) + 1];
-        for (std::size_t d = 1; d < starts.size(); ++d)
-            starts[d] += starts[d - 1];
-        for (float v : values)
-            buffer[starts[(orderKey(v) >> shift) & digitMask]++] = v;
+            buffer[start[((orderKey(v) - low) >> shift) & digitMask]++] = v;
         values.swap(buffer);
     }
+    return true;
 }
 
 // Below this a comparison sort is as fast as the radix passes.
@@ -122,13 +146,14 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
     std::vector<float> sorted(times.begin(), times.end());
     // A NaN breaks the strict weak order std::sort relies on, so lists with one order NaNs last
     // and everything else exactly as operator< does.
-    if (sorted.size() >= radixThreshold && radixSortable(sorted))
-        radixSort(sorted);
-    else if (std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
+    const bool sortedByRadix = sorted.size() >= radixThreshold && radixSort(sorted);
+    if (!sortedByRadix
+        && std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
         std::sort(sorted.begin(), sorted.end());
-    else
+    else if (!sortedByRadix)
         std::sort(sorted.begin(), sorted.end(),
                   [](float a, float b) { return a < b || (std::isnan(b) && !std::isnan(a)); });
+    groups.reserve(sorted.size());
     for (float time : sorted) {
         if (!groups.empty()
             && std::bit_cast<std::uint32_t>(groups.back().value)
@@ -137,6 +162,9 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
         else
             groups.push_back({time, 1});
     }
+    // Room for a group per time is kept only where most times differ.
+    if (groups.size() < groups.capacity() / 2)
+        groups.shrink_to_fit();
 }
 
 SortedTimes::Groups computeGroups(const TimeList &times)

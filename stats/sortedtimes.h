@@ -11,10 +11,12 @@
 // list is sorted, by radix where that gives what std::sort gives.
 namespace SortedTimes {
 
+// Eight bytes: the groups of an off-grid list are as many as its times, and every pass over them
+// reads them all. No list holds 2^31 times.
 struct Group
 {
     float value;
-    qsizetype count;
+    qint32 count;
 };
 
 using Groups = std::vector<Group>;

@@ -6,23 +6,17 @@
 #include <limits>
 #include <utility>
 
+#ifdef __SSE__
+#include <xmmintrin.h>
+#endif
+
 namespace {
 
-// The three middle values of five, exactly as sorting the five would leave them: an optimal
-// nine-exchange network. Compare-exchange with "<" as std::sort does, so equal values keep
-// their bit patterns (-0 and 0 among them).
-struct Middle
+// The middle three of five exactly as sorting the five would leave them: an optimal nine-exchange
+// network. Compare-exchange with "<" as std::sort does, so equal values keep their bit patterns
+// (-0 and 0 among them).
+template<typename Exchange> void sortFive(Exchange exchange)
 {
-    float g1, g2, g3;
-};
-
-Middle middleOfFive(const float *group)
-{
-    float a[5] = {group[0], group[1], group[2], group[3], group[4]};
-    const auto exchange = [&a](int i, int j) {
-        if (a[j] < a[i])
-            std::swap(a[i], a[j]);
-    };
     exchange(0, 1);
     exchange(3, 4);
     exchange(2, 4);
@@ -32,8 +26,46 @@ Middle middleOfFive(const float *group)
     exchange(1, 4);
     exchange(1, 3);
     exchange(1, 2);
-    return {a[1], a[2], a[3]};
 }
+
+// The strict average of five consecutive times.
+float averageOfFive(const float *times)
+{
+    float a[5] = {times[0], times[1], times[2], times[3], times[4]};
+    sortFive([&a](int i, int j) {
+        if (a[j] < a[i])
+            std::swap(a[i], a[j]);
+    });
+    return (a[2] + a[1] + a[3]) / 3.0f;
+}
+
+// On times in pasted order a branch per exchange is a coin toss, so four groups go through at
+// once in the processor's minimum and maximum, which select exactly as "<" does.
+#ifdef __SSE__
+constexpr int lanes = 4;
+
+void averagesOfFive(const float *times, float (&averages)[lanes])
+{
+    __m128 a[5];
+    for (int i = 0; i < 5; ++i)
+        a[i] = _mm_setr_ps(times[i], times[5 + i], times[10 + i], times[15 + i]);
+    sortFive([&a](int i, int j) {
+        const __m128 x = a[i];
+        const __m128 y = a[j];
+        a[i] = _mm_min_ps(y, x); // y < x ? y : x
+        a[j] = _mm_max_ps(x, y); // x > y ? x : y
+    });
+    _mm_storeu_ps(averages,
+                  _mm_div_ps(_mm_add_ps(_mm_add_ps(a[2], a[1]), a[3]), _mm_set1_ps(3.0f)));
+}
+#else
+constexpr int lanes = 1;
+
+void averagesOfFive(const float *times, float (&averages)[lanes])
+{
+    averages[0] = averageOfFive(times);
+}
+#endif
 
 // The sorted list as runs of equal values: index lookups and in-order sums without building it.
 class SortedRuns
@@ -43,14 +75,22 @@ public:
         : groups(groups)
     { }
 
-    float at(qsizetype index) const
+    float first() const { return groups.front().value; }
+    float last() const { return groups.back().value; }
+
+    // s[index - 1] and s[index], 0 < index < n, in one walk.
+    std::pair<float, float> around(qsizetype index) const
     {
+        float before = groups.front().value;
         for (const SortedTimes::Group &group : groups) {
+            if (index == 0)
+                return {before, group.value};
             if (index < group.count)
-                return group.value;
+                return {group.value, group.value};
             index -= group.count;
+            before = group.value;
         }
-        return groups.back().value;
+        return {before, before};
     }
 
     // s[first] + s[first + 1] + ... + s[last], added one by one in that order, in float.
@@ -91,25 +131,28 @@ TimeStatistics statisticsOf(const TimeList &times)
 
     const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(times);
     const SortedRuns s(*groups);
-    const qsizetype half = n / 2;
-    float median = s.at(half);
-    if (n % 2 == 0)
-        median = float(double(s.at(half - 1) + s.at(half)) * 0.5);
+    const auto [belowHalf, half] = s.around(n / 2);
+    const float median = n % 2 ? half : float(double(belowHalf + half) * 0.5);
 
     const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
     // The fast k and the slow 2k times are left out; for n = 3 nothing remains and 0/0 is NaN.
     const float average = s.sum(k, n - 2 * k - 1) / float(n - 3 * k);
 
     // Strict averages of five over complete groups in pasted order.
+    const qsizetype groupCount = n / 5;
     float groupSum = 0.0f;
-    qsizetype groupCount = 0;
-    for (qsizetype first = 0; first + 5 <= n; first += 5, ++groupCount) {
-        const Middle m = middleOfFive(times.constData() + first);
-        groupSum += (m.g2 + m.g1 + m.g3) / 3.0f;
+    qsizetype group = 0;
+    for (; group + lanes <= groupCount; group += lanes) {
+        float averages[lanes];
+        averagesOfFive(times.constData() + 5 * group, averages);
+        for (float groupAverage : averages)
+            groupSum += groupAverage;
     }
+    for (; group < groupCount; ++group)
+        groupSum += averageOfFive(times.constData() + 5 * group);
     const float meanOfAverages = groupSum / float(groupCount);
 
-    return {s.at(0), s.at(n - 1), average, median, meanOfAverages};
+    return {s.first(), s.last(), average, median, meanOfAverages};
 }
 
 } // namespace

@@ -13,13 +13,18 @@
 
 namespace Reference {
 
-inline std::vector<float> kernelDensity(const TimeList &samples, int points, float low, float high,
-                                        float detail)
+// The range and bandwidth a list's curve has: the samples' own range for the sentinels, and
+// Silverman's rule on their deviation in float, scaled by the detail (0 where there is none).
+struct Kernel
 {
-    std::vector<float> density(std::size_t(points), 0.0f);
+    float lo;
+    float hi;
+    double bandwidth;
+};
+
+inline Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
+{
     const auto n = samples.size();
-    if (n == 0)
-        return density;
     float smallest = samples.first();
     float largest = samples.first();
     float sum = 0.0f;
@@ -37,8 +42,20 @@ inline std::vector<float> kernelDensity(const TimeList &samples, int points, flo
     const float hi = high == TimesDistributionDialog::highestSample ? largest : high;
     const float scale = deviation * detail * 0.5f;
     if (scale == 0.0f || std::isnan(scale))
+        return {lo, hi, 0.0};
+    return {lo, hi, 1.0592238410488122 * double(scale) * std::pow(double(n), -0.2)};
+}
+
+inline std::vector<float> kernelDensity(const TimeList &samples, int points, float low, float high,
+                                        float detail)
+{
+    std::vector<float> density(std::size_t(points), 0.0f);
+    const auto n = samples.size();
+    if (n == 0)
         return density;
-    const double bandwidth = 1.0592238410488122 * double(scale) * std::pow(double(n), -0.2);
+    const auto [lo, hi, bandwidth] = kernelOf(samples, low, high, detail);
+    if (bandwidth == 0.0)
+        return density;
     for (int j = 0; j < points; ++j) {
         const double x = double(j) / double(points) * double(hi - lo) + lo;
         double total = 0.0;
@@ -49,6 +66,29 @@ inline std::vector<float> kernelDensity(const TimeList &samples, int points, flo
         density[std::size_t(j)] = float(total / double(n));
     }
     return density;
+}
+
+// The mean height of the curve over each pixel of a plot `width` pixels wide: pixel i is centred
+// on low + i (high - low) / width, the two end pixels only their half inside the range. Every
+// time's term integrates over every pixel to b times the area under the normal density.
+inline std::vector<float> pixelMeans(const TimeList &samples, float low, float high, float detail,
+                                     int width)
+{
+    const auto [lo, hi, b] = kernelOf(samples, low, high, detail);
+    const double pixel = (double(hi) - double(lo)) / width;
+    const auto edge = [&](int i) {
+        return std::clamp(lo + (i - 0.5) * pixel, double(lo), double(hi));
+    };
+    std::vector<float> means(std::size_t(width) + 1);
+    for (int i = 0; i <= width; ++i) {
+        double area = 0.0;
+        for (float v : samples)
+            area += 0.5
+                * (std::erf((edge(i + 1) - v) / b * M_SQRT1_2)
+                   - std::erf((edge(i) - v) / b * M_SQRT1_2));
+        means[std::size_t(i)] = float(area * b / (edge(i + 1) - edge(i)) / double(samples.size()));
+    }
+    return means;
 }
 
 inline TimeStatistics computeStatistics(TimeList times)

@@ -299,6 +299,22 @@ void DensityTest::curvePath_data()
     QTest::newRow("two times 1.7 bandwidths apart at Detail's right end make one bump")
         << TimeList {0.0f, 10.5f, 10.506f, 21.0f} << 10.0f << 11.0f << 0.00117f << 500 << 300 << 10
         << 501 << 1;
+    // Pixels of 1/16 s from 8 s: edges at 8 + (i - 1/2) / 16, every one a float. The bandwidth
+    // is some 0.0013 s, the reach of a kernel 0.012 s.
+    TimeList nearEdges;
+    for (int k = 0; k < 36; ++k) {
+        const float edge = 8.0f + (4.0f * float(k) + 0.5f) / 16.0f;
+        const float offsets[] = {0.0f, 0.0005f, -0.0005f, 0.001f, -0.002f, 0.012f};
+        nearEdges << edge + offsets[k % 6];
+    }
+    QTest::newRow("Detail's right end: times on pixel edges and a kernel width from them")
+        << nearEdges << 8.0f << 17.0f << 0.002f << 144 << 330 << 10 << 145 << 0;
+    nearEdges << 8.0f << 17.0f << 7.995f << 17.005f;
+    QTest::newRow("Detail's right end: times on and beside the ends of the range")
+        << nearEdges << 8.0f << 17.0f << 0.002f << 144 << 330 << 10 << 145 << 0;
+    QTest::newRow("Detail's right end: 20000 times")
+        << offGridTimes(20000, 12, 1.5f, 6) << 6.0f << 18.0f << 0.002f << 600 << 330 << 10 << 601
+        << 0;
     QTest::newRow("the same times at the default Detail")
         << pairs << 8.0f << 17.0f << 1.0f << 584 << 330 << 10 << 256 << 0;
     // A 60 s solve widens the range until the kernel is narrower than the step.
@@ -327,8 +343,10 @@ void DensityTest::curvePath()
     QCOMPARE(normalised.size(), std::size_t(points));
     if (peaks > 0)
         QCOMPARE(peaksOf(normalised), peaks);
-    if (points == 256) {
-        const Density reference = Reference::kernelDensity(samples, 256, low, high, detail);
+    if (points == 256 || points == width + 1) {
+        const Density reference = points == 256
+            ? Reference::kernelDensity(samples, 256, low, high, detail)
+            : Reference::pixelMeans(samples, low, high, detail, width);
         for (std::size_t i = 0; i < normalised.size(); ++i)
             QVERIFY(std::abs(normalised[i] - reference[i] / peakOf(reference)) <= 1e-6f);
     }
