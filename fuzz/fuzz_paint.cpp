@@ -1,20 +1,15 @@
-// Pastes the input as the primary list (and, after a 0x1E record separator, the rest as the
-// secondary list) through the clipboard and the paste buttons, sets the controls from a hash of
-// the input and paints the chart into a small image. For short lists the fast density and
-// statistics are also held to the straightforward evaluations.
+// Reads the input as the primary list (and, after a 0x1E record separator, the rest as the
+// secondary list) as a paste reads it unasked, sets the scene's controls from a hash of the input
+// and paints the chart into a small image. For short lists the fast density and statistics are
+// also held to the straightforward evaluations.
 
 #include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
 #include "reference.h"
-#include "testsupport.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QImage>
 #include <QPainter>
-#include <QPushButton>
-#include <QSlider>
 
 #include <bit>
 #include <cmath>
@@ -33,25 +28,12 @@ struct Harness
     char name[11] = "fuzz_paint";
     char *argv[2] = {name, nullptr};
     QApplication application {argc, argv};
-    IsolatedSettings settings;
-    TimesDistributionDialog dialog;
 };
 
 Harness *harness = nullptr;
 
 // Painting on odd sizes makes Qt warn on every input; the warnings only slow the fuzzer down.
 void silence(QtMsgType, const QMessageLogContext &, const QString &) { }
-
-template<typename T> T *child(const char *name)
-{
-    return harness->dialog.findChild<T *>(QLatin1String(name));
-}
-
-void paste(const char *button, const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-    child<QPushButton>(button)->click();
-}
 
 std::uint64_t fnv1a(const std::uint8_t *data, std::size_t size)
 {
@@ -118,40 +100,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray primaryText = separator < 0 ? input : input.left(separator);
     const QByteArray secondaryText = separator < 0 ? QByteArray() : input.mid(separator + 1);
 
-    // Empty both lists first: an empty clipboard would leave the previous input's times.
-    paste("pasteButton", QStringLiteral("none"));
-    paste("pasteButton_2", QStringLiteral("none"));
-    paste("pasteButton", QString::fromUtf8(primaryText));
-    paste("pasteButton_2", QString::fromUtf8(secondaryText));
-
     const std::uint64_t hash = fnv1a(data, size);
-    const int sigma = int(hash % 1000);
-    const int trim = 1 + int((hash >> 10) % 1000);
-    child<QSlider>("sigmaSlider")->setValue(sigma);
-    child<QSlider>("trimSlider")->setValue(trim);
-    child<QCheckBox>("showQuartiles")->setChecked(hash & (1u << 20));
-    child<QCheckBox>("showQuartiles2")->setChecked(hash & (1u << 21));
-    child<QCheckBox>("showStatsCheck")->setChecked(hash & (1u << 22));
+    ChartScene scene;
+    scene.primaryTimes = TimesDistributionDialog::parseTimeList(QString::fromUtf8(primaryText));
+    scene.secondaryTimes = TimesDistributionDialog::parseTimeList(QString::fromUtf8(secondaryText));
+    scene.detail = int(hash % 1000);
+    scene.trim = 1 + int((hash >> 10) % 1000);
+    scene.primaryQuartiles = hash & (1u << 20);
+    scene.secondaryQuartiles = hash & (1u << 21);
+    scene.statistics = hash & (1u << 22);
+    scene.title = QStringLiteral("Chart Title");
 
     static const QSize sizes[]
         = {{0, 0}, {1, 1}, {39, 69}, {40, 70}, {41, 71}, {160, 96}, {320, 200}};
-    const QSize chartSize = sizes[(hash >> 24) % std::size(sizes)];
-    QImage image(chartSize, QImage::Format_ARGB32_Premultiplied);
+    scene.size = sizes[(hash >> 24) % std::size(sizes)];
+    QImage image(scene.size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
-        harness->dialog.paintChart(painter);
+        Chart::paint(painter, scene);
     }
 
-    const TimeList &primary = harness->dialog.primaryTimeList();
-    const TimeList &secondary = harness->dialog.secondaryTimeList();
-    const float detail = KernelDensity::detailOfSlider(sigma);
-    ChartScene scene;
-    scene.primaryTimes = primary;
-    scene.secondaryTimes = secondary;
-    scene.trim = trim;
+    const float detail = KernelDensity::detailOfSlider(scene.detail);
     const Chart::TimeRange range = Chart::timeRange(scene);
-    for (const TimeList *times : {&primary, &secondary}) {
+    for (const TimeList *times : {&scene.primaryTimes, &scene.secondaryTimes}) {
         compareWithReference(*times, range.low, range.high, detail);
         compareWithReference(*times, TimesDistributionDialog::lowestSample,
                              TimesDistributionDialog::highestSample, detail);

@@ -74,8 +74,11 @@ inline std::vector<float> kernelDensity(const TimeList &samples, int points, flo
 inline std::vector<float> pixelMeans(const TimeList &samples, float low, float high, float detail,
                                      int width)
 {
-    const auto [lo, hi, b] = kernelOf(samples, low, high, detail);
-    const double pixel = (double(hi) - double(lo)) / width;
+    const auto [kernelLow, kernelHigh, b] = kernelOf(samples, low, high, detail);
+    // Plain copies: a lambda may not capture a structured binding in clang 14.
+    const double lo = kernelLow;
+    const double hi = kernelHigh;
+    const double pixel = (hi - lo) / width;
     const auto edge = [&](int i) {
         return std::clamp(lo + (i - 0.5) * pixel, double(lo), double(hi));
     };
