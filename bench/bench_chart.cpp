@@ -344,16 +344,22 @@ const QString &export100k()
     return text;
 }
 
-void BM_ParseExport(benchmark::State &state)
+// Reads the text at every iteration; a text that loses times is an error, not a fast result.
+void parseEveryIteration(benchmark::State &state, const QString &text, qsizetype expected)
 {
-    const QString &text = export100k();
     for (auto _ : state) {
         TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != 100'000)
-            state.SkipWithError("the export lost solves");
+        if (times.size() != expected)
+            state.SkipWithError("the text lost times");
         benchmark::DoNotOptimize(times.constData());
     }
     state.SetBytesProcessed(state.iterations() * text.size());
+}
+
+void BM_ParseExport(benchmark::State &state)
+{
+    const QString &text = export100k();
+    parseEveryIteration(state, text, 100'000);
 }
 BENCHMARK(BM_ParseExport)->Unit(benchmark::kMillisecond);
 
@@ -380,13 +386,7 @@ const QString &backup100k()
 void BM_ParseBackup(benchmark::State &state)
 {
     const QString &text = backup100k();
-    for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != 100'000)
-            state.SkipWithError("the backup lost solves");
-        benchmark::DoNotOptimize(times.constData());
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+    parseEveryIteration(state, text, 100'000);
 }
 BENCHMARK(BM_ParseBackup)->Unit(benchmark::kMillisecond);
 
@@ -424,13 +424,7 @@ void BM_ParsePlain(benchmark::State &state)
 {
     const QString &text = state.range(0) == 0 ? plainList1m() : table100k();
     const qsizetype expected = state.range(0) == 0 ? 1'000'000 : 100'000;
-    for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != expected)
-            state.SkipWithError("the list lost times");
-        benchmark::DoNotOptimize(times.constData());
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+    parseEveryIteration(state, text, expected);
 }
 BENCHMARK(BM_ParsePlain)->ArgNames({"table"})->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
@@ -446,13 +440,7 @@ const QString &commaList1m()
 void BM_ParseDecimalMarks(benchmark::State &state)
 {
     const QString &text = state.range(0) == 0 ? plainList1m() : commaList1m();
-    for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != 1'000'000)
-            state.SkipWithError("the list lost times");
-        benchmark::DoNotOptimize(times.constData());
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+    parseEveryIteration(state, text, 1'000'000);
 }
 BENCHMARK(BM_ParseDecimalMarks)
     ->ArgNames({"comma"})
@@ -483,13 +471,7 @@ const QString &numberedTable750k(bool decimalComma)
 void BM_ParseNumberedTable(benchmark::State &state)
 {
     const QString &text = numberedTable750k(state.range(0) == 1);
-    for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != 750'000)
-            state.SkipWithError("the table lost times");
-        benchmark::DoNotOptimize(times.constData());
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+    parseEveryIteration(state, text, 750'000);
 }
 BENCHMARK(BM_ParseNumberedTable)
     ->ArgNames({"comma"})
@@ -523,13 +505,7 @@ const QString &writtenList1m(int digits)
 void BM_ParseWrittenList(benchmark::State &state)
 {
     const QString &text = writtenList1m(int(state.range(0)));
-    for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != 1'000'000)
-            state.SkipWithError("the list lost times");
-        benchmark::DoNotOptimize(times.constData());
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+    parseEveryIteration(state, text, 1'000'000);
 }
 BENCHMARK(BM_ParseWrittenList)
     ->ArgNames({"digits"})
@@ -589,13 +565,7 @@ const QString &commaColumn1m(int digits)
 void BM_ParseCommaColumn(benchmark::State &state)
 {
     const QString &text = commaColumn1m(int(state.range(0)));
-    for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
-        if (times.size() != 1'000'000)
-            state.SkipWithError("the column lost times");
-        benchmark::DoNotOptimize(times.constData());
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+    parseEveryIteration(state, text, 1'000'000);
 }
 BENCHMARK(BM_ParseCommaColumn)
     ->ArgNames({"digits"})
