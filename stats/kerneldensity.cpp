@@ -549,25 +549,7 @@ struct Kernel
     float hi = 0.0f;
     double bandwidth = 0.0;
     std::shared_ptr<const SortedTimes::Groups> groups;
-    // How many times stand before each group, and in all: filled only where pixels need them.
-    std::shared_ptr<const std::vector<qsizetype>> countsBefore;
 };
-
-std::shared_ptr<const std::vector<qsizetype>> countsBefore(const TimeList &samples,
-                                                           const SortedTimes::Groups &groups)
-{
-    thread_local ListMemo<std::shared_ptr<const std::vector<qsizetype>>> memo;
-    return memo.get(samples, [&groups](const TimeList &) {
-        auto counts = std::make_shared<std::vector<qsizetype>>(groups.size() + 1);
-        qsizetype total = 0;
-        for (std::size_t g = 0; g < groups.size(); ++g) {
-            (*counts)[g] = total;
-            total += groups[g].count;
-        }
-        counts->back() = total;
-        return std::shared_ptr<const std::vector<qsizetype>>(std::move(counts));
-    });
-}
 
 Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
 {
@@ -575,7 +557,7 @@ Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
     kernel.n = samples.size();
     if (kernel.n == 0)
         return kernel;
-    thread_local ListMemo<Spread> memo;
+    static ListMemo<Spread> memo;
     const Spread spread = memo.get(samples, spreadOf);
     kernel.lo = low == KernelDensity::lowestSample ? spread.smallest : low;
     kernel.hi = high == KernelDensity::highestSample ? spread.largest : high;
@@ -710,7 +692,6 @@ std::vector<double> pixelAreasByEdges(const Kernel &kernel, const Pixels &pixels
 {
     static const NormalDistribution normal;
     const SortedTimes::Groups &groups = *kernel.groups;
-    const std::vector<qsizetype> &before = *kernel.countsBefore;
     const double b = kernel.bandwidth;
     std::vector<double> areas(cells, 0.0);
     auto inside = groups.begin();
@@ -728,10 +709,12 @@ std::vector<double> pixelAreasByEdges(const Kernel &kernel, const Pixels &pixels
             left += normal((edge - double(group->value)) / b) * count;
             whole += count;
         }
-        if (i > 0)
-            areas[i - 1] += double(before[std::size_t(nearFirst - groups.begin())]
-                                   - before[std::size_t(inside - groups.begin())])
-                + left;
+        if (i > 0) {
+            qsizetype wholeKernels = 0;
+            for (auto group = inside; group != nearFirst; ++group)
+                wholeKernels += group->count;
+            areas[i - 1] += double(wholeKernels) + left;
+        }
         if (i < cells)
             areas[i] += whole - left;
         insideSpan = nearFirst - inside;
@@ -753,7 +736,7 @@ std::vector<float> cellMeans(const Kernel &kernel, int width)
     const Pixels pixels {kernel.lo, kernel.hi, (double(kernel.hi) - double(kernel.lo)) / width};
     const double b = kernel.bandwidth;
     const double reach = negligibleTermReach * b;
-    const std::vector<double> areas = kernel.countsBefore && pixelsHoldWholeKernels(pixels, reach)
+    const std::vector<double> areas = pixelsHoldWholeKernels(pixels, reach)
         ? pixelAreasByEdges(kernel, pixels, cells, reach)
         : pixelAreasOneByOne(kernel, pixels, cells, reach);
     // The term's mean over a pixel is its area times b over the pixel's width.
@@ -786,11 +769,9 @@ std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, fl
 KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
                                           float detail, int width)
 {
-    Kernel kernel = kernelOf(samples, low, high, detail);
+    const Kernel kernel = kernelOf(samples, low, high, detail);
     Curve curve;
     curve.onePerPixel = drawnInCells(kernel, detail, width);
-    if (curve.onePerPixel)
-        kernel.countsBefore = countsBefore(samples, *kernel.groups);
     curve.values = curve.onePerPixel ? cellMeans(kernel, width) : densityOn(kernel, curvePoints);
 
     float peak = 0.0f;

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
-#include <utility>
+#include <cstring>
 
 namespace {
 
@@ -89,68 +90,131 @@ std::uint32_t orderKey(float value)
     return bits & 0x80000000u ? ~bits : bits | 0x80000000u;
 }
 
+// The radix passes write floats into the storage of the groups, read back byte for byte.
+float loadFloat(const std::byte *floats, std::size_t i)
+{
+    float value;
+    std::memcpy(&value, floats + i * sizeof(float), sizeof(float));
+    return value;
+}
+
+void storeFloat(std::byte *floats, std::size_t i, float value)
+{
+    std::memcpy(floats + i * sizeof(float), &value, sizeof(float));
+}
+
+// Below this a comparison sort is as fast as the radix passes.
+constexpr std::size_t radixThreshold = 512;
+constexpr int widestDigit = 11;
+constexpr int mostPasses = (32 + widestDigit - 1) / widestDigit;
+
+// The keys' digits, counted for every pass in one read of the list: one pass after another would
+// read it that many times, and a loop over a variable number of passes runs at half the speed.
+template<int Passes>
+void countDigits(const TimeList &times, std::uint32_t low, int digitBits, std::uint32_t *counts)
+{
+    const std::uint32_t digitMask = (1u << digitBits) - 1;
+    const std::size_t buckets = std::size_t(1) << digitBits;
+    for (float v : times) {
+        const std::uint32_t key = orderKey(v) - low;
+        for (int pass = 0; pass < Passes; ++pass)
+            ++counts[std::size_t(pass) * buckets + ((key >> (pass * digitBits)) & digitMask)];
+    }
+}
+
 // A radix sort orders -0 before 0 where std::sort leaves equal values in an order of its own, so
 // it serves only lists without NaN and without both zeros; it needs no comparisons. Only the bits
 // in which the keys differ are sorted, in as few passes of at most 11 bits as they need: times of
 // one session span a few binary orders of magnitude, some 25 bits, three passes of 9.
-bool radixSort(std::vector<float> &values)
+//
+// The groups' own storage, two floats to a group, holds the two halves the passes alternate
+// between, the last pass ending in the upper half; the groups are then formed in place from its
+// start, each written no later than the sorted float it stands for is read. A million times take
+// 8 MB instead of twice that, and fresh pages cost as much as the sorting.
+bool groupByRadix(const TimeList &times, SortedTimes::Groups &groups)
 {
-    constexpr int widestDigit = 11;
+    if (std::size_t(times.size()) < radixThreshold)
+        return false;
     bool zero = false;
     bool minusZero = false;
+    bool nan = false;
     std::uint32_t low = UINT32_MAX;
     std::uint32_t high = 0;
-    for (float v : values) {
-        if (std::isnan(v))
-            return false;
+    for (float v : times) {
+        nan |= std::isnan(v);
         zero |= std::bit_cast<std::uint32_t>(v) == 0u;
         minusZero |= std::bit_cast<std::uint32_t>(v) == 0x80000000u;
         low = std::min(low, orderKey(v));
         high = std::max(high, orderKey(v));
     }
-    if (zero && minusZero)
+    if (nan || (zero && minusZero))
         return false;
+    const auto n = std::size_t(times.size());
     const int bits = std::bit_width(high - low);
     const int passes = (bits + widestDigit - 1) / widestDigit;
-    if (passes == 0)
+    if (passes == 0) {
+        groups.push_back({times.first(), qint32(n)});
         return true;
+    }
     const int digitBits = (bits + passes - 1) / passes;
     const std::uint32_t digitMask = (1u << digitBits) - 1;
     const std::size_t buckets = std::size_t(1) << digitBits;
-    // Every pass's counts in one read of the list.
-    std::vector<std::size_t> starts(std::size_t(passes) * buckets, 0);
-    for (float v : values) {
-        const std::uint32_t key = orderKey(v) - low;
-        for (int pass = 0; pass < passes; ++pass)
-            ++starts[std::size_t(pass) * buckets + ((key >> (pass * digitBits)) & digitMask)];
+    std::vector<std::uint32_t> counts(std::size_t(passes) * buckets, 0);
+    switch (passes) {
+    case 1:
+        countDigits<1>(times, low, digitBits, counts.data());
+        break;
+    case 2:
+        countDigits<2>(times, low, digitBits, counts.data());
+        break;
+    default:
+        static_assert(mostPasses == 3);
+        countDigits<3>(times, low, digitBits, counts.data());
+        break;
     }
-    std::vector<float> buffer(values.size());
+
+    groups.resize(n);
+    auto *lowerHalf = reinterpret_cast<std::byte *>(groups.data());
+    std::byte *upperHalf = lowerHalf + n * sizeof(float);
+    const auto *from = reinterpret_cast<const std::byte *>(times.constData());
+    std::vector<std::size_t> starts(buckets);
     for (int pass = 0; pass < passes; ++pass) {
-        std::size_t *start = &starts[std::size_t(pass) * buckets];
+        std::byte *to = (passes - pass) % 2 ? upperHalf : lowerHalf;
         std::size_t sum = 0;
-        for (std::size_t d = 0; d < buckets; ++d)
-            sum += std::exchange(start[d], sum);
+        for (std::size_t d = 0; d < buckets; ++d) {
+            starts[d] = sum;
+            sum += counts[std::size_t(pass) * buckets + d];
+        }
         const int shift = pass * digitBits;
-        for (float v : values)
-            buffer[start[((orderKey(v) - low) >> shift) & digitMask]++] = v;
-        values.swap(buffer);
+        for (std::size_t i = 0; i < n; ++i) {
+            const float v = loadFloat(from, i);
+            storeFloat(to, starts[((orderKey(v) - low) >> shift) & digitMask]++, v);
+        }
+        from = to;
     }
+
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const float time = loadFloat(upperHalf, i);
+        if (count > 0
+            && std::bit_cast<std::uint32_t>(groups[count - 1].value)
+                == std::bit_cast<std::uint32_t>(time))
+            ++groups[count - 1].count;
+        else
+            groups[count++] = {time, 1};
+    }
+    groups.resize(count);
     return true;
 }
-
-// Below this a comparison sort is as fast as the radix passes.
-constexpr std::size_t radixThreshold = 512;
 
 void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
 {
     std::vector<float> sorted(times.begin(), times.end());
     // A NaN breaks the strict weak order std::sort relies on, so lists with one order NaNs last
     // and everything else exactly as operator< does.
-    const bool sortedByRadix = sorted.size() >= radixThreshold && radixSort(sorted);
-    if (!sortedByRadix
-        && std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
+    if (std::none_of(sorted.begin(), sorted.end(), [](float v) { return std::isnan(v); }))
         std::sort(sorted.begin(), sorted.end());
-    else if (!sortedByRadix)
+    else
         std::sort(sorted.begin(), sorted.end(),
                   [](float a, float b) { return a < b || (std::isnan(b) && !std::isnan(a)); });
     groups.reserve(sorted.size());
@@ -162,9 +226,6 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
         else
             groups.push_back({time, 1});
     }
-    // Room for a group per time is kept only where most times differ.
-    if (groups.size() < groups.capacity() / 2)
-        groups.shrink_to_fit();
 }
 
 SortedTimes::Groups computeGroups(const TimeList &times)
@@ -177,7 +238,11 @@ SortedTimes::Groups computeGroups(const TimeList &times)
             groups.clear();
         }
     }
-    groupBySorting(times, groups);
+    if (!groupByRadix(times, groups))
+        groupBySorting(times, groups);
+    // Room for a group per time is kept only where most times differ.
+    if (groups.size() < groups.capacity() / 2)
+        groups.shrink_to_fit();
     return groups;
 }
 
@@ -187,7 +252,7 @@ namespace SortedTimes {
 
 std::shared_ptr<const Groups> grouped(const TimeList &times)
 {
-    thread_local ListMemo<std::shared_ptr<const Groups>> memo;
+    static ListMemo<std::shared_ptr<const Groups>> memo;
     return memo.get(times, [](const TimeList &list) {
         return std::make_shared<const Groups>(computeGroups(list));
     });

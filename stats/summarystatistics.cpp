@@ -159,6 +159,6 @@ TimeStatistics statisticsOf(const TimeList &times)
 
 TimeStatistics SummaryStatistics::of(const TimeList &times)
 {
-    thread_local ListMemo<TimeStatistics> memo;
+    static ListMemo<TimeStatistics> memo;
     return memo.get(times, statisticsOf);
 }

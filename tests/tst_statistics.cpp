@@ -75,6 +75,14 @@ void StatisticsTest::shortAndWorkedLists_data()
         << listOf({8, 30, 101.5f / 9.0f, 11.75f, 11.5f});
     QTest::newRow("zero and negative times")
         << listOf({0, -2, 5, -1, 3}) << listOf({-2, 5, -0.5f, 0, 2.0f / 3.0f});
+    // s[i] = 10 + i / 1024 off every timer's grid, pasted slowest first; every sum is exact.
+    TimeList descending;
+    for (int i = 1000; i >= 0; --i)
+        descending.append(10.0f + float(i) / 1024.0f);
+    QTest::newRow("1001 off-grid times, slowest first")
+        << descending
+        << listOf({10, 10 + 1000 / 1024.0f, 10 + 475 / 1024.0f, 10 + 500 / 1024.0f,
+                   10 + 500.5f / 1024.0f});
 }
 
 void StatisticsTest::shortAndWorkedLists()
