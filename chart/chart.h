@@ -69,8 +69,5 @@ void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, in
                          std::vector<QRectF> *drawnLabels = nullptr);
 void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
                          const TimeList &secondaryTimes, int width, const QFont &statsFont);
-// Where the statistics panel's text starts, left of the frame's inner edge.
-int statisticsPanelLeft(QPainter &painter, const TimeList &primaryTimes,
-                        const TimeList &secondaryTimes, int width, const QFont &statsFont);
 
 } // namespace Chart

@@ -2,15 +2,19 @@
 #include "chart/chartstyle.h"
 #include "chart/overlays.h"
 #include "stats/density.h"
+#include "stats/timestatistics.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QScopeGuard>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -191,16 +195,13 @@ struct CurveStyle
     bool withQuartiles;
 };
 
-void drawCurve(QPainter &painter, const ChartScene &scene, const TimeList &times,
-               const CurveStyle &style, Chart::TimeRange range, const QFont &quartileFont,
+void drawCurve(QPainter &painter, const ChartScene &scene, const KernelDensity::Curve &curve,
+               const CurveStyle &style, const QFont &quartileFont,
                std::vector<QRectF> &quartileLabels)
 {
     const PainterState state(painter);
     const int plotWidth = scene.size.width() - horizontalInset;
     const int plotHeight = scene.size.height() - verticalInset;
-    const float detail = KernelDensity::detailOfSlider(scene.detail);
-    const KernelDensity::Curve curve
-        = KernelDensity::curve(times, range.low, range.high, detail, plotWidth);
 
     if (curve.onePerPixel) {
         drawPixelCurve(painter, curve.values, style.color, plotWidth, plotHeight);
@@ -223,18 +224,75 @@ void drawCurve(QPainter &painter, const ChartScene &scene, const TimeList &times
                                    &quartileLabels);
 }
 
+// What a paint computes from one list: its curve, and its statistics where the panel shows them.
+struct ListFigures
+{
+    KernelDensity::Curve curve;
+    std::optional<TimeStatistics> statistics;
+};
+
+ListFigures figuresOf(const TimeList &times, const ChartScene &scene, Chart::TimeRange range)
+{
+    ListFigures figures;
+    if (times.isEmpty())
+        return figures;
+    const int plotWidth = scene.size.width() - horizontalInset;
+    figures.curve = KernelDensity::curve(times, range.low, range.high,
+                                         KernelDensity::detailOfSlider(scene.detail), plotWidth);
+    if (scene.statistics)
+        figures.statistics = SummaryStatistics::of(times);
+    return figures;
+}
+
+// From this many times in each list a thread of its own pays: the first paint after a paste sorts
+// both lists, and later paints sum their densities.
+constexpr qsizetype timesWorthAThread = 100'000;
+
+struct SceneFigures
+{
+    ListFigures primary;
+    ListFigures secondary;
+};
+
+// Two long lists are computed side by side, the second on a thread of the global pool, whose
+// threads outlive the paint and keep the memory they sorted in for the next list. Without a
+// free thread the second list waits for the first.
+SceneFigures figuresOf(const ChartScene &scene, Chart::TimeRange range)
+{
+    const auto secondaryFigures = [&] {
+        return figuresOf(scene.secondaryTimes, scene, range);
+    };
+    std::promise<ListFigures> promise;
+    std::future<ListFigures> secondary;
+    if (std::min(scene.primaryTimes.size(), scene.secondaryTimes.size()) >= timesWorthAThread
+        && QThreadPool::globalInstance()->tryStart([&] {
+               try {
+                   promise.set_value(secondaryFigures());
+               } catch (...) {
+                   promise.set_exception(std::current_exception());
+               }
+           }))
+        secondary = promise.get_future();
+    // The other thread reads the scene: it finishes before this returns, even by an exception.
+    const auto waitForSecondary = qScopeGuard([&secondary] {
+        if (secondary.valid())
+            secondary.wait();
+    });
+    ListFigures primary = figuresOf(scene.primaryTimes, scene, range);
+    return {std::move(primary), secondary.valid() ? secondary.get() : secondaryFigures()};
+}
+
 // The second list behind the first; labels of either keep clear of those drawn before.
-void drawCurves(QPainter &painter, const ChartScene &scene, Chart::TimeRange range,
+void drawCurves(QPainter &painter, const ChartScene &scene, const SceneFigures &figures,
                 const QFont &quartileFont)
 {
     std::vector<QRectF> quartileLabels;
     if (!scene.secondaryTimes.isEmpty())
-        drawCurve(painter, scene, scene.secondaryTimes,
-                  {scene.secondaryColor, scene.secondaryQuartiles}, range, quartileFont,
-                  quartileLabels);
+        drawCurve(painter, scene, figures.secondary.curve,
+                  {scene.secondaryColor, scene.secondaryQuartiles}, quartileFont, quartileLabels);
     if (!scene.primaryTimes.isEmpty())
-        drawCurve(painter, scene, scene.primaryTimes, {scene.primaryColor, scene.primaryQuartiles},
-                  range, quartileFont, quartileLabels);
+        drawCurve(painter, scene, figures.primary.curve,
+                  {scene.primaryColor, scene.primaryQuartiles}, quartileFont, quartileLabels);
 }
 
 void drawAxis(QPainter &painter, const ChartScene &scene, Chart::TimeRange range,
@@ -354,11 +412,18 @@ void paint(QPainter &painter, const ChartScene &scene)
     std::optional<Overlays::StatisticsPanel> panel;
     if (hasTimes && hasPlot) {
         const TimeRange range = timeRange(scene);
-        drawCurves(painter, scene, range, chartFont(base, 20, 100));
+        const SceneFigures figures = figuresOf(scene, range);
+        drawCurves(painter, scene, figures, chartFont(base, 20, 100));
         drawAxis(painter, scene, range, chartFont(base, 12, 700));
-        if (scene.statistics)
-            panel = Overlays::statisticsPanel(painter, scene.primaryTimes, scene.secondaryTimes,
-                                              scene.size.width(), chartFont(base, 12));
+        if (scene.statistics) {
+            std::vector<TimeStatistics> blocks;
+            for (const ListFigures *list : {&figures.primary, &figures.secondary}) {
+                if (list->statistics)
+                    blocks.push_back(*list->statistics);
+            }
+            panel = Overlays::statisticsPanel(painter, blocks, scene.size.width(),
+                                              chartFont(base, 12));
+        }
     }
     drawTitle(painter, scene, chartFont(base, 25, 700),
               panel ? std::optional<int>(panel->left) : std::nullopt);

@@ -113,13 +113,14 @@ void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &val
 }
 
 Overlays::StatisticsPanel Overlays::statisticsPanel(const QPainter &painter,
-                                                    const TimeList &primaryTimes,
-                                                    const TimeList &secondaryTimes, int width,
-                                                    const QFont &font)
+                                                    const std::vector<TimeStatistics> &blocks,
+                                                    int width, const QFont &font)
 {
     QStringList lines;
-    const auto appendBlock = [&lines](const TimeList &times) {
-        const TimeStatistics statistics = SummaryStatistics::of(times);
+    for (const TimeStatistics &statistics : blocks) {
+        // An empty line separates the blocks.
+        if (!lines.isEmpty())
+            lines.append(QString());
         const std::pair<QLatin1StringView, float> fields[]
             = {{QLatin1StringView("Best"), statistics.best()},
                {QLatin1StringView("Worst"), statistics.worst()},
@@ -128,12 +129,6 @@ Overlays::StatisticsPanel Overlays::statisticsPanel(const QPainter &painter,
                {QLatin1StringView("MoXAo5"), statistics.meanOfAveragesOfFive()}};
         for (const auto &[label, value] : fields)
             lines.append(label + QStringLiteral(": ") + QString::number(value, 'f', 2));
-    };
-    appendBlock(primaryTimes.isEmpty() ? secondaryTimes : primaryTimes);
-    // An empty line separates the blocks.
-    if (!primaryTimes.isEmpty() && !secondaryTimes.isEmpty()) {
-        lines.append(QString());
-        appendBlock(secondaryTimes);
     }
 
     // The panel moves left only as far as its widest line needs to end inside the frame.
@@ -161,7 +156,13 @@ void Overlays::draw(QPainter &painter, const StatisticsPanel &panel)
 void Chart::drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
                                 const TimeList &secondaryTimes, int width, const QFont &statsFont)
 {
-    Overlays::draw(
-        painter,
-        Overlays::statisticsPanel(painter, primaryTimes, secondaryTimes, width, statsFont));
+    // Each list that holds times has a block; with none, the empty first list shows its zeros.
+    std::vector<TimeStatistics> blocks;
+    for (const TimeList *times : {&primaryTimes, &secondaryTimes}) {
+        if (!times->isEmpty())
+            blocks.push_back(SummaryStatistics::of(*times));
+    }
+    if (blocks.empty())
+        blocks.push_back(SummaryStatistics::of(primaryTimes));
+    Overlays::draw(painter, Overlays::statisticsPanel(painter, blocks, width, statsFont));
 }

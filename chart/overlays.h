@@ -1,9 +1,11 @@
 #pragma once
 
-#include "data/timelist.h"
+#include "stats/timestatistics.h"
 
 #include <QFont>
 #include <QStringList>
+
+#include <vector>
 
 class QPainter;
 
@@ -19,8 +21,9 @@ struct StatisticsPanel
     int left;
 };
 
-StatisticsPanel statisticsPanel(const QPainter &painter, const TimeList &primaryTimes,
-                                const TimeList &secondaryTimes, int width, const QFont &font);
+// A block of lines for each list's statistics, the first list's first.
+StatisticsPanel statisticsPanel(const QPainter &painter, const std::vector<TimeStatistics> &blocks,
+                                int width, const QFont &font);
 void draw(QPainter &painter, const StatisticsPanel &panel);
 
 } // namespace Overlays
