@@ -1,5 +1,4 @@
 #include "stats/density.h"
-#include "stats/listmemo.h"
 #include "stats/sortedtimes.h"
 
 #include <QPainterPath>
@@ -30,32 +29,6 @@ struct Grid
     float span; // high - low, formed in float
     double position(int j) const { return double(j) / double(points) * double(span) + low; }
 };
-
-// The passes over the samples in their stored order, in float.
-struct Spread
-{
-    float smallest;
-    float largest;
-    float deviation; // population standard deviation
-};
-
-Spread spreadOf(const TimeList &samples)
-{
-    float smallest = samples.first();
-    float largest = samples.first();
-    float sum = 0.0f;
-    for (float v : samples) {
-        smallest = std::min(smallest, v);
-        largest = std::max(largest, v);
-        sum += v;
-    }
-    const auto n = float(samples.size());
-    const float mean = sum / n;
-    float squares = 0.0f;
-    for (float v : samples)
-        squares += (v - mean) * (v - mean);
-    return {smallest, largest, std::sqrt(squares / n)};
-}
 
 double kernelTerm(double value, double x, double bandwidth)
 {
@@ -557,8 +530,7 @@ Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
     kernel.n = samples.size();
     if (kernel.n == 0)
         return kernel;
-    static ListMemo<Spread> memo;
-    const Spread spread = memo.get(samples, spreadOf);
+    const SortedTimes::Spread spread = SortedTimes::spread(samples);
     kernel.lo = low == KernelDensity::lowestSample ? spread.smallest : low;
     kernel.hi = high == KernelDensity::highestSample ? spread.largest : high;
     const float scale = spread.deviation * detail * 0.5f;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -103,6 +104,42 @@ void storeFloat(std::byte *floats, std::size_t i, float value)
     std::memcpy(floats + i * sizeof(float), &value, sizeof(float));
 }
 
+// The spread's two float sums, each added one time after another in pasted order: the times, then
+// their squared distances from the mean. The radix passes add them as they read the list anyway;
+// a sum in float waits on its last addition, and beside other work it costs nothing.
+class SpreadSums
+{
+public:
+    void addTime(float time) { sum += time; }
+    void startSquares(std::size_t n) { mean = sum / float(n); }
+    void addSquare(float time) { squares += (time - mean) * (time - mean); }
+    float deviation(std::size_t n) const { return std::sqrt(squares / float(n)); }
+
+private:
+    float sum = 0.0f;
+    float mean = 0.0f;
+    float squares = 0.0f;
+};
+
+SortedTimes::Spread spreadOf(const TimeList &times)
+{
+    if (times.isEmpty())
+        return {0.0f, 0.0f, 0.0f};
+    float smallest = times.first();
+    float largest = times.first();
+    SpreadSums sums;
+    for (float time : times) {
+        smallest = std::min(smallest, time);
+        largest = std::max(largest, time);
+        sums.addTime(time);
+    }
+    const auto n = std::size_t(times.size());
+    sums.startSquares(n);
+    for (float time : times)
+        sums.addSquare(time);
+    return {smallest, largest, sums.deviation(n)};
+}
+
 // Below this a comparison sort is as fast as the radix passes.
 constexpr std::size_t radixThreshold = 512;
 constexpr int widestDigit = 11;
@@ -111,11 +148,13 @@ constexpr int mostPasses = (32 + widestDigit - 1) / widestDigit;
 // The keys' digits, counted for every pass in one read of the list: one pass after another would
 // read it that many times, and a loop over a variable number of passes runs at half the speed.
 template<int Passes>
-void countDigits(const TimeList &times, std::uint32_t low, int digitBits, std::uint32_t *counts)
+void countDigits(const TimeList &times, std::uint32_t low, int digitBits, std::uint32_t *counts,
+                 SpreadSums &sums)
 {
     const std::uint32_t digitMask = (1u << digitBits) - 1;
     const std::size_t buckets = std::size_t(1) << digitBits;
     for (float v : times) {
+        sums.addTime(v);
         const std::uint32_t key = orderKey(v) - low;
         for (int pass = 0; pass < Passes; ++pass)
             ++counts[std::size_t(pass) * buckets + ((key >> (pass * digitBits)) & digitMask)];
@@ -131,7 +170,11 @@ void countDigits(const TimeList &times, std::uint32_t low, int digitBits, std::u
 // between, the last pass ending in the upper half; the groups are then formed in place from its
 // start, each written no later than the sorted float it stands for is read. A million times take
 // 8 MB instead of twice that, and fresh pages cost as much as the sorting.
-bool groupByRadix(const TimeList &times, SortedTimes::Groups &groups)
+//
+// The passes also give the spread, the first one reading the list in pasted order as the spread's
+// sums do.
+bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
+                 std::optional<SortedTimes::Spread> &spread)
 {
     if (std::size_t(times.size()) < radixThreshold)
         return false;
@@ -160,23 +203,24 @@ bool groupByRadix(const TimeList &times, SortedTimes::Groups &groups)
     const std::uint32_t digitMask = (1u << digitBits) - 1;
     const std::size_t buckets = std::size_t(1) << digitBits;
     std::vector<std::uint32_t> counts(std::size_t(passes) * buckets, 0);
+    SpreadSums sums;
     switch (passes) {
     case 1:
-        countDigits<1>(times, low, digitBits, counts.data());
+        countDigits<1>(times, low, digitBits, counts.data(), sums);
         break;
     case 2:
-        countDigits<2>(times, low, digitBits, counts.data());
+        countDigits<2>(times, low, digitBits, counts.data(), sums);
         break;
     default:
         static_assert(mostPasses == 3);
-        countDigits<3>(times, low, digitBits, counts.data());
+        countDigits<3>(times, low, digitBits, counts.data(), sums);
         break;
     }
 
     groups.resize(n);
     auto *lowerHalf = reinterpret_cast<std::byte *>(groups.data());
     std::byte *upperHalf = lowerHalf + n * sizeof(float);
-    const auto *from = reinterpret_cast<const std::byte *>(times.constData());
+    const std::byte *from = nullptr;
     std::vector<std::size_t> starts(buckets);
     for (int pass = 0; pass < passes; ++pass) {
         std::byte *to = (passes - pass) % 2 ? upperHalf : lowerHalf;
@@ -186,23 +230,36 @@ bool groupByRadix(const TimeList &times, SortedTimes::Groups &groups)
             sum += counts[std::size_t(pass) * buckets + d];
         }
         const int shift = pass * digitBits;
-        for (std::size_t i = 0; i < n; ++i) {
-            const float v = loadFloat(from, i);
+        const auto place = [&](float v) {
             storeFloat(to, starts[((orderKey(v) - low) >> shift) & digitMask]++, v);
+        };
+        if (pass == 0) {
+            sums.startSquares(n);
+            for (float v : times) {
+                sums.addSquare(v);
+                place(v);
+            }
+        } else {
+            for (std::size_t i = 0; i < n; ++i)
+                place(loadFloat(from, i));
         }
         from = to;
     }
 
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    // The last group is rewritten with every time, and a new one begins where the value changes:
+    // no branch, where a duplicate in an off-grid list is a coin toss.
+    std::size_t last = 0;
+    groups[0] = {loadFloat(upperHalf, 0), 1};
+    for (std::size_t i = 1; i < n; ++i) {
         const float time = loadFloat(upperHalf, i);
-        if (count > 0
-            && std::bit_cast<std::uint32_t>(groups[count - 1].value)
-                == std::bit_cast<std::uint32_t>(time))
-            ++groups[count - 1].count;
-        else
-            groups[count++] = {time, 1};
+        const bool same = std::bit_cast<std::uint32_t>(time)
+            == std::bit_cast<std::uint32_t>(groups[last].value);
+        const qint32 count = same ? groups[last].count + 1 : 1;
+        last += same ? 0 : 1;
+        groups[last] = {time, count};
     }
+    const std::size_t count = last + 1;
+    spread = {groups.front().value, groups[last].value, sums.deviation(n)};
     groups.resize(count);
     return true;
 }
@@ -228,22 +285,39 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
     }
 }
 
-SortedTimes::Groups computeGroups(const TimeList &times)
+// A list's order and spread, read once for every paint that shows it.
+struct Reading
+{
+    std::shared_ptr<const SortedTimes::Groups> groups;
+    SortedTimes::Spread spread;
+};
+
+Reading readingOf(const TimeList &times)
 {
     SortedTimes::Groups groups;
+    std::optional<SortedTimes::Spread> spread;
+    bool onLattice = false;
     if (times.size() >= countingThreshold) {
         for (double stepsPerSecond : {100.0, 1000.0}) {
-            if (groupOnLattice(times, stepsPerSecond, groups))
-                return groups;
+            onLattice = groupOnLattice(times, stepsPerSecond, groups);
+            if (onLattice)
+                break;
             groups.clear();
         }
     }
-    if (!groupByRadix(times, groups))
+    if (!onLattice && !readByRadix(times, groups, spread))
         groupBySorting(times, groups);
     // Room for a group per time is kept only where most times differ.
     if (groups.size() < groups.capacity() / 2)
         groups.shrink_to_fit();
-    return groups;
+    return {std::make_shared<const SortedTimes::Groups>(std::move(groups)),
+            spread ? *spread : spreadOf(times)};
+}
+
+Reading reading(const TimeList &times)
+{
+    static ListMemo<Reading> memo;
+    return memo.get(times, readingOf);
 }
 
 } // namespace
@@ -252,10 +326,12 @@ namespace SortedTimes {
 
 std::shared_ptr<const Groups> grouped(const TimeList &times)
 {
-    static ListMemo<std::shared_ptr<const Groups>> memo;
-    return memo.get(times, [](const TimeList &list) {
-        return std::make_shared<const Groups>(computeGroups(list));
-    });
+    return reading(times).groups;
+}
+
+Spread spread(const TimeList &times)
+{
+    return reading(times).spread;
 }
 
 } // namespace SortedTimes
