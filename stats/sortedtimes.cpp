@@ -247,16 +247,19 @@ bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
     }
 
     // The last group is rewritten with every time, and a new one begins where the value changes:
-    // no branch, where a duplicate in an off-grid list is a coin toss.
+    // no branch, where a duplicate in an off-grid list is a coin toss, and the group being counted
+    // stays in registers rather than read back from memory.
     std::size_t last = 0;
-    groups[0] = {loadFloat(upperHalf, 0), 1};
+    float value = loadFloat(upperHalf, 0);
+    qint32 repeats = 1;
+    groups[0] = {value, repeats};
     for (std::size_t i = 1; i < n; ++i) {
         const float time = loadFloat(upperHalf, i);
-        const bool same = std::bit_cast<std::uint32_t>(time)
-            == std::bit_cast<std::uint32_t>(groups[last].value);
-        const qint32 count = same ? groups[last].count + 1 : 1;
+        const bool same = std::bit_cast<std::uint32_t>(time) == std::bit_cast<std::uint32_t>(value);
+        repeats = same ? repeats + 1 : 1;
         last += same ? 0 : 1;
-        groups[last] = {time, count};
+        groups[last] = {time, repeats};
+        value = time;
     }
     const std::size_t count = last + 1;
     spread = {groups.front().value, groups[last].value, sums.deviation(n)};
