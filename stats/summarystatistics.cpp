@@ -93,21 +93,31 @@ public:
         return {before, before};
     }
 
-    // s[first] + s[first + 1] + ... + s[last], added one by one in that order, in float.
+    // s[first] + s[first + 1] + ... + s[last], added one by one in that order, in float. Each
+    // addition waits on the one before: the loop around them does no more than that allows.
     float sum(qsizetype first, qsizetype last) const
     {
         float total = 0.0f;
+        if (last < first)
+            return total;
+        auto group = groups.begin();
         qsizetype start = 0;
-        for (const SortedTimes::Group &group : groups) {
-            const qsizetype from = std::max(first, start);
-            const qsizetype to = std::min(last, start + group.count - 1);
-            for (qsizetype i = from; i <= to; ++i)
-                total += group.value;
-            start += group.count;
-            if (start > last)
-                break;
+        while (start + group->count <= first) {
+            start += group->count;
+            ++group;
         }
-        return total;
+        qsizetype left = last - first + 1;
+        qsizetype repeats = std::min(start + group->count - first, left);
+        for (;;) {
+            const float value = group->value;
+            for (qsizetype i = 0; i < repeats; ++i)
+                total += value;
+            left -= repeats;
+            if (left == 0)
+                return total;
+            ++group;
+            repeats = std::min<qsizetype>(group->count, left);
+        }
     }
 
 private:

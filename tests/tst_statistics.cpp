@@ -75,6 +75,10 @@ void StatisticsTest::shortAndWorkedLists_data()
         << listOf({8, 30, 101.5f / 9.0f, 11.75f, 11.5f});
     QTest::newRow("zero and negative times")
         << listOf({0, -2, 5, -1, 3}) << listOf({-2, 5, -0.5f, 0, 2.0f / 3.0f});
+    // The kept s[1] .. s[17] begin and end inside runs of equal times: 4 x 5 + 10 x 7 + 3 x 9.
+    QTest::newRow("kept times cut through runs")
+        << listOf({5, 5, 5, 5, 5, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 9, 9, 9, 9, 9})
+        << listOf({5, 9, 117.0f / 17.0f, 7, 7});
     // s[i] = 10 + i / 1024 off every timer's grid, pasted slowest first; every sum is exact.
     TimeList descending;
     for (int i = 1000; i >= 0; --i)
