@@ -172,9 +172,10 @@ void countDigits(const TimeList &times, std::uint32_t low, int digitBits, std::u
 // 8 MB instead of twice that, and fresh pages cost as much as the sorting.
 //
 // The passes also give the spread, the first one reading the list in pasted order as the spread's
-// sums do.
+// sums do, and the sorted floats the middle before the groups overwrite them.
 bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
-                 std::optional<SortedTimes::Spread> &spread)
+                 std::optional<SortedTimes::Spread> &spread,
+                 std::optional<std::pair<float, float>> &middle)
 {
     if (std::size_t(times.size()) < radixThreshold)
         return false;
@@ -246,6 +247,8 @@ bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
         from = to;
     }
 
+    middle = {loadFloat(upperHalf, n / 2 - 1), loadFloat(upperHalf, n / 2)};
+
     // The last group is rewritten with every time, and a new one begins where the value changes:
     // no branch, where a duplicate in an off-grid list is a coin toss, and the group being counted
     // stays in registers rather than read back from memory.
@@ -288,17 +291,34 @@ void groupBySorting(const TimeList &times, SortedTimes::Groups &groups)
     }
 }
 
-// A list's order and spread, read once for every paint that shows it.
+// s[index - 1] and s[index], 0 < index < n, in one walk.
+std::pair<float, float> around(const SortedTimes::Groups &groups, qsizetype index)
+{
+    float before = groups.front().value;
+    for (const SortedTimes::Group &group : groups) {
+        if (index == 0)
+            return {before, group.value};
+        if (index < group.count)
+            return {group.value, group.value};
+        index -= group.count;
+        before = group.value;
+    }
+    return {before, before};
+}
+
+// A list's order, spread and middle, read once for every paint that shows it.
 struct Reading
 {
     std::shared_ptr<const SortedTimes::Groups> groups;
     SortedTimes::Spread spread;
+    std::pair<float, float> middle;
 };
 
 Reading readingOf(const TimeList &times)
 {
     SortedTimes::Groups groups;
     std::optional<SortedTimes::Spread> spread;
+    std::optional<std::pair<float, float>> middle;
     bool onLattice = false;
     if (times.size() >= countingThreshold) {
         for (double stepsPerSecond : {100.0, 1000.0}) {
@@ -308,13 +328,15 @@ Reading readingOf(const TimeList &times)
             groups.clear();
         }
     }
-    if (!onLattice && !readByRadix(times, groups, spread))
+    if (!onLattice && !readByRadix(times, groups, spread, middle))
         groupBySorting(times, groups);
     // Room for a group per time is kept only where most times differ.
     if (groups.size() < groups.capacity() / 2)
         groups.shrink_to_fit();
+    if (!middle)
+        middle = times.size() < 2 ? std::pair(0.0f, 0.0f) : around(groups, times.size() / 2);
     return {std::make_shared<const SortedTimes::Groups>(std::move(groups)),
-            spread ? *spread : spreadOf(times)};
+            spread ? *spread : spreadOf(times), *middle};
 }
 
 Reading reading(const TimeList &times)
@@ -335,6 +357,11 @@ std::shared_ptr<const Groups> grouped(const TimeList &times)
 Spread spread(const TimeList &times)
 {
     return reading(times).spread;
+}
+
+std::pair<float, float> middle(const TimeList &times)
+{
+    return reading(times).middle;
 }
 
 } // namespace SortedTimes

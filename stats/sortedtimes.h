@@ -51,5 +51,7 @@ struct Spread
 std::shared_ptr<const Groups> grouped(const TimeList &times);
 // Zeros for no times. Read with the order and kept with it.
 Spread spread(const TimeList &times);
+// s[n / 2 - 1] and s[n / 2] of the ascending order, for two times or more; zeros for fewer.
+std::pair<float, float> middle(const TimeList &times);
 
 } // namespace SortedTimes

@@ -78,21 +78,6 @@ public:
     float first() const { return groups.front().value; }
     float last() const { return groups.back().value; }
 
-    // s[index - 1] and s[index], 0 < index < n, in one walk.
-    std::pair<float, float> around(qsizetype index) const
-    {
-        float before = groups.front().value;
-        for (const SortedTimes::Group &group : groups) {
-            if (index == 0)
-                return {before, group.value};
-            if (index < group.count)
-                return {group.value, group.value};
-            index -= group.count;
-            before = group.value;
-        }
-        return {before, before};
-    }
-
     // s[first] + s[first + 1] + ... + s[last], added one by one in that order, in float. Each
     // addition waits on the one before: the loop around them does no more than that allows.
     float sum(qsizetype first, qsizetype last) const
@@ -141,7 +126,7 @@ TimeStatistics statisticsOf(const TimeList &times)
 
     const std::shared_ptr<const SortedTimes::Groups> groups = SortedTimes::grouped(times);
     const SortedRuns s(*groups);
-    const auto [belowHalf, half] = s.around(n / 2);
+    const auto [belowHalf, half] = SortedTimes::middle(times);
     const float median = n % 2 ? half : float(double(belowHalf + half) * 0.5);
 
     const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
