@@ -3,6 +3,7 @@
 #include "stats/listmemo.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -106,20 +107,23 @@ void storeFloat(std::byte *floats, std::size_t i, float value)
 
 // The spread's two float sums, each added one time after another in pasted order: the times, then
 // their squared distances from the mean. The radix passes add them as they read the list anyway;
-// a sum in float waits on its last addition, and beside other work it costs nothing.
-class SpreadSums
+// a sum in float waits on its last addition, and beside other work it costs nothing. Kept in
+// local variables, which nothing else can reach: the bytes the passes write could be any object's,
+// so a sum held in memory would be read back after every one.
+float meanOf(float sum, std::size_t n)
 {
-public:
-    void addTime(float time) { sum += time; }
-    void startSquares(std::size_t n) { mean = sum / float(n); }
-    void addSquare(float time) { squares += (time - mean) * (time - mean); }
-    float deviation(std::size_t n) const { return std::sqrt(squares / float(n)); }
+    return sum / float(n);
+}
 
-private:
-    float sum = 0.0f;
-    float mean = 0.0f;
-    float squares = 0.0f;
-};
+float squaredDistance(float time, float mean)
+{
+    return (time - mean) * (time - mean);
+}
+
+float deviationOf(float squares, std::size_t n)
+{
+    return std::sqrt(squares / float(n));
+}
 
 SortedTimes::Spread spreadOf(const TimeList &times)
 {
@@ -127,44 +131,53 @@ SortedTimes::Spread spreadOf(const TimeList &times)
         return {0.0f, 0.0f, 0.0f};
     float smallest = times.first();
     float largest = times.first();
-    SpreadSums sums;
+    float sum = 0.0f;
     for (float time : times) {
         smallest = std::min(smallest, time);
         largest = std::max(largest, time);
-        sums.addTime(time);
+        sum += time;
     }
     const auto n = std::size_t(times.size());
-    sums.startSquares(n);
+    const float mean = meanOf(sum, n);
+    float squares = 0.0f;
     for (float time : times)
-        sums.addSquare(time);
-    return {smallest, largest, sums.deviation(n)};
+        squares += squaredDistance(time, mean);
+    return {smallest, largest, deviationOf(squares, n)};
 }
 
 // Below this a comparison sort is as fast as the radix passes.
 constexpr std::size_t radixThreshold = 512;
-constexpr int widestDigit = 11;
-constexpr int mostPasses = (32 + widestDigit - 1) / widestDigit;
 
-// The keys' digits, counted for every pass in one read of the list: one pass after another would
-// read it that many times, and a loop over a variable number of passes runs at half the speed.
-template<int Passes>
-void countDigits(const TimeList &times, std::uint32_t low, int digitBits, std::uint32_t *counts,
-                 SpreadSums &sums)
+// The digits of a key, lowest first: two of 9 bits, whose 512 places stay in the first-level
+// cache as the passes spread the times over them, and the 14 bits above, of which the times of
+// a session take a hundred or so. Fixed places need no first read of the list for its least and
+// greatest key.
+struct Digit
 {
-    const std::uint32_t digitMask = (1u << digitBits) - 1;
-    const std::size_t buckets = std::size_t(1) << digitBits;
+    int shift;
+    std::uint32_t mask;
+    std::size_t places() const { return std::size_t(mask) + 1; }
+    std::size_t of(float v) const { return (orderKey(v) >> shift) & mask; }
+};
+constexpr std::array<Digit, 3> digits {{{0, 0x1FF}, {9, 0x1FF}, {18, 0x3FFF}}};
+
+// The first pass: places the times in pasted order and adds up their squared distances from the
+// mean on the way. On its own, the sum stays in a register: where the sorting's other variables
+// outlive calls, the compiler keeps it in memory and every addition waits for it.
+[[gnu::noinline]] float placeAndSquare(const TimeList &times, std::byte *to, std::size_t *starts,
+                                       Digit digit, float mean)
+{
+    float squares = 0.0f;
     for (float v : times) {
-        sums.addTime(v);
-        const std::uint32_t key = orderKey(v) - low;
-        for (int pass = 0; pass < Passes; ++pass)
-            ++counts[std::size_t(pass) * buckets + ((key >> (pass * digitBits)) & digitMask)];
+        squares += squaredDistance(v, mean);
+        storeFloat(to, starts[digit.of(v)]++, v);
     }
+    return squares;
 }
 
 // A radix sort orders -0 before 0 where std::sort leaves equal values in an order of its own, so
-// it serves only lists without NaN and without both zeros; it needs no comparisons. Only the bits
-// in which the keys differ are sorted, in as few passes of at most 11 bits as they need: times of
-// one session span a few binary orders of magnitude, some 25 bits, three passes of 9.
+// it serves only lists without NaN and without both zeros; it needs no comparisons. A digit that
+// every time shares is not sorted by.
 //
 // The groups' own storage, two floats to a group, holds the two halves the passes alternate
 // between, the last pass ending in the upper half; the groups are then formed in place from its
@@ -179,70 +192,60 @@ bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
 {
     if (std::size_t(times.size()) < radixThreshold)
         return false;
+    const auto n = std::size_t(times.size());
+    // Every digit counted in one read of the list, with the spread's first sum.
+    std::array<std::vector<std::uint32_t>, digits.size()> counts;
+    for (std::size_t d = 0; d < digits.size(); ++d)
+        counts[d].assign(digits[d].places(), 0);
     bool zero = false;
     bool minusZero = false;
     bool nan = false;
-    std::uint32_t low = UINT32_MAX;
-    std::uint32_t high = 0;
+    float timesSum = 0.0f;
     for (float v : times) {
+        timesSum += v;
         nan |= std::isnan(v);
         zero |= std::bit_cast<std::uint32_t>(v) == 0u;
         minusZero |= std::bit_cast<std::uint32_t>(v) == 0x80000000u;
-        low = std::min(low, orderKey(v));
-        high = std::max(high, orderKey(v));
+        ++counts[0][digits[0].of(v)];
+        ++counts[1][digits[1].of(v)];
+        ++counts[2][digits[2].of(v)];
     }
     if (nan || (zero && minusZero))
         return false;
-    const auto n = std::size_t(times.size());
-    const int bits = std::bit_width(high - low);
-    const int passes = (bits + widestDigit - 1) / widestDigit;
-    if (passes == 0) {
+    std::vector<std::size_t> passes;
+    for (std::size_t d = 0; d < digits.size(); ++d) {
+        if (counts[d][digits[d].of(times.first())] != n)
+            passes.push_back(d);
+    }
+    if (passes.empty()) {
         groups.push_back({times.first(), qint32(n)});
         return true;
-    }
-    const int digitBits = (bits + passes - 1) / passes;
-    const std::uint32_t digitMask = (1u << digitBits) - 1;
-    const std::size_t buckets = std::size_t(1) << digitBits;
-    std::vector<std::uint32_t> counts(std::size_t(passes) * buckets, 0);
-    SpreadSums sums;
-    switch (passes) {
-    case 1:
-        countDigits<1>(times, low, digitBits, counts.data(), sums);
-        break;
-    case 2:
-        countDigits<2>(times, low, digitBits, counts.data(), sums);
-        break;
-    default:
-        static_assert(mostPasses == 3);
-        countDigits<3>(times, low, digitBits, counts.data(), sums);
-        break;
     }
 
     groups.resize(n);
     auto *lowerHalf = reinterpret_cast<std::byte *>(groups.data());
     std::byte *upperHalf = lowerHalf + n * sizeof(float);
     const std::byte *from = nullptr;
-    std::vector<std::size_t> starts(buckets);
-    for (int pass = 0; pass < passes; ++pass) {
-        std::byte *to = (passes - pass) % 2 ? upperHalf : lowerHalf;
-        std::size_t sum = 0;
-        for (std::size_t d = 0; d < buckets; ++d) {
-            starts[d] = sum;
-            sum += counts[std::size_t(pass) * buckets + d];
+    std::vector<std::size_t> starts;
+    float squares = 0.0f;
+    for (std::size_t pass = 0; pass < passes.size(); ++pass) {
+        std::byte *to = (passes.size() - pass) % 2 ? upperHalf : lowerHalf;
+        const Digit digit = digits[passes[pass]];
+        const std::vector<std::uint32_t> &count = counts[passes[pass]];
+        starts.resize(count.size());
+        std::size_t start = 0;
+        for (std::size_t place = 0; place < count.size(); ++place) {
+            starts[place] = start;
+            start += count[place];
         }
-        const int shift = pass * digitBits;
-        const auto place = [&](float v) {
-            storeFloat(to, starts[((orderKey(v) - low) >> shift) & digitMask]++, v);
+        const auto put = [&](float v) {
+            storeFloat(to, starts[digit.of(v)]++, v);
         };
         if (pass == 0) {
-            sums.startSquares(n);
-            for (float v : times) {
-                sums.addSquare(v);
-                place(v);
-            }
+            squares = placeAndSquare(times, to, starts.data(), digit, meanOf(timesSum, n));
         } else {
             for (std::size_t i = 0; i < n; ++i)
-                place(loadFloat(from, i));
+                put(loadFloat(from, i));
         }
         from = to;
     }
@@ -265,7 +268,7 @@ bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
         value = time;
     }
     const std::size_t count = last + 1;
-    spread = {groups.front().value, groups[last].value, sums.deviation(n)};
+    spread = {groups.front().value, groups[last].value, deviationOf(squares, n)};
     groups.resize(count);
     return true;
 }

@@ -87,6 +87,11 @@ void StatisticsTest::shortAndWorkedLists_data()
         << descending
         << listOf({10, 10 + 1000 / 1024.0f, 10 + 475 / 1024.0f, 10 + 500 / 1024.0f,
                    10 + 500.5f / 1024.0f});
+    // The same steps either side of zero: negative floats sort by their flipped bits.
+    for (float &time : descending)
+        time -= 10 + 500 / 1024.0f;
+    QTest::newRow("1001 off-grid times either side of zero")
+        << descending << listOf({-500 / 1024.0f, 500 / 1024.0f, -25 / 1024.0f, 0, 0.5f / 1024});
 }
 
 void StatisticsTest::shortAndWorkedLists()
