@@ -35,11 +35,33 @@ bool plainlyOffGrid(double scaled, std::int32_t key)
     return std::fabs(scaled - double(key)) > 1e-3 + std::fabs(scaled) * 1e-6;
 }
 
+// The spread's two float sums, each added one time after another in pasted order: the times, then
+// their squared distances from the mean. The radix passes add them as they read the list anyway;
+// a sum in float waits on its last addition, and beside other work it costs nothing. Kept in
+// local variables, which nothing else can reach: the bytes the passes write could be any object's,
+// so a sum held in memory would be read back after every one.
+float meanOf(float sum, std::size_t n)
+{
+    return sum / float(n);
+}
+
+float squaredDistance(float time, float mean)
+{
+    return (time - mean) * (time - mean);
+}
+
+float deviationOf(float squares, std::size_t n)
+{
+    return std::sqrt(squares / float(n));
+}
+
 // Counts the list by lattice step (stepsPerSecond 100 for centiseconds, 1000 for milliseconds)
 // when each key stands for exactly one float pattern; walking the table in key order then yields
-// the values in ascending order. Gives up (returns false) on off-lattice values, on -0 beside 0,
-// on non-finite values and on a spread too wide to tabulate.
-bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::Groups &groups)
+// the values in ascending order. Its two reads of the list in pasted order give the spread. Gives
+// up (returns false) on off-lattice values, on -0 beside 0, on non-finite values and on a spread
+// too wide to tabulate.
+bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::Groups &groups,
+                    std::optional<SortedTimes::Spread> &spread)
 {
     // An off-grid list shows itself within its first times, before the keys take their memory.
     for (float time : times.first(std::min<qsizetype>(times.size(), countingThreshold))) {
@@ -50,8 +72,10 @@ bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::G
     std::vector<std::int32_t> keys(std::size_t(times.size()));
     std::int32_t lowKey = INT32_MAX;
     std::int32_t highKey = INT32_MIN;
+    float sum = 0.0f;
     for (qsizetype i = 0; i < times.size(); ++i) {
         const float time = times[i];
+        sum += time;
         const double scaled = double(time) * stepsPerSecond;
         if (!(std::fabs(scaled) <= largestKey))
             return false;
@@ -69,19 +93,27 @@ bool groupOnLattice(const TimeList &times, double stepsPerSecond, SortedTimes::G
     const auto tableLength = static_cast<std::size_t>(tableSize);
     std::vector<qint32> counts(tableLength, 0);
     std::vector<float> values(tableLength);
+    const auto n = std::size_t(times.size());
+    const float mean = meanOf(sum, n);
+    float squares = 0.0f;
     for (qsizetype i = 0; i < times.size(); ++i) {
         const auto slot = std::size_t(keys[std::size_t(i)] - lowKey);
         const float time = times[i];
+        squares += squaredDistance(time, mean);
         if (counts[slot] == 0)
             values[slot] = time;
         else if (std::bit_cast<std::uint32_t>(values[slot]) != std::bit_cast<std::uint32_t>(time))
             return false;
         ++counts[slot];
     }
+    // Taken before the calls below: a sum still needed after them would be kept in memory, and
+    // every addition above would wait for it.
+    const float deviation = deviationOf(squares, n);
     for (std::size_t slot = 0; slot < counts.size(); ++slot) {
         if (counts[slot] > 0)
             groups.push_back({values[slot], counts[slot]});
     }
+    spread = {groups.front().value, groups.back().value, deviation};
     return true;
 }
 
@@ -103,26 +135,6 @@ float loadFloat(const std::byte *floats, std::size_t i)
 void storeFloat(std::byte *floats, std::size_t i, float value)
 {
     std::memcpy(floats + i * sizeof(float), &value, sizeof(float));
-}
-
-// The spread's two float sums, each added one time after another in pasted order: the times, then
-// their squared distances from the mean. The radix passes add them as they read the list anyway;
-// a sum in float waits on its last addition, and beside other work it costs nothing. Kept in
-// local variables, which nothing else can reach: the bytes the passes write could be any object's,
-// so a sum held in memory would be read back after every one.
-float meanOf(float sum, std::size_t n)
-{
-    return sum / float(n);
-}
-
-float squaredDistance(float time, float mean)
-{
-    return (time - mean) * (time - mean);
-}
-
-float deviationOf(float squares, std::size_t n)
-{
-    return std::sqrt(squares / float(n));
 }
 
 SortedTimes::Spread spreadOf(const TimeList &times)
@@ -325,7 +337,7 @@ Reading readingOf(const TimeList &times)
     bool onLattice = false;
     if (times.size() >= countingThreshold) {
         for (double stepsPerSecond : {100.0, 1000.0}) {
-            onLattice = groupOnLattice(times, stepsPerSecond, groups);
+            onLattice = groupOnLattice(times, stepsPerSecond, groups, spread);
             if (onLattice)
                 break;
             groups.clear();
