@@ -187,6 +187,41 @@ constexpr std::array<Digit, 3> digits {{{0, 0x1FF}, {9, 0x1FF}, {18, 0x3FFF}}};
     return squares;
 }
 
+// Forms the groups from the sorted floats in the upper half, in place from the start, and adds up
+// the Average's kept times as it meets them; gives the index of the last group. The last group is
+// rewritten with every time, and a new one begins where the value changes: no branch, where a
+// duplicate in an off-grid list is a coin toss. Out of line, so that the counts and the sum stay
+// in registers: inlined into the sorting, the compiler keeps the sum in memory.
+[[gnu::noinline]] std::size_t groupInPlace(const std::byte *upperHalf, std::size_t n,
+                                           SortedTimes::Groups &groups, float &keptSum)
+{
+    const auto [keptFirst, keptLast] = SortedTimes::kept(qsizetype(n));
+    std::size_t last = 0;
+    float value = loadFloat(upperHalf, 0);
+    qint32 repeats = 1;
+    SortedTimes::Group *out = groups.data();
+    out[0] = {value, repeats};
+    float sum = 0.0f;
+    const auto group = [&](std::size_t i) {
+        const float time = loadFloat(upperHalf, i);
+        const bool same = std::bit_cast<std::uint32_t>(time) == std::bit_cast<std::uint32_t>(value);
+        repeats = same ? repeats + 1 : 1;
+        last += same ? 0 : 1;
+        out[last] = {time, repeats};
+        value = time;
+        return time;
+    };
+    std::size_t i = 1;
+    for (; i < std::size_t(keptFirst); ++i)
+        group(i);
+    for (; i <= std::size_t(keptLast); ++i)
+        sum += group(i);
+    for (; i < n; ++i)
+        group(i);
+    keptSum = sum;
+    return last;
+}
+
 // A radix sort orders -0 before 0 where std::sort leaves equal values in an order of its own, so
 // it serves only lists without NaN and without both zeros; it needs no comparisons. A digit that
 // every time shares is not sorted by.
@@ -200,7 +235,7 @@ constexpr std::array<Digit, 3> digits {{{0, 0x1FF}, {9, 0x1FF}, {18, 0x3FFF}}};
 // sums do, and the sorted floats the middle before the groups overwrite them.
 bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
                  std::optional<SortedTimes::Spread> &spread,
-                 std::optional<std::pair<float, float>> &middle)
+                 std::optional<std::pair<float, float>> &middle, std::optional<float> &keptSum)
 {
     if (std::size_t(times.size()) < radixThreshold)
         return false;
@@ -263,23 +298,11 @@ bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
     }
 
     middle = {loadFloat(upperHalf, n / 2 - 1), loadFloat(upperHalf, n / 2)};
+    float sortedSum = 0.0f;
 
-    // The last group is rewritten with every time, and a new one begins where the value changes:
-    // no branch, where a duplicate in an off-grid list is a coin toss, and the group being counted
-    // stays in registers rather than read back from memory.
-    std::size_t last = 0;
-    float value = loadFloat(upperHalf, 0);
-    qint32 repeats = 1;
-    groups[0] = {value, repeats};
-    for (std::size_t i = 1; i < n; ++i) {
-        const float time = loadFloat(upperHalf, i);
-        const bool same = std::bit_cast<std::uint32_t>(time) == std::bit_cast<std::uint32_t>(value);
-        repeats = same ? repeats + 1 : 1;
-        last += same ? 0 : 1;
-        groups[last] = {time, repeats};
-        value = time;
-    }
+    const std::size_t last = groupInPlace(upperHalf, n, groups, sortedSum);
     const std::size_t count = last + 1;
+    keptSum = sortedSum;
     spread = {groups.front().value, groups[last].value, deviationOf(squares, n)};
     groups.resize(count);
     return true;
@@ -327,6 +350,7 @@ struct Reading
     std::shared_ptr<const SortedTimes::Groups> groups;
     SortedTimes::Spread spread;
     std::pair<float, float> middle;
+    std::optional<float> keptSum;
 };
 
 Reading readingOf(const TimeList &times)
@@ -334,6 +358,7 @@ Reading readingOf(const TimeList &times)
     SortedTimes::Groups groups;
     std::optional<SortedTimes::Spread> spread;
     std::optional<std::pair<float, float>> middle;
+    std::optional<float> keptSum;
     bool onLattice = false;
     if (times.size() >= countingThreshold) {
         for (double stepsPerSecond : {100.0, 1000.0}) {
@@ -343,7 +368,7 @@ Reading readingOf(const TimeList &times)
             groups.clear();
         }
     }
-    if (!onLattice && !readByRadix(times, groups, spread, middle))
+    if (!onLattice && !readByRadix(times, groups, spread, middle, keptSum))
         groupBySorting(times, groups);
     // Room for a group per time is kept only where most times differ.
     if (groups.size() < groups.capacity() / 2)
@@ -351,7 +376,7 @@ Reading readingOf(const TimeList &times)
     if (!middle)
         middle = times.size() < 2 ? std::pair(0.0f, 0.0f) : around(groups, times.size() / 2);
     return {std::make_shared<const SortedTimes::Groups>(std::move(groups)),
-            spread ? *spread : spreadOf(times), *middle};
+            spread ? *spread : spreadOf(times), *middle, keptSum};
 }
 
 Reading reading(const TimeList &times)
@@ -377,6 +402,11 @@ Spread spread(const TimeList &times)
 std::pair<float, float> middle(const TimeList &times)
 {
     return reading(times).middle;
+}
+
+std::optional<float> keptSum(const TimeList &times)
+{
+    return reading(times).keptSum;
 }
 
 } // namespace SortedTimes

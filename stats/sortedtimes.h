@@ -2,7 +2,9 @@
 
 #include "data/timelist.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -53,5 +55,21 @@ std::shared_ptr<const Groups> grouped(const TimeList &times);
 Spread spread(const TimeList &times);
 // s[n / 2 - 1] and s[n / 2] of the ascending order, for two times or more; zeros for fewer.
 std::pair<float, float> middle(const TimeList &times);
+
+// The times the Average keeps, s[first] to s[last] in ascending order: all but the fastest k and
+// the slowest 2k, k being 5 % of the times and at least one. Of three times none is kept.
+struct Kept
+{
+    qsizetype first;
+    qsizetype last;
+};
+constexpr Kept kept(qsizetype n)
+{
+    const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
+    return {k, n - 2 * k - 1};
+}
+// The kept times' sum, added one by one in ascending order in float, where the sorting added it up
+// on its way; none where it did not.
+std::optional<float> keptSum(const TimeList &times);
 
 } // namespace SortedTimes

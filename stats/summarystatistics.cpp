@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #ifdef __SSE__
@@ -129,9 +130,11 @@ TimeStatistics statisticsOf(const TimeList &times)
     const auto [belowHalf, half] = SortedTimes::middle(times);
     const float median = n % 2 ? half : float(double(belowHalf + half) * 0.5);
 
-    const auto k = qsizetype(std::max(double(n) * 0.05, 1.0));
-    // The fast k and the slow 2k times are left out; for n = 3 nothing remains and 0/0 is NaN.
-    const float average = s.sum(k, n - 2 * k - 1) / float(n - 3 * k);
+    // For n = 3 nothing is kept and 0/0 is NaN.
+    const auto [keptFirst, keptLast] = SortedTimes::kept(n);
+    const std::optional<float> sortedSum = SortedTimes::keptSum(times);
+    const float average
+        = (sortedSum ? *sortedSum : s.sum(keptFirst, keptLast)) / float(keptLast - keptFirst + 1);
 
     // Strict averages of five over complete groups in pasted order.
     const qsizetype groupCount = n / 5;
