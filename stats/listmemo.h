@@ -32,14 +32,23 @@ public:
             }
             place = claim();
         }
-        Result result = compute(times);
+        std::optional<Result> result;
+        try {
+            result.emplace(compute(times));
+        } catch (...) {
+            // A computation that failed gives its place back.
+            const std::lock_guard lock(mutex);
+            if (place)
+                places[*place].claimed = false;
+            throw;
+        }
         const std::lock_guard lock(mutex);
         if (place) {
-            places[*place].entry = Entry {times, result};
+            places[*place].entry = Entry {times, *result};
             places[*place].lastUse = ++uses;
             places[*place].claimed = false;
         }
-        return result;
+        return *std::move(result);
     }
 
 private:

@@ -285,21 +285,19 @@ bool readByRadix(const TimeList &times, SortedTimes::Groups &groups,
             starts[place] = start;
             start += count[place];
         }
-        const auto put = [&](float v) {
-            storeFloat(to, starts[digit.of(v)]++, v);
-        };
         if (pass == 0) {
             squares = placeAndSquare(times, to, starts.data(), digit, meanOf(timesSum, n));
         } else {
-            for (std::size_t i = 0; i < n; ++i)
-                put(loadFloat(from, i));
+            for (std::size_t i = 0; i < n; ++i) {
+                const float v = loadFloat(from, i);
+                storeFloat(to, starts[digit.of(v)]++, v);
+            }
         }
         from = to;
     }
 
     middle = {loadFloat(upperHalf, n / 2 - 1), loadFloat(upperHalf, n / 2)};
     float sortedSum = 0.0f;
-
     const std::size_t last = groupInPlace(upperHalf, n, groups, sortedSum);
     const std::size_t count = last + 1;
     keptSum = sortedSum;
