@@ -462,6 +462,15 @@ qint64 DateReader::read(QStringView text)
         if (day != lastDay) {
             lastDay = day;
             lastMidnight = day.startOfDay().toMSecsSinceEpoch();
+            evenDay = day.addDays(1).startOfDay().toMSecsSinceEpoch() - lastMidnight
+                == qint64(24 * 60 * 60 * 1000);
+        }
+        // On the day a clock is put forward or back, a time of day is no fixed span past
+        // midnight.
+        if (!evenDay) {
+            const QDateTime local(day, QTime(hour, minute, std::min(second, 59)));
+            if (local.isValid())
+                return local.toMSecsSinceEpoch() + (second == 60 ? 1000 : 0);
         }
         return lastMidnight + sinceMidnight;
     }

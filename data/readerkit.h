@@ -125,7 +125,7 @@ SessionSet oneSession(const QString &format, Session session);
 
 // Reads "YYYY-MM-DD hh:mm:ss" in local time, or with a UTC offset " +0000" after it, as
 // milliseconds since 1970 UTC; Session::noDate for anything else ("N/A"). Solves of one day share
-// the conversion of its midnight, the slow part.
+// the conversion of its midnight, the slow part, but on a day the clocks change.
 class DateReader
 {
 public:
@@ -134,6 +134,8 @@ public:
 private:
     QDate lastDay;
     qint64 lastMidnight = 0;
+    // The day is 24 hours long: no clock change within it.
+    bool evenDay = true;
 };
 
 // One record of a delimited file from pos on, which it moves past the record. A field that

@@ -18,6 +18,9 @@ namespace {
 // European CSV semicolons, any other CSV commas. A single row may be split by blanks instead.
 constexpr char16_t separators[] = {u'\t', u';', u','};
 constexpr char16_t blanks = u' ';
+// Rows of a solve number, a time and the rest, lined up with blanks.
+constexpr char16_t aligned = u'\v';
+constexpr qsizetype alignedCells = 3;
 
 // Column headings that name the solve time, in the languages csTimer speaks, lower case.
 const QStringView timeHeadings[] = {
@@ -45,19 +48,41 @@ bool nextRow(Lines &lines, QStringView &row)
     return false;
 }
 
-// The cells of a row: between separators, or between runs of blanks.
-QVarLengthArray<QStringView, 8> cellsOf(QStringView row, char16_t separator)
+// Calls `take` with each cell of a row: between separators, or between runs of blanks. Columns
+// lined up with blanks end in a last cell that holds the rest of the row, a scramble or a comment.
+template<typename Take> void forEachCell(QStringView row, char16_t separator, Take take)
 {
-    QVarLengthArray<QStringView, 8> cells;
+    if (separator == aligned) {
+        qsizetype i = 0;
+        const qsizetype n = row.size();
+        for (qsizetype cells = 0; cells < alignedCells; ++cells) {
+            while (i < n && isBlank(row[i]))
+                ++i;
+            if (i == n)
+                return;
+            qsizetype end = cells + 1 == alignedCells ? n : i;
+            while (end < n && !isBlank(row[end]))
+                ++end;
+            take(row.sliced(i, end - i));
+            i = end;
+        }
+        return;
+    }
     if (separator != blanks) {
         for (QStringView cell : row.tokenize(QChar(separator)))
-            cells.append(cell);
-        return cells;
+            take(cell);
+        return;
     }
     for (QStringView piece : row.tokenize(u' ', Qt::SkipEmptyParts)) {
         for (QStringView cell : piece.tokenize(u'\t', Qt::SkipEmptyParts))
-            cells.append(cell);
+            take(cell);
     }
+}
+
+QVarLengthArray<QStringView, 8> cellsOf(QStringView row, char16_t separator)
+{
+    QVarLengthArray<QStringView, 8> cells;
+    forEachCell(row, separator, [&](QStringView cell) { cells.append(cell); });
     return cells;
 }
 
@@ -89,8 +114,15 @@ Layout findLayout(QStringView text)
     // The rows within the head tell the layout, as the head tells a timer's format; a row the
     // head cuts is left out.
     QStringView sample = head(text);
-    if (sample.size() < text.size() && sample.contains(u'\n'))
-        sample = sample.first(sample.lastIndexOf(u'\n'));
+    if (sample.size() < text.size()) {
+        // A heading longer than the head is looked at whole, with the head's worth of rows
+        // after it.
+        qsizetype firstEnd = text.indexOf(u'\n');
+        if (firstEnd >= sample.size())
+            sample = text.first(std::min(text.size(), firstEnd + 1 + sample.size()));
+        if (sample.size() < text.size() && sample.contains(u'\n'))
+            sample = sample.first(sample.lastIndexOf(u'\n'));
+    }
     Lines rows(sample);
     QStringView row;
     while (nextRow(rows, row)) {
@@ -142,6 +174,24 @@ bool namesTheTime(QStringView heading)
     return false;
 }
 
+float cellValue(const TimeToken &token)
+{
+    return token.why == NotTime::Blank ? blankCell
+        : token.solve == Solve::Time   ? token.seconds
+        : token.solve == Solve::Dnf    ? Session::dnf
+                                       : Session::notRead;
+}
+
+// A cell's reading into a session. A blank cell of the time column costs that row; a blank
+// between a row's times is none.
+void addCell(Session &session, float cell, bool timeColumn)
+{
+    if (cell == blankCell && timeColumn)
+        session.add(Session::notRead);
+    else if (cell != blankCell)
+        addSolve(session, cell == Session::dnf ? Solve::Dnf : Solve::Time, cell);
+}
+
 struct Column
 {
     qsizetype times = 0;
@@ -152,18 +202,15 @@ struct Column
     bool hasNumber = false;
     float lastNumber = 0;
     float step = 0;
-    // Each data row's reading: a time, Session::dnf, Session::notRead or blankCell.
+    // The reading of each data row that reaches this column: a time, Session::dnf,
+    // Session::notRead or blankCell. A wide row costs only itself.
     TimeList cells;
 
     void add(const TimeToken &token)
     {
-        if (token.why == NotTime::Blank) {
-            cells.append(blankCell);
+        cells.append(cellValue(token));
+        if (token.why == NotTime::Blank)
             return;
-        }
-        cells.append(token.solve == Solve::Time      ? token.seconds
-                         : token.solve == Solve::Dnf ? Session::dnf
-                                                     : Session::notRead);
         // A dash or a word between solve numbers leaves them solve numbers.
         if (token.solve == Solve::None) {
             ++others;
@@ -195,6 +242,8 @@ struct Table
     QStringView heading;
     qsizetype namedColumn = -1;
     qsizetype dataRows = 0;
+    // The cells of each data row: a row of n cells reaches the first n columns.
+    QList<qsizetype> widths;
     QVarLengthArray<Column, 8> columns;
 };
 
@@ -231,16 +280,12 @@ Table readColumns(QStringView text, const Layout &layout)
             continue;
         }
         qsizetype i = 0;
-        for (QStringView cell : cellsOf(row, layout.separator)) {
-            if (i == table.columns.size()) {
+        forEachCell(row, layout.separator, [&](QStringView cell) {
+            if (i == table.columns.size())
                 table.columns.append(Column {});
-                table.columns.last().cells.reserve(layout.rows);
-                table.columns.last().cells.fill(blankCell, table.dataRows);
-            }
             table.columns[i++].add(readCell(cell));
-        }
-        for (; i < table.columns.size(); ++i)
-            table.columns[i].add(TimeToken {Solve::None, 0, NotTime::Blank});
+        });
+        table.widths.append(i);
         ++table.dataRows;
     }
     return table;
@@ -276,20 +321,39 @@ std::optional<qsizetype> chooseColumn(const Table &table)
 Session readCells(const Table &table, qsizetype chosen)
 {
     Session session;
-    for (qsizetype row = 0; row < table.dataRows; ++row) {
-        for (qsizetype i = 0; i < table.columns.size(); ++i) {
-            if (chosen >= 0 && i != chosen)
-                continue;
-            const float cell = table.columns[i].cells[row];
-            // A blank cell of the time column costs that row; a blank between a row's times is
-            // none.
-            if (cell == blankCell && chosen >= 0)
-                session.add(Session::notRead);
-            else if (cell != blankCell)
-                addSolve(session, cell == Session::dnf ? Solve::Dnf : Solve::Time, cell);
-        }
+    if (chosen >= 0) {
+        const TimeList &cells = table.columns[chosen].cells;
+        qsizetype next = 0;
+        for (qsizetype width : table.widths)
+            addCell(session, width > chosen ? cells[next++] : blankCell, true);
+        return session;
+    }
+    QList<qsizetype> next(table.columns.size(), 0);
+    for (qsizetype width : table.widths) {
+        for (qsizetype i = 0; i < width; ++i)
+            addCell(session, table.columns[i].cells[next[i]++], false);
     }
     return session;
+}
+
+// A text of one row is a list across, read as it goes: a line of a million times is no table
+// of a million columns.
+std::optional<Session> readOneRow(QStringView text, char16_t separator)
+{
+    const QStringView row = withoutInvisibleEnds(text);
+    if (row.contains(u'\n'))
+        return std::nullopt;
+    Session session;
+    forEachCell(row, separator,
+                [&](QStringView cell) { addCell(session, cellValue(readCell(cell)), false); });
+    return session;
+}
+
+// Lined up with blanks, rows are a table only where the first column counts the solves.
+bool countsTheSolves(const Table &table, qsizetype chosen)
+{
+    return table.columns.size() > 1 && chosen > 0 && table.dataRows > 1 && table.columns[0].running
+        && table.columns[0].hasNumber;
 }
 
 // Which column was read: its heading, or its number.
@@ -310,12 +374,25 @@ namespace TimeReaders {
 
 std::optional<SessionSet> readTable(QStringView text)
 {
-    const Layout layout = findLayout(text);
-    if (layout.separator == 0)
-        return std::nullopt;
+    Layout layout = findLayout(text);
+    if (layout.rows == 1) {
+        if (std::optional<Session> row = readOneRow(text, layout.separator))
+            return holdsTime(*row) ? std::optional(oneSession({}, std::move(*row))) : std::nullopt;
+    }
+    if (layout.separator == 0) {
+        // Lined up with blanks, perhaps: the rows within the head tell, as they tell a layout.
+        layout = {aligned, false, 0};
+        QStringView sample = head(text);
+        if (sample.size() < text.size())
+            sample = sample.first(std::max<qsizetype>(0, sample.lastIndexOf(u'\n')));
+        const Table probe = readColumns(sample, layout);
+        const std::optional<qsizetype> chosen = chooseColumn(probe);
+        if (!chosen || !countsTheSolves(probe, *chosen))
+            return std::nullopt;
+    }
     const Table table = readColumns(text, layout);
     const std::optional<qsizetype> chosen = chooseColumn(table);
-    if (!chosen)
+    if (!chosen || (layout.separator == aligned && !countsTheSolves(table, *chosen)))
         return std::nullopt;
     Session session = readCells(table, *chosen);
     if (!holdsTime(session))

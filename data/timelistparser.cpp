@@ -79,6 +79,12 @@ void readLine(Session &session, QStringView line, bool oneLine)
         && toNumber(bare, &value))
         return session.add(value);
     const QStringView field = timeField(withoutListMark(bare));
+    // Semicolons between entries leave the commas inside them decimal commas: "12,34;13,50".
+    if (field.contains(u';')) {
+        for (QStringView entry : entries(line, u';'))
+            readEntry(session, entry);
+        return;
+    }
     if (!field.contains(u',') || !commasSeparate(field, oneLine)) {
         readEntry(session, line);
         return;
@@ -95,6 +101,29 @@ constexpr Reader readers[] = {
     TimeReaders::readTwistyTimer,  TimeReaders::readCubeDesk,      TimeReaders::readCubeTime,
     TimeReaders::readDcTimer,      TimeReaders::readQqTimer,       TimeReaders::readCsTimerText,
 };
+
+// Carriage returns end lines too, CRLF from Windows and a lone CR from old Mac tools: each line
+// end becomes one line feed, in one pass inside the text's own storage.
+void normaliseLineEnds(QString &text)
+{
+    const qsizetype first = text.indexOf(u'\r');
+    if (first < 0)
+        return;
+    QChar *chars = text.data();
+    const qsizetype n = text.size();
+    qsizetype kept = first;
+    for (qsizetype i = first; i < n; ++i) {
+        const QChar c = chars[i];
+        if (c != u'\r') {
+            chars[kept++] = c;
+            continue;
+        }
+        chars[kept++] = u'\n';
+        if (i + 1 < n && chars[i + 1] == u'\n')
+            ++i;
+    }
+    text.truncate(kept);
+}
 
 } // namespace
 
@@ -121,31 +150,27 @@ ParsedTimes read(QString text)
 
 SessionSet readSessions(QString text)
 {
+    normaliseLineEnds(text);
     // A byte order mark from a copied file is no part of the first time or of the export marker.
-    if (text.startsWith(QChar(QChar::ByteOrderMark)))
-        text.remove(0, 1);
-
-    // Carriage returns end lines too: CRLF from Windows, lone CR from old Mac tools.
-    if (text.contains(u'\r')) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
-    }
+    QStringView body = text;
+    if (body.startsWith(QChar(QChar::ByteOrderMark)))
+        body = body.sliced(1);
 
     for (Reader reader : readers) {
-        if (std::optional<SessionSet> read = reader(text))
+        if (std::optional<SessionSet> read = reader(body))
             return std::move(*read);
     }
 
     // Rows that share a separator are a table; one line is a list first, a row of a table
     // where the list finds no time.
-    const bool oneLine = !onlyLine(text).isNull();
+    const bool oneLine = !onlyLine(body).isNull();
     if (!oneLine) {
-        if (std::optional<SessionSet> table = readTable(text))
+        if (std::optional<SessionSet> table = readTable(body))
             return std::move(*table);
     }
-    Session plain = readPlainList(text);
+    Session plain = readPlainList(body);
     if (oneLine && !holdsTime(plain)) {
-        if (std::optional<SessionSet> table = readTable(text))
+        if (std::optional<SessionSet> table = readTable(body))
             return std::move(*table);
     }
     return oneSession({}, std::move(plain));

@@ -671,6 +671,26 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("decimal commas in numbered lines with Square-1 scrambles")
         << QStringLiteral("1. 7,55   (1,0) / (-3,3)\n2. 1:32,05   R U") << TimeList {7.55f, 92.05f}
         << QStringLiteral("Read 2 times");
+    QTest::newRow("CRLF, a lone CR and LF end lines alike")
+        << QStringLiteral("12.34\r\n13.50\r14.00\n\r\n9.5") << TimeList {12.34f, 13.5f, 14.0f, 9.5f}
+        << QStringLiteral("Read 4 times");
+    QTest::newRow("solve numbers and times lined up with blanks, scrambles after them")
+        << QStringLiteral("  1    12.34   R U F\n  2     9.87   F2 (1,0)\n  3  1:02.50\n")
+        << TimeList {12.34f, 9.87f, 62.5f}
+        << QStringLiteral("Read 3 times from a table (column 2)");
+    QTest::newRow("decimal commas between semicolons on one line")
+        << QStringLiteral("12,34;13,50;DNF;9,87") << TimeList {12.34f, 13.5f, 9.87f}
+        << QStringLiteral("Read 3 times (1 DNF skipped)");
+    // Kept as rows times columns, these cells would take 10 GB.
+    QTest::newRow("a first row of 32 000 cells over short rows")
+        << (QStringLiteral("1,").repeated(31999) + QStringLiteral("1\n")
+            + QStringLiteral("1,\n").repeated(80000))
+        << TimeList(80001, 1.0f) << QStringLiteral("Read 80 001 times from a table (column 1)");
+    QTest::newRow("a heading longer than the head")
+        << (QStringLiteral("Notes") + QString(70000, u'x')
+            + QStringLiteral(",Time\na,12.34\nb,13.50\n"))
+        << TimeList {12.34f, 13.5f}
+        << QStringLiteral("Read 2 times from a table (column \"Time\")");
     QTest::newRow("a table without a time column reads nothing")
         << QStringLiteral("1\t2024-05-13\tok\n2\t2024-05-14\tno") << TimeList {} << QString();
     QTest::newRow("plain list counts its DNF")
@@ -823,6 +843,13 @@ void ParserTest::readsEverySessionAndPeriod_data()
                           "1,11.52,F,11/1/2026, 9:00:00 AM")
         << QStringList {u"|2|2026-11-01|2026-11-02"_s} << 0 << 0 << 0 << none << none
         << TimeList {11.52f, 12.4f} << QStringLiteral("Read 2 times from CubeDesk");
+    // Read under TZ=Europe/Berlin, where the clocks went forward on 2024-03-31.
+    QTest::newRow("csTimer CSV: a local time on the day the clocks change")
+        << QStringLiteral("No.;Time;Comment;Scramble;Date;P.1\n1;12.00;;R;2024-03-31 23:30:00;12\n"
+                          "2;13.00;;R;2024-04-01 00:30:00;13")
+        << QStringList {u"|2|2024-03-31|2024-04-01"_s} << 0 << 0 << 0 << QDate(2024, 3, 31)
+        << QDate(2024, 3, 31) << TimeList {12.0f}
+        << QStringLiteral("Read 1 time from csTimer, 2024-03-31 to 2024-03-31");
     QTest::newRow("plain list: the last solves count DNFs, not what is no solve")
         << QStringLiteral("12\nDNF\nabc\n13\n14") << QStringList {u"|4||"_s} << 0 << 0 << 3 << none
         << none << TimeList {13.0f, 14.0f}
