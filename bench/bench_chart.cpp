@@ -684,6 +684,40 @@ BENCHMARK(BM_ParseFiftyMegabytes)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
+// The fifty-megabyte list of times with its line ends as Windows (1) and old Mac tools (2) write
+// them, which must read within 1.2 times the line feeds' (0) time.
+void BM_ParseLineEnds(benchmark::State &state)
+{
+    static const QString lineFeeds = hugePaste(2);
+    static const qsizetype count = TimesDistributionDialog::parseTimeList(lineFeeds).size();
+    const QString ends[] = {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")};
+    const QString text = QString(lineFeeds).replace(u'\n', ends[state.range(0)]);
+    parseEveryIteration(state, text, count);
+}
+BENCHMARK(BM_ParseLineEnds)->ArgNames({"ends"})->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// A hundred megabytes of times one per line (0) and the same times on one line between spaces
+// (1), which must read within twice the lines' time.
+void BM_ParseSpacedLine(benchmark::State &state)
+{
+    static const QString lines = [] {
+        QString text;
+        constexpr qsizetype hundredMegabytes = 100'000'000;
+        text.reserve(hundredMegabytes + 16);
+        const std::vector<double> times = solveTimes(hundredMegabytes / 6, centiseconds, 9);
+        for (std::size_t i = 0; i < times.size() && text.size() < hundredMegabytes; ++i)
+            text += formatTime(times[i], centiseconds) + u'\n';
+        return text;
+    }();
+    static const qsizetype count = lines.count(u'\n');
+    const QString text = state.range(0) == 0 ? lines : QString(lines).replace(u'\n', u' ');
+    parseEveryIteration(state, text, count);
+}
+BENCHMARK(BM_ParseSpacedLine)
+    ->ArgNames({"spaced"})
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond);
+
 // The offscreen platform's notes about window hints and the runtime folder would break up the
 // result table; every other message goes through.
 void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)

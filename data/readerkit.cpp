@@ -196,7 +196,8 @@ bool holdsDnf(QStringView entry)
 {
     CommentScanner comments;
     for (qsizetype i = 0; i < entry.size(); ++i) {
-        if (!comments.inComment(entry[i]) && entry.sliced(i).startsWith(u"DNF"))
+        // The first letter is compared alone: the entry may be a whole line of times.
+        if (!comments.inComment(entry[i]) && entry[i] == u'D' && entry.sliced(i).startsWith(u"DNF"))
             return true;
     }
     return false;

@@ -3,6 +3,7 @@
 
 #include "parsedcheck.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,5 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QString units(length / 2, Qt::Uninitialized);
     std::memcpy(units.data(), data, std::size_t(units.size()) * sizeof(char16_t));
     checkParsed(units);
+
+    // The same text under a first row thousands of cells wide, as a table bomb has it.
+    const QString text = QString::fromUtf8(bytes, length);
+    const QStringView first = QStringView(text).first(std::max<qsizetype>(0, text.indexOf(u'\n')));
+    checkParsed((first.toString() + u',').repeated(4096 / (first.size() + 1) + 2) + u'\n' + text);
     return 0;
 }
