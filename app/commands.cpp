@@ -1,8 +1,10 @@
 #include "app/form/timesdistributionform.h"
+#include "app/notebar.h"
 #include "app/sessionchooser.h"
 #include "app/timesdistributiondialog.h"
 #include "data/dialogtext.h"
 #include "data/timereaders.h"
+#include "stats/timestatistics.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -152,12 +154,100 @@ QString asPlainText(const QString &text)
         : text;
 }
 
+// The word a cuber would use for a chart colour: "blue" for the first list's default, "orange" for
+// the second's.
+QString colourName(const QColor &colour)
+{
+    const QColor hsl = colour.toHsl();
+    const int hue = hsl.hslHue();
+    const int lightness = hsl.lightness();
+    if (hsl.hslSaturation() < 40 || hue < 0)
+        return lightness < 60 ? DialogText::tr("black")
+            : lightness > 200 ? DialogText::tr("white")
+                              : DialogText::tr("grey");
+    if (lightness < 30)
+        return DialogText::tr("black");
+    const struct
+    {
+        int below;
+        const char *name;
+    } hues[] = {{15, QT_TRANSLATE_NOOP("DialogText", "red")},
+                {45, QT_TRANSLATE_NOOP("DialogText", "orange")},
+                {70, QT_TRANSLATE_NOOP("DialogText", "yellow")},
+                {165, QT_TRANSLATE_NOOP("DialogText", "green")},
+                {190, QT_TRANSLATE_NOOP("DialogText", "cyan")},
+                {260, QT_TRANSLATE_NOOP("DialogText", "blue")},
+                {290, QT_TRANSLATE_NOOP("DialogText", "purple")},
+                {340, QT_TRANSLATE_NOOP("DialogText", "pink")},
+                {361, QT_TRANSLATE_NOOP("DialogText", "red")}};
+    for (const auto &range : hues) {
+        if (hue < range.below)
+            return DialogText::tr(range.name);
+    }
+    return {};
+}
+
 } // namespace
 
-// One line at the widget the user acted on, instead of a dialog box to dismiss.
-void TimesDistributionDialog::tell(QWidget *at, const QString &text)
+// At the widget the user acted on, and in the note over the chart, which stays until the next
+// command: a tooltip alone vanishes when a dialog gives the window back.
+void TimesDistributionDialog::tell(QWidget *at, const QString &text, bool warning,
+                                   const QString &noteText)
 {
     QToolTip::showText(at->mapToGlobal(at->rect().center()), asPlainText(text), at);
+    noteBar->showNote(noteText.isEmpty() ? text : noteText,
+                      warning ? NoteBar::Kind::Warning : NoteBar::Kind::Information);
+}
+
+QString TimesDistributionDialog::statisticsText() const
+{
+    const auto describe = [](const ListLabel &label, const TimeList &times, bool primary) {
+        const QString name = !label.name.trimmed().isEmpty() ? label.name
+            : primary                                        ? tr("First list")
+                                                             : tr("Second list");
+        QString text = name + QStringLiteral(" (")
+            + (times.size() == 1 ? tr("1 time") : tr("%1 times").arg(groupedCount(times.size())));
+        if (!label.period.isEmpty())
+            text += QStringLiteral(", ") + label.period;
+        text += u')';
+        return text;
+    };
+    std::vector<TimeStatistics> columns;
+    QStringList heading {tr("Statistic")};
+    for (const bool primary : {true, false}) {
+        const TimeList &times = primary ? primaryTimes : secondaryTimes;
+        if (times.isEmpty())
+            continue;
+        heading << describe(primary ? primaryLabel : secondaryLabel, times, primary);
+        columns.push_back(SummaryStatistics::of(times));
+    }
+    if (columns.empty())
+        return {};
+    QStringList rows {heading.join(u'\t')};
+    const std::pair<QString, float (TimeStatistics::*)() const> fields[]
+        = {{QStringLiteral("Best"), &TimeStatistics::best},
+           {QStringLiteral("Worst"), &TimeStatistics::worst},
+           {QStringLiteral("Average"), &TimeStatistics::average},
+           {QStringLiteral("Median"), &TimeStatistics::median},
+           {QStringLiteral("MoXAo5"), &TimeStatistics::meanOfAveragesOfFive}};
+    for (const auto &[label, value] : fields) {
+        QStringList row {label};
+        for (const TimeStatistics &statistics : columns)
+            row << QString::number((statistics.*value)(), 'f', 2);
+        rows << row.join(u'\t');
+    }
+    return rows.join(u'\n') + u'\n';
+}
+
+void TimesDistributionDialog::copyStatistics()
+{
+    const QString text = statisticsText();
+    if (text.isEmpty()) {
+        tell(form->clipboardButton, tr("No times to copy statistics of"), true);
+        return;
+    }
+    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    tell(form->clipboardButton, tr("Statistics copied"));
 }
 
 // A text without times replaces the list too: it is the only way to clear a list. An empty
@@ -172,7 +262,7 @@ void TimesDistributionDialog::takeText(TimeList &target, const QString &text, So
             : source == Source::DroppedText                ? tr("The dropped text is empty")
                                                            : tr("The dropped file is empty");
         redraw();
-        tell(at, reason + QStringLiteral("; ") + listUnchanged(primary));
+        tell(at, reason + QStringLiteral("; ") + listUnchanged(primary), true);
         return;
     }
     auto read = std::make_shared<SessionSet>(TimeReaders::readSessions(text));
@@ -180,7 +270,7 @@ void TimesDistributionDialog::takeText(TimeList &target, const QString &text, So
     const bool several = read->sessions.size() > 1;
     if (several && !chooseSession(choice)) {
         redraw();
-        tell(at, tr("No session chosen; ") + listUnchanged(primary));
+        tell(at, tr("No session chosen; ") + listUnchanged(primary), true);
         return;
     }
     takeChoice(target, std::move(choice), source, at, several);
@@ -209,10 +299,11 @@ void TimesDistributionDialog::takeChoice(TimeList &target, ListSource choice, So
     const bool primary = &target == &primaryTimes;
     ParsedTimes parsed = choice.text->choose(choice.session, choice.period);
     QString message = parsed.summary();
-    if (parsed.times.isEmpty()) {
+    const bool nothing = parsed.times.isEmpty();
+    if (nothing) {
         if (chosen && !parsed.noSolves) {
             redraw();
-            tell(at, tr("No times in that choice; ") + listUnchanged(primary));
+            tell(at, tr("No times in that choice; ") + listUnchanged(primary), true);
             return;
         }
         const QString reason = !message.isEmpty() ? message
@@ -222,13 +313,29 @@ void TimesDistributionDialog::takeChoice(TimeList &target, ListSource choice, So
         message = reason + QStringLiteral("; ") + listNowEmpty(primary);
     }
     target = std::move(parsed.times);
+    // The key names the list as the note does, with the dates its times span.
+    ListLabel &label = primary ? primaryLabel : secondaryLabel;
+    label.name = parsed.session;
+    label.period = parsed.period;
+    if (label.period.isEmpty() && !target.isEmpty()) {
+        const Session &session = choice.text->sessions.value(choice.session);
+        if (session.hasDates() && session.firstDate().isValid())
+            label.period = tr("%1 to %2")
+                               .arg(session.firstDate().toString(Qt::ISODate),
+                                    session.lastDate().toString(Qt::ISODate));
+    }
+    // "First list (blue): read 118 times ..."
+    const QString list = primary ? tr("First list (%1)") : tr("Second list (%1)");
+    const QString note = list.arg(colourName(primary ? mainColor : secondaryColor))
+        + QStringLiteral(": ")
+        + (message.isEmpty() ? message : message.front().toLower() + message.sliced(1));
     // The note stays where the user looks for it until the list changes again.
     QPushButton *button = primary ? form->pasteButton : form->pasteButton_2;
     button->setToolTip(asPlainText(message));
     (primary ? form->chooseAction : form->chooseAction_2)->setEnabled(true);
     (primary ? primarySource : secondarySource) = std::move(choice);
     redraw();
-    tell(at, message);
+    tell(at, message, nothing, note);
 }
 
 void TimesDistributionDialog::chooseAgain(bool primary)
@@ -238,7 +345,7 @@ void TimesDistributionDialog::chooseAgain(bool primary)
     if (!choice.text)
         return;
     if (!chooseSession(choice)) {
-        tell(button, tr("No session chosen; ") + listUnchanged(primary));
+        tell(button, tr("No session chosen; ") + listUnchanged(primary), true);
         return;
     }
     takeChoice(primary ? primaryTimes : secondaryTimes, std::move(choice), Source::Clipboard,
@@ -253,6 +360,8 @@ void TimesDistributionDialog::pasteInto(TimeList &target, QWidget *button)
 
 bool TimesDistributionDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    if (form && watched == form->display && event->type() == QEvent::Resize)
+        noteBar->place();
     if (form && watched == form->display && event->type() == QEvent::Paint) {
         QPainter painter(form->display);
         Chart::paint(painter, chartScene());
@@ -319,7 +428,7 @@ bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
     if (problem.isEmpty())
         takeText(target, text, Source::DroppedFile, at);
     else
-        tell(at, problem + QStringLiteral("; ") + listUnchanged(primary));
+        tell(at, problem + QStringLiteral("; ") + listUnchanged(primary), true);
     return true;
 }
 

@@ -1,9 +1,12 @@
 #include "app/timesdistributiondialog.h"
 
 #include "app/form/timesdistributionform.h"
+#include "app/notebar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +21,7 @@ namespace {
 constexpr auto organisationName = "Orvane";
 constexpr auto applicationName = "SolvigramCharts";
 constexpr auto titleKey = "timeDistributionName";
+constexpr auto showKeyKey = "showKey";
 
 } // namespace
 
@@ -45,7 +49,31 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     connect(form->chooseAction, &QAction::triggered, this, [this] { chooseAgain(true); });
     connect(form->chooseAction_2, &QAction::triggered, this, [this] { chooseAgain(false); });
 
+    noteBar = new NoteBar(form->display);
+
+    // The chart's own menu: the export commands, the statistics as text, and the key.
+    form->display->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto addAction = [this](const QString &text, const char *name) {
+        auto *action = new QAction(text, form->display);
+        action->setObjectName(QString::fromLatin1(name));
+        form->display->addAction(action);
+        return action;
+    };
+    connect(addAction(tr("Copy Image"), "copyImageAction"), &QAction::triggered,
+            form->clipboardButton, &QAbstractButton::click);
+    connect(addAction(tr("Save Image…"), "saveImageAction"), &QAction::triggered, form->saveButton,
+            &QAbstractButton::click);
+    connect(addAction(tr("Copy Statistics"), "copyStatisticsAction"), &QAction::triggered, this,
+            &TimesDistributionDialog::copyStatistics);
+    auto *separator = new QAction(form->display);
+    separator->setSeparator(true);
+    form->display->addAction(separator);
+    showKeyAction = addAction(tr("Show Key"), "showKeyAction");
+    showKeyAction->setCheckable(true);
+    connect(showKeyAction, &QAction::toggled, this, &TimesDistributionDialog::redraw);
+
     QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
+    showKeyAction->setChecked(settings.value(QString::fromLatin1(showKeyKey), false).toBool());
     mainColor = QColor(0x66, 0xCC, 0xFF);
     secondaryColor = QColor(0xFF, 0x82, 0x00);
     // A stored empty string is a title too; only a missing key keeps the default.
@@ -66,6 +94,9 @@ ChartScene TimesDistributionDialog::chartScene() const
     scene.primaryQuartiles = form->showQuartiles->isChecked();
     scene.secondaryQuartiles = form->showQuartiles2->isChecked();
     scene.statistics = form->showStatsCheck->isChecked();
+    scene.key = showKeyAction->isChecked();
+    scene.primaryLabel = primaryLabel;
+    scene.secondaryLabel = secondaryLabel;
     scene.title = form->nameEdit->text();
     scene.size = form->display->size();
     scene.devicePixelRatio = form->display->devicePixelRatioF();
@@ -82,5 +113,8 @@ TimesDistributionDialog::~TimesDistributionDialog()
 {
     QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
     settings.setValue(QString::fromLatin1(titleKey), form->nameEdit->text());
+    // Stored once the key was shown, so that a store never touched keeps only the title.
+    if (showKeyAction->isChecked() || settings.contains(QString::fromLatin1(showKeyKey)))
+        settings.setValue(QString::fromLatin1(showKeyKey), showKeyAction->isChecked());
     form.reset();
 }

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class NoteBar;
+class QAction;
 class QFont;
 class QIODevice;
 class QPainter;
@@ -68,6 +70,10 @@ public:
                                     const TimeList &secondaryTimes, int width,
                                     const QFont &statsFont);
 
+    // The statistics of each list with its name, count and period, a heading row and a row per
+    // statistic, separated by tabs: it reads in a chat and pastes into a spreadsheet as a table.
+    QString statisticsText() const;
+
     const TimeList &primaryTimeList() const { return primaryTimes; }
     const TimeList &secondaryTimeList() const { return secondaryTimes; }
     QColor mainChartColor() const { return mainColor; }
@@ -117,7 +123,11 @@ private:
     void chooseAgain(bool primary);
     // Keys of the title field and drops on the chart and "Paste 2nd Data"; true when handled.
     bool filterInput(QObject *watched, QEvent *event);
-    void tell(QWidget *at, const QString &text);
+    // Says what a command did, in the note over the chart and at the widget the user acted on.
+    // The note may name more than the tooltip, as the list's colour.
+    void tell(QWidget *at, const QString &text, bool warning = false,
+              const QString &noteText = QString());
+    void copyStatistics();
     void chooseColor(QColor &color, const QString &title);
 
     // What the chart shows now: the lists, colours and controls, at the display's size.
@@ -128,6 +138,10 @@ private:
     TimeList secondaryTimes;
     ListSource primarySource;
     ListSource secondarySource;
+    ListLabel primaryLabel;
+    ListLabel secondaryLabel;
+    NoteBar *noteBar = nullptr;
+    QAction *showKeyAction = nullptr;
     QColor mainColor;
     QColor secondaryColor;
     // The folder of the last save in this run; empty until then. Never stored.

@@ -14,6 +14,14 @@ class QPainter;
 class QPixmap;
 class QRectF;
 
+// What the key says of a list beside its colour and its number of times.
+struct ListLabel
+{
+    QString name;
+    // The dates its times span, as the note writes them; empty where they have none.
+    QString period;
+};
+
 // Everything a chart shows, as a value: the two lists and their colours, the controls' settings,
 // the title, and the size and pixel density to draw at. The lists are shared, not copied.
 struct ChartScene
@@ -28,6 +36,10 @@ struct ChartScene
     bool primaryQuartiles = true;
     bool secondaryQuartiles = false;
     bool statistics = true;
+    // The key names each list's colour; off, the chart is drawn as it always was.
+    bool key = false;
+    ListLabel primaryLabel;
+    ListLabel secondaryLabel;
     QString title;
     QSize size;
     qreal devicePixelRatio = 1.0;

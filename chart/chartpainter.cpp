@@ -1,9 +1,11 @@
 #include "chart/chart.h"
 #include "chart/chartstyle.h"
 #include "chart/overlays.h"
+#include "data/parsedtimes.h"
 #include "stats/density.h"
 #include "stats/timestatistics.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -325,9 +327,9 @@ void drawAxis(QPainter &painter, const ChartScene &scene, Chart::TimeRange range
 }
 
 // In capitals at the top left; where the statistics stand beside it, a title that would run into
-// their column is cut with "…" before it.
-void drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleFont,
-               std::optional<int> panelLeft)
+// their column is cut with "…" before it. Gives where the title stands.
+QRectF drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleFont,
+                 std::optional<int> panelLeft)
 {
     const PainterState state(painter);
     painter.setFont(titleFont);
@@ -342,6 +344,55 @@ void drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleFon
             title = metrics.elidedText(title, Qt::ElideRight, std::max(room, 0));
     }
     painter.drawText(titleLeft, metrics.height(), title);
+    return title.isEmpty() ? QRectF()
+                           : QRectF(titleLeft, metrics.height() - metrics.ascent(),
+                                    metrics.horizontalAdvance(title), metrics.height());
+}
+
+// "OH: 118 times, 2026-11-01 to 2026-11-30"; a list without a name is called by its place.
+QString keyText(const ListLabel &label, const TimeList &times, bool primary)
+{
+    const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
+        : primary ? QCoreApplication::translate("Chart", "First list")
+                  : QCoreApplication::translate("Chart", "Second list");
+    QString text = name + QStringLiteral(": ")
+        + (times.size() == 1
+               ? QCoreApplication::translate("Chart", "1 time")
+               : QCoreApplication::translate("Chart", "%1 times").arg(groupedCount(times.size())));
+    if (!label.period.isEmpty())
+        text += QStringLiteral(", ") + label.period;
+    return text;
+}
+
+void drawKey(QPainter &painter, const ChartScene &scene, const SceneFigures &figures,
+             const QFont &font, const std::vector<QRectF> &avoid)
+{
+    std::vector<Overlays::KeyRow> rows;
+    std::vector<Overlays::PlottedCurve> curves;
+    const int plotWidth = scene.size.width() - horizontalInset;
+    const int plotHeight = scene.size.height() - verticalInset;
+    const struct
+    {
+        const TimeList &times;
+        const ListLabel &label;
+        const ListFigures &figures;
+        QColor color;
+        bool primary;
+    } lists[]
+        = {{scene.primaryTimes, scene.primaryLabel, figures.primary, scene.primaryColor, true},
+           {scene.secondaryTimes, scene.secondaryLabel, figures.secondary, scene.secondaryColor,
+            false}};
+    for (const auto &list : lists) {
+        if (list.times.isEmpty())
+            continue;
+        rows.push_back({list.color, keyText(list.label, list.times, list.primary)});
+        curves.push_back({&list.figures.curve.values, plotWidth, plotHeight});
+    }
+    // Inside the frame and above the axis.
+    const qreal inside = frameInnerEdge + 4.0;
+    const QRectF area(inside, inside, scene.size.width() - 2 * inside,
+                      plotHeight + plotTop - 2.0 - inside);
+    Overlays::drawKey(painter, rows, font, area, avoid, curves);
 }
 
 } // namespace
@@ -410,14 +461,15 @@ void paint(QPainter &painter, const ChartScene &scene)
     const bool hasPlot
         = scene.size.width() >= horizontalInset && scene.size.height() >= verticalInset;
     std::optional<Overlays::StatisticsPanel> panel;
+    std::optional<SceneFigures> figures;
     if (hasTimes && hasPlot) {
         const TimeRange range = timeRange(scene);
-        const SceneFigures figures = figuresOf(scene, range);
-        drawCurves(painter, scene, figures, chartFont(base, 20, 100));
+        figures = figuresOf(scene, range);
+        drawCurves(painter, scene, *figures, chartFont(base, 20, 100));
         drawAxis(painter, scene, range, chartFont(base, 12, 700));
         if (scene.statistics) {
             std::vector<TimeStatistics> blocks;
-            for (const ListFigures *list : {&figures.primary, &figures.secondary}) {
+            for (const ListFigures *list : {&figures->primary, &figures->secondary}) {
                 if (list->statistics)
                     blocks.push_back(*list->statistics);
             }
@@ -425,11 +477,19 @@ void paint(QPainter &painter, const ChartScene &scene)
                                               chartFont(base, 12));
         }
     }
-    drawTitle(painter, scene, chartFont(base, 25, 700),
-              panel ? std::optional<int>(panel->left) : std::nullopt);
+    const QRectF title = drawTitle(painter, scene, chartFont(base, 25, 700),
+                                   panel ? std::optional<int>(panel->left) : std::nullopt);
     if (panel) {
         const PainterState state(painter);
         Overlays::draw(painter, *panel);
+    }
+    if (scene.key && figures) {
+        std::vector<QRectF> avoid;
+        if (!title.isNull())
+            avoid.push_back(title);
+        if (panel)
+            avoid.push_back(Overlays::bounds(painter, *panel));
+        drawKey(painter, scene, *figures, chartFont(base, 11), avoid);
     }
 }
 

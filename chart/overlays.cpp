@@ -4,12 +4,14 @@
 #include "stats/timestatistics.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 using namespace ChartStyle;
@@ -34,6 +36,33 @@ constexpr qreal quartileLabelGap = 4.0;
 
 constexpr int statisticsFromRight = 100;
 constexpr int statisticsTop = 20;
+
+constexpr qreal keyPadding = 6.0;
+constexpr qreal keySwatch = 12.0;
+constexpr qreal keySwatchGap = 6.0;
+constexpr qreal keyClearance = 4.0;
+// The key takes at most this share of the plot's width; longer names are cut.
+constexpr qreal keyShareOfWidth = 0.6;
+
+// How far a key standing at box hides the curves: the depth it reaches below each point's top,
+// summed over the points under it.
+qreal coverage(const QRectF &box, const std::vector<Overlays::PlottedCurve> &curves)
+{
+    qreal covered = 0.0;
+    for (const Overlays::PlottedCurve &curve : curves) {
+        const std::vector<float> &values = *curve.values;
+        if (values.size() < 2)
+            continue;
+        const qreal step = qreal(curve.plotWidth) / qreal(values.size() - 1);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const qreal x = plotLeft + qreal(i) * step;
+            const qreal top = (1.0 - qreal(values[i])) * curve.plotHeight + plotTop;
+            if (x >= box.left() && x <= box.right() && std::isfinite(top))
+                covered += std::max(0.0, box.bottom() - top);
+        }
+    }
+    return covered;
+}
 
 } // namespace
 
@@ -149,6 +178,90 @@ void Overlays::draw(QPainter &painter, const StatisticsPanel &panel)
     for (const QString &text : panel.lines) {
         if (!text.isEmpty())
             painter.drawText(panel.left, y, text);
+        y += lineHeight;
+    }
+}
+
+QRectF Overlays::bounds(const QPainter &painter, const StatisticsPanel &panel)
+{
+    const QFontMetricsF metrics(panel.font, painter.device());
+    qreal widest = 0;
+    for (const QString &text : panel.lines)
+        widest = std::max(widest, textWidth(panel.font, painter.device(), text));
+    const qreal lineHeight = QFontMetrics(panel.font, painter.device()).height();
+    const qreal top = statisticsTop - metrics.ascent();
+    const qreal bottom = statisticsTop + (panel.lines.size() - 1) * lineHeight + metrics.descent();
+    return QRectF(panel.left, top, widest, bottom - top);
+}
+
+void Overlays::drawKey(QPainter &painter, const std::vector<KeyRow> &rows, const QFont &font,
+                       const QRectF &area, const std::vector<QRectF> &avoid,
+                       const std::vector<PlottedCurve> &curves)
+{
+    if (rows.empty())
+        return;
+    const QFontMetricsF metrics(font, painter.device());
+    const qreal lineHeight = std::max(metrics.height(), keySwatch);
+    const qreal room
+        = std::max(0.0, area.width() * keyShareOfWidth - 2 * keyPadding - keySwatch - keySwatchGap);
+    QStringList texts;
+    qreal widest = 0;
+    for (const KeyRow &row : rows) {
+        texts << metrics.elidedText(row.text, Qt::ElideRight, room);
+        widest = std::max(widest, metrics.horizontalAdvance(texts.back()));
+    }
+    const QSizeF size(2 * keyPadding + keySwatch + keySwatchGap + widest,
+                      2 * keyPadding + qreal(rows.size()) * lineHeight);
+
+    // Below the top or below each thing to avoid; at the right, the left or the middle.
+    std::vector<qreal> tops {area.top()};
+    for (const QRectF &other : avoid)
+        tops.push_back(other.bottom() + keyClearance);
+    const qreal lefts[]
+        = {area.right() - size.width(), area.left(), area.center().x() - size.width() / 2};
+    QRectF best;
+    qreal bestCost = std::numeric_limits<qreal>::infinity();
+    for (qreal top : tops) {
+        for (qreal left : lefts) {
+            const QRectF box(QPointF(left, top), size);
+            if (!area.contains(box))
+                continue;
+            qreal cost = coverage(box, curves);
+            // Text over text is the worst place, but a key always finds one.
+            for (const QRectF &other : avoid) {
+                const QRectF overlap
+                    = other.adjusted(-keyClearance, -keyClearance, keyClearance, keyClearance)
+                          .intersected(box);
+                if (!overlap.isEmpty())
+                    cost += 1e9 * (1.0 + overlap.width() * overlap.height());
+            }
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = box;
+            }
+        }
+    }
+    if (best.isNull())
+        best = QRectF(area.topLeft(), size);
+
+    const PainterState state(painter);
+    painter.setPen(pen(QColor(0x80, 0x80, 0x80), 1));
+    painter.setBrush(QColor(255, 255, 255, 230));
+    painter.drawRoundedRect(best, 4.0, 4.0);
+    painter.setFont(font);
+    qreal y = best.top() + keyPadding;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QRectF swatch(best.left() + keyPadding, y + (lineHeight - keySwatch) / 2, keySwatch,
+                            keySwatch);
+        QColor fill = rows[i].color;
+        fill.setAlphaF(fill.alphaF() * 0.5f);
+        painter.setPen(pen(rows[i].color, 2));
+        painter.setBrush(fill);
+        painter.drawRect(swatch.adjusted(1, 1, -1, -1));
+        painter.setPen(pen(Qt::black, 1));
+        painter.drawText(QPointF(swatch.right() + keySwatchGap,
+                                 y + (lineHeight - metrics.height()) / 2 + metrics.ascent()),
+                         texts[qsizetype(i)]);
         y += lineHeight;
     }
 }

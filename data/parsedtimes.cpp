@@ -8,16 +8,15 @@ namespace {
 
 constexpr qsizetype longestNoteName = 60;
 
-// "1 234 567": groups of three digits with a space, the way the summary line writes counts.
-QString grouped(qsizetype count)
+} // namespace
+
+QString groupedCount(qsizetype count)
 {
     QString digits = QString::number(count);
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, u' ');
     return digits;
 }
-
-} // namespace
 
 QString noteName(const QString &name)
 {
@@ -38,12 +37,12 @@ QString ParsedTimes::summary() const
         return {};
     QString text
         = (times.size() == 1 ? DialogText::tr("Read %1 time") : DialogText::tr("Read %1 times"))
-              .arg(grouped(times.size()));
+              .arg(groupedCount(times.size()));
     QStringList skipped;
     if (dnfSkipped > 0)
-        skipped << DialogText::tr("%1 DNF skipped").arg(grouped(dnfSkipped));
+        skipped << DialogText::tr("%1 DNF skipped").arg(groupedCount(dnfSkipped));
     if (notRead > 0)
-        skipped << DialogText::tr("%1 not read").arg(grouped(notRead));
+        skipped << DialogText::tr("%1 not read").arg(groupedCount(notRead));
     if (!skipped.isEmpty())
         text += QStringLiteral(" (") + skipped.join(QStringLiteral(", ")) + u')';
     if (!format.isEmpty())
@@ -51,7 +50,7 @@ QString ParsedTimes::summary() const
     if (!session.isEmpty())
         text += DialogText::tr(", session \"%1\"").arg(noteName(session));
     if (sessionCount > 1) {
-        const QString count = grouped(sessionCount);
+        const QString count = groupedCount(sessionCount);
         switch (pick) {
         case Pick::Chosen:
             break;

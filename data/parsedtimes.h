@@ -34,3 +34,6 @@ struct ParsedTimes
 // A name as a note shows it: a session or file name of any length is cut to 60 characters, the
 // last of them "…", so that a note stays one short line.
 QString noteName(const QString &name);
+
+// "1 234 567": a count as the notes and the chart's key write it.
+QString groupedCount(qsizetype count);

@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -679,6 +680,13 @@ void CommandsTest::choosesASessionAndPeriodForEitherList()
     // The note of the list, not of a cancelled choice, stays where the user can hover for it.
     const QString listNote = choice == Choice::Cancel ? QStringLiteral("Read 2 times") : note;
     QCOMPARE_EQ(child<QPushButton>(primary ? "pasteButton" : "pasteButton_2")->toolTip(), listNote);
+    // The note stays in the window, naming the list by its colour.
+    const auto *bar = child<QWidget>("noteBar");
+    QVERIFY(bar->isVisible());
+    const QString list
+        = QLatin1StringView(primary ? "First list (blue): r" : "Second list (orange): r");
+    QCOMPARE_EQ(bar->findChild<QLabel *>()->text(),
+                choice == Choice::Cancel ? note : list + note.sliced(1));
 }
 
 QTEST_MAIN(CommandsTest)

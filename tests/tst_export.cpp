@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -684,6 +685,23 @@ void ExportTest::clipboardHoldsAFreshRender()
     QVERIFY(second != first);
     QCOMPARE(second, argb(dialog->renderChart()));
     QVERIFY(QDir(folder->path()).isEmpty());
+
+    // The key only when asked for, and then in the copied image too.
+    auto *showKey = dialog->findChild<QAction *>(QStringLiteral("showKeyAction"));
+    showKey->setChecked(true);
+    child<QPushButton>("clipboardButton")->click();
+    QVERIFY(argb(clipboard->image()) != second);
+    showKey->setChecked(false);
+    QCOMPARE(argb(dialog->renderChart()), second);
+
+    // Copy Statistics: a heading, then a statistic a row, the second list's in its own column.
+    paste("pasteButton_2", QStringLiteral("10\n12\n14\n16\n18"));
+    dialog->findChild<QAction *>(QStringLiteral("copyStatisticsAction"))->trigger();
+    QStringList lastColumn;
+    for (const QString &row : clipboard->text().split(u'\n', Qt::SkipEmptyParts))
+        lastColumn << row.split(u'\t').constLast();
+    QCOMPARE_EQ(lastColumn,
+                QStringLiteral("Second list (5 times)|10.00|18.00|13.00|14.00|14.00").split(u'|'));
 }
 
 void ExportTest::largerWindowGivesLargerImage()
