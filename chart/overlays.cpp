@@ -213,12 +213,15 @@ void Overlays::drawKey(QPainter &painter, const std::vector<KeyRow> &rows, const
     const QSizeF size(2 * keyPadding + keySwatch + keySwatchGap + widest,
                       2 * keyPadding + qreal(rows.size()) * lineHeight);
 
-    // Below the top or below each thing to avoid; at the right, the left or the middle.
+    // Below the top or below each thing to avoid.
     std::vector<qreal> tops {area.top()};
     for (const QRectF &other : avoid)
         tops.push_back(other.bottom() + keyClearance);
-    const qreal lefts[]
-        = {area.right() - size.width(), area.left(), area.center().x() - size.width() / 2};
+    // From the right, where a distribution of times has its thin tail, in steps of a few pixels.
+    std::vector<qreal> lefts;
+    for (qreal left = area.right() - size.width(); left > area.left(); left -= 8.0)
+        lefts.push_back(left);
+    lefts.push_back(area.left());
     QRectF best;
     qreal bestCost = std::numeric_limits<qreal>::infinity();
     for (qreal top : tops) {
