@@ -98,7 +98,7 @@ enum class Control {
     DeleteInTitle,
 };
 
-enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again };
+enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again, FarDates };
 
 } // namespace
 
@@ -233,6 +233,7 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         };
         switch (choice) {
         case Choice::AtReturn:
+        case Choice::FarDates:
             // The chooser's own focus: the window may not be active yet on a busy machine.
             QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
             return;
@@ -261,7 +262,12 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         R"("session2":[[[0,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
         R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
         R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"OH\"}}"}})");
-    QGuiApplication::clipboard()->setText(backup);
+    // "ms" is the newest: one start written in milliseconds lies some 57 000 years ahead.
+    const QString farDates = QStringLiteral(
+        R"({"session1":[[[0,12000],"","",1793361600]],"session2":[[[0,10000],"","",1793361600],)"
+        R"([[0,11000],"","",1793448000000],[[0,9000],"",""]],"properties":{"sessionData":)"
+        R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"ms\"}}"}})");
+    QGuiApplication::clipboard()->setText(choice == Choice::FarDates ? farDates : backup);
     const auto click = [&] {
         child<QPushButton>(button)->click();
     };
@@ -652,6 +658,9 @@ void CommandsTest::choosesASessionAndPeriodForEitherList_data()
     QTest::newRow("one day") << false << Choice::OneDay << TimeList {11.5f}
                              << QStringLiteral("Read 1 time from csTimer, session \"OH\" (the "
                                                "newest of 2), 2026-11-02 to 2026-11-02");
+    QTest::newRow("Return on dates no date edit shows reads what a paste reads unasked")
+        << true << Choice::FarDates << TimeList {10.0f, 11.0f, 9.0f}
+        << QStringLiteral("Read 3 times from csTimer, session \"ms\" (the newest of 2)");
     QTest::newRow("Escape keeps the list")
         << true << Choice::Cancel << TimeList {7.0f, 8.0f}
         << QStringLiteral("No session chosen; the first list stays as it was");
