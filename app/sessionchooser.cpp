@@ -19,6 +19,8 @@
 namespace {
 
 const QString dateFormat = QStringLiteral("yyyy-MM-dd");
+// Wider than any list is shown, and short enough that a name of a megabyte lays out at once.
+constexpr qsizetype longestListedName = 300;
 
 QString shownDate(QDate date)
 {
@@ -69,7 +71,8 @@ SessionChooser::SessionChooser(const SessionSet &set, qsizetype session, const P
     for (const Session &each : set.sessions) {
         auto *row
             = new QTreeWidgetItem(sessionList,
-                                  {each.name.isEmpty() ? DialogText::tr("(unnamed)") : each.name,
+                                  {each.name.isEmpty() ? DialogText::tr("(unnamed)")
+                                                       : shownName(each.name, longestListedName),
                                    locale.toString(each.solveCount()), shownDate(each.firstDate()),
                                    shownDate(each.lastDate())});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
