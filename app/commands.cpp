@@ -202,7 +202,7 @@ void TimesDistributionDialog::tell(QWidget *at, const QString &text, bool warnin
 QString TimesDistributionDialog::statisticsText() const
 {
     const auto describe = [](const ListLabel &label, const TimeList &times, bool primary) {
-        const QString name = !label.name.trimmed().isEmpty() ? label.name
+        const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
             : primary                                        ? tr("First list")
                                                              : tr("Second list");
         QString text = name + QStringLiteral(" (")

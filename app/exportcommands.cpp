@@ -14,6 +14,22 @@
 #include <QRegularExpression>
 #include <QWidget>
 
+namespace {
+
+// Paths and file names show as they are, even where they look like markup.
+QMessageBox::StandardButton warn(QWidget *parent, const QString &text,
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok)
+{
+    QMessageBox box(QMessageBox::Warning, TimesDistributionDialog::tr("Save chart to disk"), text,
+                    buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons & QMessageBox::No)
+        box.setDefaultButton(QMessageBox::No);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+} // namespace
+
 void TimesDistributionDialog::on_clipboardButton_clicked()
 {
     const QPixmap image = renderChart();
@@ -34,6 +50,9 @@ void TimesDistributionDialog::on_saveButton_clicked()
     // The dialog adds the suffix before it asks about replacing a file, so that it asks about
     // the name written.
     chooser.setDefaultSuffix(QStringLiteral("png"));
+    // Asked here instead: the dialog's question misses a link that leads nowhere, and reads a
+    // name as markup.
+    chooser.setOption(QFileDialog::DontConfirmOverwrite);
     chooser.selectFile(chartFileName(form->nameEdit->text()));
 
     QString fileName;
@@ -50,24 +69,27 @@ void TimesDistributionDialog::on_saveButton_clicked()
         fileName = chosen;
         if (!fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
             fileName += QLatin1String(".png");
-        // A folder is no file to replace: the writer says why it cannot be written.
+        // A folder, pipe or device is no file to replace: the writer says why it cannot be
+        // written, without a question first.
         const QFileInfo info(fileName);
-        if (fileName == chosen || !info.exists() || info.isDir())
+        const bool link = info.isSymbolicLink();
+        if (!link && !info.isFile())
             break;
-        const auto answer = QMessageBox::warning(
-            this, tr("Save chart to disk"),
-            tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer == QMessageBox::Yes)
+        const QString question = link
+            ? tr("%1 is a link.\nDo you want to replace the link itself? What it leads to stays "
+                 "as it is.")
+            : tr("%1 already exists.\nDo you want to replace it?");
+        if (warn(this, question.arg(info.fileName()), QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes)
             break;
     }
     saveFolder = QFileInfo(fileName).absolutePath();
 
     const QString error = PngWriter::write(renderChart(), fileName);
     if (!error.isEmpty()) {
-        QMessageBox::warning(this, tr("Save chart to disk"),
-                             tr("The chart could not be saved to %1.\n\n%2")
-                                 .arg(QDir::toNativeSeparators(fileName), error));
+        warn(this,
+             tr("The chart could not be saved to %1.\n\n%2")
+                 .arg(QDir::toNativeSeparators(fileName), error));
         return;
     }
     tell(form->saveButton,

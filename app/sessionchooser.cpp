@@ -14,13 +14,27 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString dateFormat = QStringLiteral("yyyy-MM-dd");
+// Wider than any list is shown, and short enough that a name of a megabyte lays out at once.
+constexpr qsizetype longestListedName = 300;
 
 QString shownDate(QDate date)
 {
     return date.isNull() ? QStringLiteral("–") : date.toString(dateFormat);
+}
+
+// A session's first or last date as its edit can show it: a date before or after the edit's
+// range (a start in milliseconds read as seconds lies millennia ahead) is the range's end, and one
+// that is no date at all the end on its own side.
+QDate shownBound(const QDateEdit *edit, QDate date, bool last)
+{
+    if (!date.isValid())
+        return last ? edit->maximumDate() : edit->minimumDate();
+    return std::clamp(date, edit->minimumDate(), edit->maximumDate());
 }
 
 QDateEdit *dateEdit(const char *name, QWidget *parent)
@@ -57,7 +71,8 @@ SessionChooser::SessionChooser(const SessionSet &set, qsizetype session, const P
     for (const Session &each : set.sessions) {
         auto *row
             = new QTreeWidgetItem(sessionList,
-                                  {each.name.isEmpty() ? DialogText::tr("(unnamed)") : each.name,
+                                  {each.name.isEmpty() ? DialogText::tr("(unnamed)")
+                                                       : shownName(each.name, longestListedName),
                                    locale.toString(each.solveCount()), shownDate(each.firstDate()),
                                    shownDate(each.lastDate())});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -141,17 +156,18 @@ qsizetype SessionChooser::session() const
     return row < 0 ? 0 : row;
 }
 
-// Dates equal to the session's own first and last leave the period open on that side, so that
-// a solve without a date is left out only by a bound the user set.
+// Dates as the edits show the session's own first and last leave the period open on that side,
+// so that a solve without a date, or with one no edit can show, is left out only by a bound the
+// user set.
 Period SessionChooser::period() const
 {
     Period period;
     period.lastSolves = lastSolves->value();
     if (fromDate->isEnabled()) {
         const Session &chosen = set.sessions[session()];
-        if (fromDate->date() != chosen.firstDate())
+        if (fromDate->date() != shownBound(fromDate, chosen.firstDate(), false))
             period.from = fromDate->date();
-        if (toDate->date() != chosen.lastDate())
+        if (toDate->date() != shownBound(toDate, chosen.lastDate(), true))
             period.to = toDate->date();
     }
     return period;
@@ -174,6 +190,10 @@ void SessionChooser::setPeriod(qsizetype last, QDate from, QDate to)
         return;
     const Session &chosen = set.sessions[session()];
     const QDate today = QDate::currentDate();
-    fromDate->setDate(!from.isNull() ? from : chosen.hasDates() ? chosen.firstDate() : today);
-    toDate->setDate(!to.isNull() ? to : chosen.hasDates() ? chosen.lastDate() : today);
+    fromDate->setDate(!from.isNull()          ? from
+                          : chosen.hasDates() ? shownBound(fromDate, chosen.firstDate(), false)
+                                              : today);
+    toDate->setDate(!to.isNull()            ? to
+                        : chosen.hasDates() ? shownBound(toDate, chosen.lastDate(), true)
+                                            : today);
 }

@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -43,6 +47,43 @@ QString writeInPlace(const QString &fileName, const QByteArray &bytes)
     return error;
 }
 
+// Written beside the target and renamed over it only when every byte is on disk.
+QString saveBeside(const QFileInfo &target, const QByteArray &bytes)
+{
+    QSaveFile file(target.filePath());
+    if (!file.open(QIODevice::WriteOnly)) {
+        // QSaveFile's own direct-write fallback takes only a refused permission, not a folder
+        // locked otherwise, and leaves a half-written file when a write fails.
+        const QFileInfo folder(target.absolutePath());
+        if (target.isFile() && target.isWritable() && folder.isDir() && !folder.isWritable())
+            return writeInPlace(target.filePath(), bytes);
+        return file.errorString();
+    }
+    if (const QString error = writeAll(file, bytes); !error.isEmpty()) {
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+// QSaveFile writes where a link leads, even where nothing is yet: the chart is saved in a folder
+// of its own beside the link and renamed over the link itself.
+QString replaceLink(const QFileInfo &link, const QByteArray &bytes)
+{
+    const QTemporaryDir beside(link.absolutePath() + QStringLiteral("/.chart-XXXXXX"));
+    if (!beside.isValid())
+        return beside.errorString();
+    const QFileInfo copy(beside.filePath(link.fileName()));
+    if (const QString error = saveBeside(copy, bytes); !error.isEmpty())
+        return error;
+    std::error_code failed;
+    std::filesystem::rename(copy.filesystemAbsoluteFilePath(), link.filesystemAbsoluteFilePath(),
+                            failed);
+    return failed ? QString::fromLocal8Bit(failed.message()) : QString();
+}
+
 } // namespace
 
 namespace PngWriter {
@@ -56,37 +97,14 @@ QString write(const QPixmap &image, const QString &fileName)
         return DialogText::tr("The image could not be encoded as PNG.");
 
     const QFileInfo target(fileName);
+    if (target.isSymbolicLink())
+        return replaceLink(target, bytes);
     if (target.isDir())
         return DialogText::tr("It is a folder.");
-
-    // A device or pipe cannot be replaced by a rename: write to it directly.
-    if (target.exists() && !target.isFile()) {
-        QFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            return file.errorString();
-        const QString error = writeAll(file, bytes);
-        file.close();
-        if (error.isEmpty() && file.error() != QFileDevice::NoError)
-            return file.errorString();
-        return error;
-    }
-
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        // QSaveFile's own direct-write fallback takes only a refused permission, not a folder
-        // locked otherwise, and leaves a half-written file when a write fails.
-        const QFileInfo folder(target.absolutePath());
-        if (target.isFile() && target.isWritable() && folder.isDir() && !folder.isWritable())
-            return writeInPlace(fileName, bytes);
-        return file.errorString();
-    }
-    if (const QString error = writeAll(file, bytes); !error.isEmpty()) {
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    // Never opened: opening a pipe to write waits for a reader that may never come.
+    if (target.exists() && !target.isFile())
+        return DialogText::tr("It is a pipe, socket or device, not a file.");
+    return saveBeside(target, bytes);
 }
 
 } // namespace PngWriter

@@ -18,15 +18,34 @@ QString groupedCount(qsizetype count)
     return digits;
 }
 
+QString shownName(const QString &name, qsizetype longest)
+{
+    const bool cut = name.size() > longest;
+    qsizetype kept = cut ? longest - 1 : name.size();
+    // Never half a character outside the Basic Multilingual Plane.
+    if (cut && kept > 0 && name.at(kept - 1).isHighSurrogate())
+        --kept;
+    QString shown;
+    shown.reserve(kept + 3);
+    shown += u'\x2068';
+    for (const QChar c : QStringView(name).first(kept)) {
+        const char16_t u = c.unicode();
+        const bool bidiControl = u == 0x061c || u == 0x200e || u == 0x200f
+            || (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
+        if (bidiControl)
+            continue;
+        const bool breaksText = u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029;
+        shown += breaksText ? QChar(u' ') : c;
+    }
+    if (cut)
+        shown += u'…';
+    shown += u'\x2069';
+    return shown;
+}
+
 QString noteName(const QString &name)
 {
-    if (name.size() <= longestNoteName)
-        return name;
-    qsizetype kept = longestNoteName - 1;
-    // Never half a character outside the Basic Multilingual Plane.
-    if (name.at(kept - 1).isHighSurrogate())
-        --kept;
-    return name.first(kept) + u'…';
+    return shownName(name, longestNoteName);
 }
 
 QString ParsedTimes::summary() const

@@ -31,8 +31,12 @@ struct ParsedTimes
     QString summary() const;
 };
 
-// A name as a note shows it: a session or file name of any length is cut to 60 characters, the
-// last of them "…", so that a note stays one short line.
+// A name from a file as the user is shown it: cut to `longest` characters, the last of them "…";
+// its own direction marks and overrides dropped and control characters shown as spaces, so that
+// it can neither reorder nor break the text around it; and isolated (U+2068 … U+2069), so that a
+// right-to-left name stays in one piece wherever it stands.
+QString shownName(const QString &name, qsizetype longest);
+// A name as a note shows it, cut to 60 characters, so that a note stays one short line.
 QString noteName(const QString &name);
 
 // "1 234 567": a count as the notes and the chart's key write it.

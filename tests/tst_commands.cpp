@@ -99,7 +99,7 @@ enum class Control {
     DeleteInTitle,
 };
 
-enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again };
+enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again, FarDates };
 
 } // namespace
 
@@ -234,6 +234,7 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         };
         switch (choice) {
         case Choice::AtReturn:
+        case Choice::FarDates:
             // The chooser's own focus: the window may not be active yet on a busy machine.
             QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
             return;
@@ -262,7 +263,12 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         R"("session2":[[[0,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
         R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
         R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"OH\"}}"}})");
-    QGuiApplication::clipboard()->setText(backup);
+    // "ms" is the newest: one start written in milliseconds lies some 57 000 years ahead.
+    const QString farDates = QStringLiteral(
+        R"({"session1":[[[0,12000],"","",1793361600]],"session2":[[[0,10000],"","",1793361600],)"
+        R"([[0,11000],"","",1793448000000],[[0,9000],"",""]],"properties":{"sessionData":)"
+        R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"ms\"}}"}})");
+    QGuiApplication::clipboard()->setText(choice == Choice::FarDates ? farDates : backup);
     const auto click = [&] {
         child<QPushButton>(button)->click();
     };
@@ -401,19 +407,20 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
     QTest::newRow("two files") << true << D::TwoFiles << list.toUtf8() << old
                                << QStringLiteral("Drop one file at a time") + kept;
     QTest::newRow("folder") << true << D::Folder << QByteArray() << old
-                            << QStringLiteral("times is a folder") + kept;
-    QTest::newRow("device without end") << true << D::Device << QByteArray() << old
-                                        << QStringLiteral("zero is not a plain file") + kept;
-    QTest::newRow("missing file") << true << D::MissingFile << QByteArray() << old
-                                  << QStringLiteral(
-                                         "times could not be read: No such file or directory")
-            + kept;
-    QTest::newRow("file over 256 MB") << true << D::LargeFile << list.toUtf8() << old
-                                      << QStringLiteral("times is larger than 256 MB") + kept;
+                            << QStringLiteral("\u2068times\u2069 is a folder") + kept;
+    QTest::newRow("device without end")
+        << true << D::Device << QByteArray() << old
+        << QStringLiteral("\u2068zero\u2069 is not a plain file") + kept;
+    QTest::newRow("missing file")
+        << true << D::MissingFile << QByteArray() << old
+        << QStringLiteral("\u2068times\u2069 could not be read: No such file or directory") + kept;
+    QTest::newRow("file over 256 MB")
+        << true << D::LargeFile << list.toUtf8() << old
+        << QStringLiteral("\u2068times\u2069 is larger than 256 MB") + kept;
     QTest::newRow("file of exactly 256 MB: the times, then spaces")
         << true << D::FileAtLimit << QByteArray("9.5\n10.25\n11\n") << read << note;
     QTest::newRow("PNG file") << true << D::File << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
-                              << old << QStringLiteral("times is not text") + kept;
+                              << old << QStringLiteral("\u2068times\u2069 is not text") + kept;
     QTest::newRow("more than the limit")
         << true << D::OverLimit << QByteArray() << old << QString();
     QTest::newRow("session name of a megabyte in markup, cut and shown as it is")
@@ -423,7 +430,18 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
                .arg(QString(1 << 20, u'n'))
                .toUtf8()
         << TimeList {9.5f}
-        << QStringLiteral("Read 1 time from csTimer, session \"<b>%1…\"").arg(QString(56, u'n'));
+        << QStringLiteral("Read 1 time from csTimer, session \"\u2068<b>%1…\u2069\"")
+               .arg(QString(56, u'n'));
+    const QString named = QStringLiteral(R"({"session1":[[[0,9500],"","",1]],"properties":)"
+                                         R"({"sessionData":"{\"1\":{\"name\":\"%1\"}}"}})");
+    QTest::newRow("session name that turns its end around, kept in its own order")
+        << true << D::Text << named.arg(QStringLiteral("photo\u202Egnp.exe")).toUtf8()
+        << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"\u2068photognp.exe\u2069\"");
+    QTest::newRow("session name with a line break, on one line")
+        << true << D::Text << named.arg(QStringLiteral(R"(3x3\\r\\nOH)")).toUtf8()
+        << TimeList {9.5f}
+        << QStringLiteral("Read 1 time from csTimer, session \"\u20683x3  OH\u2069\"");
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
@@ -643,22 +661,29 @@ void CommandsTest::choosesASessionAndPeriodForEitherList_data()
 
     QTest::newRow("Return takes the newest session")
         << true << Choice::AtReturn << TimeList {10.0f, 11.5f, 13.0f}
-        << QStringLiteral("Read 3 times from csTimer, session \"OH\" (the newest of 2)");
+        << QStringLiteral(
+               "Read 3 times from csTimer, session \"\u2068OH\u2069\" (the newest of 2)");
     QTest::newRow("another session into the second list")
         << false << Choice::OtherSession << TimeList {12.0f}
-        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"3x3\"");
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"\u20683x3\u2069\"");
     QTest::newRow("the last solve")
         << true << Choice::LastSolve << TimeList {13.0f}
-        << QStringLiteral("Read 1 time from csTimer, session \"OH\" (the newest of 2), the last 1");
+        << QStringLiteral("Read 1 time from csTimer, session \"\u2068OH\u2069\" (the newest of 2), "
+                          "the last 1");
     QTest::newRow("one day") << false << Choice::OneDay << TimeList {11.5f}
-                             << QStringLiteral("Read 1 time from csTimer, session \"OH\" (the "
-                                               "newest of 2), 2026-11-02 to 2026-11-02");
+                             << QStringLiteral(
+                                    "Read 1 time from csTimer, session \"\u2068OH\u2069\" (the "
+                                    "newest of 2), 2026-11-02 to 2026-11-02");
+    QTest::newRow("Return on dates no date edit shows reads what a paste reads unasked")
+        << true << Choice::FarDates << TimeList {10.0f, 11.0f, 9.0f}
+        << QStringLiteral(
+               "Read 3 times from csTimer, session \"\u2068ms\u2069\" (the newest of 2)");
     QTest::newRow("Escape keeps the list")
         << true << Choice::Cancel << TimeList {7.0f, 8.0f}
         << QStringLiteral("No session chosen; the first list stays as it was");
     QTest::newRow("chosen again from the context menu")
         << false << Choice::Again << TimeList {12.0f}
-        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"3x3\"");
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"\u20683x3\u2069\"");
 }
 
 // The other list holds the same text's newest session; both keep their own choice.

@@ -136,11 +136,12 @@ void ExamplesTest::readsEveryTimersExport_data()
     QTest::newRow("csTimer CSV") << "cstimer-export.csv" << phases << csTimerPhases;
     QTest::newRow("csTimer backup reads the newest session")
         << "cstimer-backup.txt" << eight
-        << QStringLiteral(
-               "Read 7 times (1 DNF skipped) from csTimer, session \"1\" (the newest of 2)");
+        << QStringLiteral("Read 7 times (1 DNF skipped) from csTimer, session \"\u20681\u2069\" "
+                          "(the newest of 2)");
     QTest::newRow("Twisty Timer backup")
         << "twistytimer-backup.txt" << twisty
-        << QStringLiteral("Read 7 times (1 DNF skipped) from Twisty Timer, session \"333 Normal\"");
+        << QStringLiteral("Read 7 times (1 DNF skipped) from Twisty Timer, session \"\u2068333 "
+                          "Normal\u2069\"");
     QTest::newRow("Twisty Timer external")
         << "twistytimer-external.txt" << twisty
         << QStringLiteral("Read 7 times (1 DNF skipped) from Twisty Timer");

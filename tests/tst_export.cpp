@@ -22,6 +22,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 
@@ -52,12 +53,17 @@ enum class Place {
     LockedFolder,
     LockedFile,
     LockedFolderAndFile,
+    DanglingLink,
+    Pipe,
+    MarkupFolder,
 };
 
 struct BoxSeen
 {
     QMessageBox::Icon icon;
     QString text;
+    // The text as the user reads it: without its markup where the box takes it as rich text.
+    QString shown;
     QWidget *parent;
 };
 
@@ -280,6 +286,17 @@ QString ExportTest::prepare(Place place)
         QFile::link(device, inFolder(QStringLiteral("full.png")));
         return QStringLiteral("full.png");
     }
+    case Place::DanglingLink:
+        QFile::link(inFolder(QStringLiteral("target.png")), inFolder(QStringLiteral("link.png")));
+        return QStringLiteral("link.png");
+    case Place::Pipe:
+        return ::mkfifo(QFile::encodeName(inFolder(QStringLiteral("pipe.png"))).constData(), 0600)
+                == 0
+            ? QStringLiteral("pipe.png")
+            : QString();
+    case Place::MarkupFolder:
+        dir.mkpath(QStringLiteral("<h1>x</h1>"));
+        return QStringLiteral("<h1>x</h1>/missing/chart.png");
     case Place::LockedFolder:
         dir.mkdir(QStringLiteral("locked"));
         writeFile(inFolder(QStringLiteral("locked/chart.png")), oldBytes);
@@ -348,7 +365,12 @@ SaveRun ExportTest::runSave(const QString &answer)
                 box->button(QMessageBox::Yes)->click();
                 return;
             }
-            run.boxes << BoxSeen {box->icon(), box->text(), box->parentWidget()};
+            QTextDocument rich;
+            rich.setHtml(box->text());
+            const bool plain = box->textFormat() == Qt::PlainText
+                || (box->textFormat() == Qt::AutoText && !Qt::mightBeRichText(box->text()));
+            run.boxes << BoxSeen {box->icon(), box->text(),
+                                  plain ? box->text() : rich.toPlainText(), box->parentWidget()};
             if (QAbstractButton *ok = box->button(QMessageBox::Ok))
                 ok->click();
             else
@@ -387,40 +409,46 @@ void ExportTest::saveWritesAPngNamedAsTyped_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("written");
-    QTest::addColumn<bool>("replacing");
+    QTest::addColumn<Place>("before");
 
     QTest::newRow("no suffix gets .png")
-        << QStringLiteral("chart") << QStringLiteral("chart.png") << false;
+        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::Nothing;
     QTest::newRow(".png kept") << QStringLiteral("chart.png") << QStringLiteral("chart.png")
-                               << false;
+                               << Place::Nothing;
     QTest::newRow("upper-case .PNG kept")
-        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG") << false;
+        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG") << Place::Nothing;
     QTest::newRow("mixed-case .Png kept")
-        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png") << false;
+        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png") << Place::Nothing;
     QTest::newRow(".jpg gets .png and stays a PNG")
-        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << false;
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << Place::Nothing;
     QTest::newRow(".png inside the name is no suffix")
-        << QStringLiteral("chart.png.old") << QStringLiteral("chart.png.old.png") << false;
+        << QStringLiteral("chart.png.old") << QStringLiteral("chart.png.old.png") << Place::Nothing;
     QTest::newRow("name with spaces")
-        << QStringLiteral("my pbs") << QStringLiteral("my pbs.png") << false;
+        << QStringLiteral("my pbs") << QStringLiteral("my pbs.png") << Place::Nothing;
     QTest::newRow("replacing, typed with .png")
-        << QStringLiteral("chart.png") << QStringLiteral("chart.png") << true;
+        << QStringLiteral("chart.png") << QStringLiteral("chart.png") << Place::OldFile;
     QTest::newRow("replacing, typed without suffix")
-        << QStringLiteral("chart") << QStringLiteral("chart.png") << true;
+        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::OldFile;
+    QTest::newRow("replacing a link that leads nowhere")
+        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::DanglingLink;
     QTest::newRow("replacing, typed as .jpg, asked about .jpg.png")
-        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << true;
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << Place::OldFile;
 }
 
 void ExportTest::saveWritesAPngNamedAsTyped()
 {
     QFETCH(QString, answer);
     QFETCH(QString, written);
-    QFETCH(bool, replacing);
+    QFETCH(Place, before);
+    const bool replacing = before != Place::Nothing;
     paste("pasteButton", timesText());
     paste("pasteButton_2", QStringLiteral("12.1, 14.9, 13.3, 15.8"));
     child<QCheckBox>("showQuartiles")->setChecked(true);
-    if (replacing)
+    if (before == Place::OldFile)
         QVERIFY(writeFile(inFolder(written), oldBytes));
+    // A link that leads nowhere is replaced itself, its target never created.
+    if (before == Place::DanglingLink)
+        QVERIFY(QFile::link(inFolder(QStringLiteral("target.png")), inFolder(written)));
 
     const SaveRun run = runSave(answer);
     QCOMPARE_EQ(run.fileDialogs, 1);
@@ -523,10 +551,9 @@ void ExportTest::failedSaveIsReportedAndHarmsNothing_data()
     QTest::newRow("a folder named like the file") << Place::Folder << QStringLiteral("x.jpg") << 0;
     QTest::newRow("a plain file where the folder should be")
         << Place::BelowPlainFile << QStringLiteral("plain/chart") << 0;
-    QTest::newRow("full disk, typed without suffix")
-        << Place::FullDevice << QStringLiteral("full") << 1;
-    QTest::newRow("full disk, replacing confirmed")
-        << Place::FullDevice << QStringLiteral("full.png") << 1;
+    QTest::newRow("a pipe, refused unasked") << Place::Pipe << QStringLiteral("pipe") << 0;
+    QTest::newRow("a folder named as markup")
+        << Place::MarkupFolder << QStringLiteral("<h1>x</h1>/missing/chart") << 0;
     QTest::newRow("folder that takes no new file, file that cannot be changed")
         << Place::LockedFolderAndFile << QStringLiteral("locked/chart.png") << 1;
     QTest::newRow("file that cannot be replaced, old file kept")
@@ -554,6 +581,7 @@ void ExportTest::failedSaveIsReportedAndHarmsNothing()
     QCOMPARE_EQ(box.icon, QMessageBox::Warning);
     QCOMPARE_EQ(box.parent, dialog.get());
     QVERIFY2(box.text.contains(QDir::toNativeSeparators(path)), qPrintable(box.text));
+    QCOMPARE_EQ(box.shown, box.text);
     // The reason is the one the writer gives for this place.
     const QString reason = PngWriter::write(dialog->renderChart(), path);
     QVERIFY(!reason.isEmpty());
@@ -749,7 +777,9 @@ void ExportTest::writerReportsEveryOutcome_data()
     QTest::newRow("missing folder") << Place::MissingFolder << false << false;
     QTest::newRow("onto a folder") << Place::Folder << false << false;
     QTest::newRow("below a plain file") << Place::BelowPlainFile << false << false;
-    QTest::newRow("full disk through a link") << Place::FullDevice << false << false;
+    QTest::newRow("link to a full disk, replaced itself") << Place::FullDevice << false << true;
+    QTest::newRow("link that leads nowhere") << Place::DanglingLink << false << true;
+    QTest::newRow("pipe") << Place::Pipe << false << false;
     QTest::newRow("folder that takes no new file, written in place")
         << Place::LockedFolder << false << true;
     QTest::newRow("folder that takes no new file, file that cannot be changed")
@@ -771,6 +801,7 @@ void ExportTest::writerReportsEveryOutcome()
     const QString path = inFolder(target);
     const auto before = snapshot(folder->path());
     const QPixmap image = nullImage ? QPixmap() : dialog->renderChart();
+    const QString linkTarget = QFileInfo(path).symLinkTarget();
 
     const QString error = PngWriter::write(image, path);
     if (succeeds) {
@@ -780,6 +811,8 @@ void ExportTest::writerReportsEveryOutcome()
             expected.append(target);
         QCOMPARE_EQ(snapshot(folder->path()).keys(), expected);
         verifyChartFile(path);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QVERIFY(linkTarget.isEmpty() || place != Place::FullDevice || isFullDevice(linkTarget));
     } else {
         QVERIFY(!error.isEmpty());
         QVERIFY(snapshot(folder->path()) == before);
