@@ -734,6 +734,18 @@ void ParserTest::readsTheTimersFormats_data()
                           R"({"time":1e300}]})")
         << TimeList {12.5f}
         << QStringLiteral("Read 1 time (1 DNF skipped, 3 not read) from CubeDesk");
+    QString manySessions = QStringLiteral(R"({"sessions":[)");
+    QString manySolves;
+    for (int i = 0; i < 80'000; ++i) {
+        manySessions += QStringLiteral(R"({"id":"%1","name":"s%1"},)").arg(i);
+        manySolves += QStringLiteral(R"({"session_id":"%1","time":%2},)").arg(i).arg(i % 9 + 1);
+    }
+    manySessions.chop(1);
+    manySolves.chop(1);
+    QTest::newRow("CubeDesk data of 80 000 sessions reads every one")
+        << manySessions + QStringLiteral(R"(],"solves":[)") + manySolves + QStringLiteral("]}")
+        << TimeList {1.0f}
+        << QStringLiteral("Read 1 time from CubeDesk, session \"s0\" (the first of 80 000)");
     QTest::newRow("unclosed quote in a CSV keeps the rows before it")
         << QStringLiteral("No.;Time;Comment;Scramble;Date;P.1\n1;12.50;\"open\n2;13.00;;R")
         << TimeList {12.5f} << QStringLiteral("Read 1 time from csTimer");
