@@ -718,6 +718,47 @@ BENCHMARK(BM_ParseSpacedLine)
     ->DenseRange(0, 1)
     ->Unit(benchmark::kMillisecond);
 
+// csTimer's backup of a million solves in its one-line shape, with 3x3 scrambles, as a year of
+// daily practice leaves it; its reading and the memory it takes above the text.
+void BM_ParseMillionSolveBackup(benchmark::State &state)
+{
+    static const QString text = [] {
+        const std::vector<double> times = solveTimes(1'000'000, true, 6);
+        std::mt19937 rng(6);
+        QString json = QStringLiteral("{\"session1\":[");
+        json.reserve(qsizetype(times.size()) * 96);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            if (i > 0)
+                json += u',';
+            json += QStringLiteral("[[0,%1],\"%2\",\"\",%3]")
+                        .arg(std::llround(times[i] * 1000.0))
+                        .arg(scramble(rng))
+                        .arg(1714568531 + qint64(i) * 30);
+        }
+        json += QStringLiteral("],\"properties\":{\"sessionData\":\"{}\"}}");
+        return json;
+    }();
+    double growth = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        releaseFreeMemory();
+        resetPeakMemory();
+        const qint64 before = statusField("VmRSS:");
+        state.ResumeTiming();
+        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        state.PauseTiming();
+        growth = std::max(growth, double(statusField("VmHWM:") - before));
+        if (times.size() != 1'000'000)
+            state.SkipWithError("the backup lost times");
+        times = TimeList();
+        state.ResumeTiming();
+    }
+    state.counters["fileMB"] = double(text.size()) / 1e6;
+    state.counters["peakGrowthPerFileByte"] = growth / double(text.size());
+}
+
+BENCHMARK(BM_ParseMillionSolveBackup)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 // The offscreen platform's notes about window hints and the runtime folder would break up the
 // result table; every other message goes through.
 void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)

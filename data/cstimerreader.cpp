@@ -1,16 +1,16 @@
+#include "data/jsonkit.h"
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
+#include <QHash>
+#include <QMap>
 #include <QtNumeric>
 
 #include <algorithm>
 #include <iterator>
 
 using namespace ReaderKit;
+using namespace JsonKit;
 
 namespace {
 
@@ -61,72 +61,196 @@ bool hasHeader(QStringView text)
     return false;
 }
 
-// A session is a JSON array of solves, or in older backups a string that holds one; anything else
-// is no session.
-std::optional<QJsonArray> sessionSolves(const QJsonValue &value)
+// An object as itself or, as csTimer stores parts of its properties, in a JSON string; false for
+// anything else, and for a string that holds no object, whose reading is then dropped.
+template<typename Read> bool readObject(Parsers &parsers, Value value, Read &&read)
 {
-    if (value.isArray())
-        return value.toArray();
-    if (!value.isString())
-        return std::nullopt;
-    const QJsonDocument document = readJson(value.toString());
-    if (!document.isArray())
-        return std::nullopt;
-    return document.array();
-}
-
-// An object stored as itself or, as csTimer stores its properties, as a JSON string.
-QJsonObject objectOrString(const QJsonValue &value)
-{
-    return value.isString() ? readJson(value.toString()).object() : value.toObject();
-}
-
-QString nameText(const QJsonValue &name)
-{
-    if (name.isString())
-        return name.toString();
-    if (name.isDouble())
-        return QString::number(name.toDouble());
-    return {};
-}
-
-// What csTimer shows of its sessions: their names, renamed or not, and their order.
-class SessionNames
-{
-public:
-    explicit SessionNames(const QJsonObject &properties)
-        : data(objectOrString(properties.value(u"sessionData")))
-    {
-        // Older backups name the sessions apart, in an object by number or in a list.
-        QJsonValue names = properties.value(u"sessionName");
-        if (names.isString()) {
-            const QJsonDocument document = readJson(names.toString());
-            names
-                = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
-        }
-        oldNames = names.toObject();
-        const QJsonArray list = names.toArray();
-        for (qsizetype i = 0; i < list.size(); ++i)
-            oldNames.insert(QString::number(i + 1), list[i]);
+    if (value.type() == Type::object) {
+        read(value.get_object());
+        return true;
     }
+    if (isString(value)) {
+        return parsers.readInner(value, [&](Value root) {
+            if (root.type() != Type::object)
+                return false;
+            read(root.get_object());
+            return true;
+        });
+    }
+    skip(value);
+    return false;
+}
+
+QString keyText(simdjson::ondemand::field &field)
+{
+    const std::string_view key = field.unescaped_key();
+    return QString::fromUtf8(key.data(), qsizetype(key.size()));
+}
+
+// What csTimer shows of its sessions: their names, renamed or not, and their order, and the
+// session open at export.
+struct Properties
+{
+    struct Data
+    {
+        QString name;
+        std::optional<double> rank;
+    };
+    QString open;
+    // By session number.
+    QHash<QString, Data> data;
+    QHash<QString, QString> oldNames;
 
     // A number until the user renames the session; older backups keep the names apart.
     QString name(const QString &number) const
     {
-        QString name = nameText(data.value(number).toObject().value(u"name"));
+        QString name = data.value(number).name;
         if (name.isEmpty())
-            name = nameText(oldNames.value(number));
+            name = oldNames.value(number);
         return name.isEmpty() ? number : name;
     }
     double rank(const QString &number) const
     {
-        return data.value(number).toObject().value(u"rank").toDouble(number.toDouble());
+        return data.value(number).rank.value_or(number.toDouble());
     }
-
-private:
-    QJsonObject data;
-    QJsonObject oldNames;
 };
+
+QHash<QString, Properties::Data> readSessionData(Parsers &parsers, Value value)
+{
+    QHash<QString, Properties::Data> data;
+    const bool read = readObject(parsers, value, [&](Object sessions) {
+        for (simdjson::ondemand::field session : sessions) {
+            const QString sessionNumber = keyText(session);
+            Properties::Data named;
+            Value fields = session.value();
+            if (fields.type() != Type::object) {
+                skip(fields);
+            } else {
+                for (simdjson::ondemand::field field : fields.get_object()) {
+                    const std::string_view key = field.unescaped_key();
+                    if (key == "name")
+                        named.name = nameText(field.value());
+                    else if (key == "rank")
+                        named.rank = number(field.value());
+                    else
+                        skip(field.value());
+                }
+            }
+            data.insert(sessionNumber, named);
+        }
+    });
+    return read ? data : QHash<QString, Properties::Data>();
+}
+
+// Older backups name the sessions apart, in an object by number or in a list, itself perhaps in
+// a string.
+QHash<QString, QString> readOldNames(Parsers &parsers, Value value)
+{
+    QHash<QString, QString> names;
+    const auto read = [&](Value holder) {
+        if (holder.type() == Type::object) {
+            for (simdjson::ondemand::field field : holder.get_object()) {
+                const QString number = keyText(field);
+                names.insert(number, nameText(field.value()));
+            }
+        } else if (holder.type() == Type::array) {
+            qsizetype i = 0;
+            for (Value name : holder.get_array())
+                names.insert(QString::number(++i), nameText(name));
+        } else {
+            skip(holder);
+        }
+        return true;
+    };
+    if (isString(value))
+        return parsers.readInner(value, read) ? names : QHash<QString, QString>();
+    read(value);
+    return names;
+}
+
+// The properties, an object or, in backups from around 2016, a string that holds one.
+Properties readProperties(Parsers &parsers, Value value)
+{
+    Properties properties;
+    const bool read = readObject(parsers, value, [&](Object fields) {
+        for (simdjson::ondemand::field field : fields) {
+            const std::string_view key = field.unescaped_key();
+            if (key == "session")
+                properties.open = idText(field.value());
+            else if (key == "sessionData")
+                properties.data = readSessionData(parsers, field.value());
+            else if (key == "sessionName")
+                properties.oldNames = readOldNames(parsers, field.value());
+            else
+                skip(field.value());
+        }
+    });
+    return read ? properties : Properties();
+}
+
+// [[penalty, raw milliseconds, phase ends...], scramble, comment, start in seconds]: penalty 2000
+// is a +2, -1 a DNF. Solves from before csTimer kept dates have no start.
+void readSolves(Array solves, Session &session)
+{
+    for (Value solve : solves) {
+        double penalty = qQNaN();
+        double millis = qQNaN();
+        double start = -1.0;
+        if (solve.type() != Type::array) {
+            skip(solve);
+        } else {
+            int part = 0;
+            for (Value field : solve.get_array()) {
+                if (part == 0 && field.type() == Type::array) {
+                    int time = 0;
+                    for (Value number : field.get_array()) {
+                        if (time == 0)
+                            penalty = JsonKit::number(number).value_or(qQNaN());
+                        else if (time == 1)
+                            millis = JsonKit::number(number).value_or(qQNaN());
+                        else
+                            skip(number);
+                        ++time;
+                    }
+                } else if (part == 3) {
+                    start = number(field).value_or(-1.0);
+                } else {
+                    skip(field);
+                }
+                ++part;
+            }
+        }
+        const qint64 date = start > 0 && start < 1e13 ? qint64(start * 1000.0) : Session::noDate;
+        if (penalty < 0)
+            addSolve(session, Solve::Dnf, 0, date);
+        else
+            addSeconds(session, (millis + penalty) / 1000.0, date);
+    }
+}
+
+// A session is a JSON array of solves, or in older backups a string that holds one; anything else
+// is no session.
+bool readSession(Parsers &parsers, Value value, Session &session)
+{
+    if (value.type() == Type::array) {
+        readSolves(value.get_array(), session);
+        return true;
+    }
+    if (isString(value)) {
+        Session inner;
+        const bool read = parsers.readInner(value, [&](Value root) {
+            if (root.type() != Type::array)
+                return false;
+            readSolves(root.get_array(), inner);
+            return true;
+        });
+        if (read)
+            session = std::move(inner);
+        return read;
+    }
+    skip(value);
+    return false;
+}
 
 } // namespace
 
@@ -202,96 +326,69 @@ std::optional<SessionSet> readCsTimerCsv(QStringView text)
     return oneSession(csTimer, std::move(session));
 }
 
-std::optional<SessionSet> readCsTimerBackup(QStringView text)
+std::optional<SessionSet> readCsTimerBackup(Parsers &parsers, Object root)
 {
-    // CubeTime's writer may indent; csTimer's is one line.
-    const QStringView json = text.trimmed();
-    if (!json.startsWith(u'{'))
-        return std::nullopt;
-    const QJsonDocument document = readJson(json);
-    if (!document.isObject())
-        return std::nullopt;
-    const QJsonObject root = document.object();
-    const QJsonObject properties = root.value(u"properties").toObject();
-    const SessionNames names(properties);
-
-    struct Found
-    {
-        QString number;
-        Session session;
-        double newest;
-    };
-    QList<Found> found;
-    bool isBackup = false;
-    // Keys come in the toolkit's order, "session10" before "session2"; the newest solve decides.
-    qsizetype newest = -1;
-    for (auto it = root.begin(); it != root.end(); ++it) {
-        const QString key = it.key();
-        if (!key.startsWith(u"session") || key.size() == 7)
+    // By key in the order the keys sort, "session10" before "session2", as the sessions of equal
+    // rank are listed; a key given twice holds its last value.
+    QMap<QString, std::optional<Session>> byKey;
+    Properties properties;
+    for (simdjson::ondemand::field field : root) {
+        const QString key = keyText(field);
+        Value value = field.value();
+        if (key == u"properties") {
+            properties = readProperties(parsers, value);
             continue;
-        bool isNumber = false;
-        key.sliced(7).toInt(&isNumber);
-        const std::optional<QJsonArray> solves
-            = isNumber ? sessionSolves(it.value()) : std::nullopt;
-        if (!solves)
-            continue;
-        isBackup = true;
-        if (solves->isEmpty())
-            continue;
-        Found read {key.sliced(7), {}, -1.0};
-        read.session.name = names.name(read.number);
-        for (const QJsonValue &value : *solves) {
-            // [[penalty, raw milliseconds, phase ends...], scramble, comment, start in seconds]:
-            // penalty 2000 is a +2, -1 a DNF. Solves from before csTimer kept dates have no start.
-            const QJsonArray solve = value.toArray();
-            const double start = solve.at(3).toDouble(-1.0);
-            read.newest = std::max(read.newest, start);
-            const qint64 date
-                = start > 0 && start < 1e13 ? qint64(start * 1000.0) : Session::noDate;
-            const QJsonArray time = solve.at(0).toArray();
-            const double penalty = time.at(0).toDouble(qQNaN());
-            if (penalty < 0)
-                addSolve(read.session, Solve::Dnf, 0, date);
-            else
-                addSeconds(read.session, (time.at(1).toDouble(qQNaN()) + penalty) / 1000.0, date);
         }
-        if (newest < 0 || read.newest > found[newest].newest)
-            newest = found.size();
-        found.append(std::move(read));
+        bool isNumber = false;
+        if (key.startsWith(u"session") && key.size() > 7)
+            key.sliced(7).toInt(&isNumber);
+        if (!isNumber) {
+            skip(value);
+            continue;
+        }
+        Session session;
+        if (readSession(parsers, value, session))
+            byKey.insert(key, std::move(session));
+        else
+            byKey.insert(key, std::nullopt);
     }
     // Sessions all empty still make a backup; an object without any is some other JSON.
-    if (!isBackup)
+    if (std::none_of(byKey.cbegin(), byKey.cend(),
+                     [](const std::optional<Session> &session) { return session.has_value(); }))
         return std::nullopt;
 
     SessionSet set;
     set.format = csTimer;
-    if (found.isEmpty())
-        return set;
-    // Without any date the file still says which session was open.
-    QString chosen = found[newest].number;
-    set.why = ParsedTimes::Pick::Newest;
-    if (found[newest].newest < 0) {
-        const QString open = properties.value(u"session").toVariant().toString();
-        const bool named = std::any_of(found.cbegin(), found.cend(),
-                                       [&](const Found &f) { return f.number == open; });
-        chosen = named ? open : chosen;
-        set.why = named ? ParsedTimes::Pick::Current : ParsedTimes::Pick::First;
+    struct Found
+    {
+        QString number;
+        Session session;
+    };
+    QList<Found> found;
+    for (auto it = byKey.begin(); it != byKey.end(); ++it) {
+        if (!it.value() || it.value()->entries.isEmpty())
+            continue;
+        Found read {it.key().sliced(7), std::move(*it.value())};
+        read.session.name = properties.name(read.number);
+        found.append(std::move(read));
     }
     // In the order csTimer lists them.
     std::stable_sort(found.begin(), found.end(), [&](const Found &a, const Found &b) {
-        return names.rank(a.number) < names.rank(b.number);
+        return properties.rank(a.number) < properties.rank(b.number);
     });
     // CubeTime writes this shape too, naming each session after itself.
     const QString cubeTimeName = QStringLiteral("CubeTime Export - ");
+    qsizetype open = -1;
     for (Found &f : found) {
-        if (f.number == chosen)
-            set.current = set.sessions.size();
+        if (f.number == properties.open)
+            open = set.sessions.size();
         if (f.session.name.startsWith(cubeTimeName)) {
             set.format = QStringLiteral("CubeTime");
             f.session.name.remove(0, cubeTimeName.size());
         }
         set.sessions.append(std::move(f.session));
     }
+    set.pickNewest(open);
     return set;
 }
 

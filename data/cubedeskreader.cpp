@@ -1,16 +1,16 @@
+#include "data/jsonkit.h"
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 
 #include <QDateTime>
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QSet>
 #include <QtNumeric>
 
 #include <algorithm>
 
 using namespace ReaderKit;
+using namespace JsonKit;
 
 namespace {
 
@@ -108,14 +108,8 @@ std::optional<SessionSet> readCubeDesk(QStringView text)
     return std::nullopt;
 }
 
-std::optional<SessionSet> readCubeDeskData(QStringView text)
+std::optional<SessionSet> readCubeDeskData(Object root)
 {
-    if (!text.startsWith(u"{\"sessions\":["))
-        return std::nullopt;
-    const QJsonObject root = readJson(text).object();
-    if (root.isEmpty())
-        return std::nullopt;
-
     // Each solve: time in seconds with any +2, -1 or dnf for a DNF, its session and start; a
     // solve without a time is not read.
     struct Entry
@@ -124,25 +118,90 @@ std::optional<SessionSet> readCubeDeskData(QStringView text)
         double time;
         bool dnf;
     };
-    QHash<QString, QList<Entry>> bySession;
+    // Sessions by id in the order their first solve comes; a key given twice holds its last value.
+    QList<QList<Entry>> bySession;
     QStringList order;
-    QString newestSession;
-    double newest = -1.0;
-    for (const QJsonValue &value : root.value(u"solves").toArray()) {
-        const QJsonObject solve = value.toObject();
-        const QString session = solve.value(u"session_id").toVariant().toString();
-        const double start = solve.value(u"started_at").toDouble();
-        const double end = std::max(start, solve.value(u"ended_at").toDouble());
-        const double time = solve.value(u"time").toDouble(qQNaN());
-        auto found = bySession.find(session);
-        if (found == bySession.end()) {
-            found = bySession.insert(session, {});
-            order.append(session);
-        }
-        found->append({start, time, solve.value(u"dnf").toBool() || time == -1.0});
-        if (end >= newest) {
-            newest = end;
-            newestSession = session;
+    QHash<QString, qsizetype> index;
+    struct Listed
+    {
+        double rank;
+        QString id;
+        QString name;
+    };
+    QList<Listed> listed;
+    for (simdjson::ondemand::field field : root) {
+        const std::string_view key = field.unescaped_key();
+        Value value = field.value();
+        if (key == "solves") {
+            bySession.clear();
+            order.clear();
+            index.clear();
+            if (value.type() != Type::array) {
+                skip(value);
+                continue;
+            }
+            for (Value solve : value.get_array()) {
+                QString session;
+                Entry entry {0.0, qQNaN(), false};
+                if (solve.type() != Type::object) {
+                    skip(solve);
+                } else {
+                    for (simdjson::ondemand::field part : solve.get_object()) {
+                        const std::string_view name = part.unescaped_key();
+                        if (name == "session_id")
+                            session = idText(part.value());
+                        else if (name == "started_at")
+                            entry.start = number(part.value()).value_or(0.0);
+                        else if (name == "time")
+                            entry.time = number(part.value()).value_or(qQNaN());
+                        else if (name == "dnf")
+                            entry.dnf = isTrue(part.value());
+                        else
+                            skip(part.value());
+                    }
+                }
+                entry.dnf = entry.dnf || entry.time == -1.0;
+                auto found = index.constFind(session);
+                if (found == index.cend()) {
+                    found = index.insert(session, bySession.size());
+                    bySession.append(QList<Entry>());
+                    order.append(session);
+                }
+                bySession[*found].append(entry);
+            }
+        } else if (key == "sessions") {
+            listed.clear();
+            if (value.type() != Type::array) {
+                skip(value);
+                continue;
+            }
+            for (Value session : value.get_array()) {
+                Listed read {double(listed.size()), {}, {}};
+                bool named = false;
+                if (session.type() != Type::object) {
+                    skip(session);
+                } else {
+                    for (simdjson::ondemand::field part : session.get_object()) {
+                        const std::string_view name = part.unescaped_key();
+                        Value field = part.value();
+                        if (name == "id") {
+                            read.id = idText(field);
+                        } else if (name == "name") {
+                            named = isString(field);
+                            read.name = string(field);
+                        } else if (name == "order") {
+                            read.rank = number(field).value_or(double(listed.size()));
+                        } else {
+                            skip(field);
+                        }
+                    }
+                }
+                if (!named)
+                    read.name = read.id;
+                listed.append(std::move(read));
+            }
+        } else {
+            skip(value);
         }
     }
 
@@ -150,28 +209,24 @@ std::optional<SessionSet> readCubeDeskData(QStringView text)
     set.format = cubeDesk;
     // In the order CubeDesk lists its sessions; solves of a session it does not list come last.
     QHash<QString, QString> names;
-    QList<std::pair<double, QString>> listed;
-    for (const QJsonValue &value : root.value(u"sessions").toArray()) {
-        const QJsonObject session = value.toObject();
-        const QString id = session.value(u"id").toVariant().toString();
-        names.insert(id, session.value(u"name").toString(id));
-        listed.append({session.value(u"order").toDouble(double(listed.size())), id});
-    }
+    for (const Listed &session : std::as_const(listed))
+        names.insert(session.id, session.name);
     std::stable_sort(listed.begin(), listed.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+                     [](const Listed &a, const Listed &b) { return a.rank < b.rank; });
     QStringList ids;
-    for (const auto &[rank, id] : std::as_const(listed)) {
-        if (bySession.contains(id) && !ids.contains(id))
-            ids.append(id);
+    QSet<QString> taken;
+    for (const Listed &session : std::as_const(listed)) {
+        if (index.contains(session.id) && !taken.contains(session.id)) {
+            taken.insert(session.id);
+            ids.append(session.id);
+        }
     }
     for (const QString &id : std::as_const(order)) {
         if (!names.contains(id))
             ids.append(id);
     }
     for (const QString &id : std::as_const(ids)) {
-        if (id == newestSession)
-            set.current = set.sessions.size();
-        QList<Entry> &solves = bySession[id];
+        QList<Entry> &solves = bySession[index.value(id)];
         std::stable_sort(solves.begin(), solves.end(),
                          [](const Entry &a, const Entry &b) { return a.start < b.start; });
         Session session;
@@ -184,8 +239,10 @@ std::optional<SessionSet> readCubeDeskData(QStringView text)
             else
                 addSeconds(session, solve.time, start);
         }
+        solves = {};
         set.sessions.append(std::move(session));
     }
+    set.pickNewest();
     return set;
 }
 

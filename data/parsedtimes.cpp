@@ -52,6 +52,8 @@ QString ParsedTimes::summary() const
 {
     if (noSolves)
         return DialogText::tr("The %1 backup holds no solves").arg(format);
+    if (unreadable)
+        return DialogText::tr("The text could not be read as a backup");
     if (times.isEmpty())
         return {};
     QString text

@@ -25,9 +25,12 @@ struct ParsedTimes
     QString period;
     // A backup recognised as such whose sessions hold no solve at all.
     bool noSolves = false;
+    // A text that starts as a backup does but could not be read as one.
+    bool unreadable = false;
 
     // One line for the user: "Read 1 234 times (12 DNF skipped, 2 not read) ...". Empty when
-    // nothing was read, but for a backup without solves, which says so.
+    // nothing was read, but for a backup without solves or one that could not be read, which say
+    // so.
     QString summary() const;
 };
 

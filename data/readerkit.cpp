@@ -1,6 +1,5 @@
 #include "data/readerkit.h"
 
-#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 
@@ -18,45 +17,9 @@ constexpr qsizetype headLength = 64 * 1024;
 // Longer than any time a timer writes ("1:02:03.456789012"); a run of digits is not converted.
 constexpr qsizetype longestNumber = 64;
 
-// Timers count in milliseconds at best.
+// Timers count in milliseconds at best, and a solve of more than a day is a corrupt record.
 constexpr float shortestTime = 0.001f;
-
-bool isAsciiDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, the grammar of a JSON number.
-bool isJsonNumber(QByteArrayView number)
-{
-    qsizetype i = 0;
-    const qsizetype n = number.size();
-    const auto digits = [&] {
-        const qsizetype from = i;
-        while (i < n && isAsciiDigit(number[i]))
-            ++i;
-        return i > from;
-    };
-    if (i < n && number[i] == '-')
-        ++i;
-    if (i < n && number[i] == '0')
-        ++i;
-    else if (!digits())
-        return false;
-    if (i < n && number[i] == '.') {
-        ++i;
-        if (!digits())
-            return false;
-    }
-    if (i < n && (number[i] == 'e' || number[i] == 'E')) {
-        ++i;
-        if (i < n && (number[i] == '+' || number[i] == '-'))
-            ++i;
-        if (!digits())
-            return false;
-    }
-    return i == n;
-}
+constexpr float longestTime = 24 * 60 * 60;
 
 } // namespace
 
@@ -406,7 +369,7 @@ void addSolve(Session &session, Solve solve, float seconds, qint64 start)
 {
     if (solve == Solve::Dnf)
         session.add(Session::dnf, start);
-    else if (solve == Solve::Time && seconds >= shortestTime && std::isfinite(seconds))
+    else if (solve == Solve::Time && seconds >= shortestTime && seconds <= longestTime)
         session.add(seconds, start);
     else
         session.add(Session::notRead, start);
@@ -483,46 +446,6 @@ qint64 DateReader::read(QStringView text)
     const qint64 offsetMs = ((offset / 100) * 60 + offset % 100) * qint64(60'000);
     const qint64 utc = day.startOfDay(Qt::UTC).toMSecsSinceEpoch() + sinceMidnight;
     return zone[0] == u'+' ? utc - offsetMs : utc + offsetMs;
-}
-
-QJsonDocument readJson(QStringView text)
-{
-    QByteArray json = text.toUtf8();
-    QJsonParseError error {};
-    QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::IllegalNumber)
-        return document;
-    // One pass over the numbers outside strings; a malformed number stays and fails again.
-    QByteArray kept;
-    kept.reserve(json.size());
-    const qsizetype n = json.size();
-    qsizetype copied = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = json[i];
-        if (c == '"') {
-            for (++i; i < n && json[i] != '"'; ++i)
-                i += json[i] == '\\' ? 1 : 0;
-            continue;
-        }
-        if (c != '-' && !isAsciiDigit(c))
-            continue;
-        qsizetype end = i + 1;
-        while (end < n
-               && (isAsciiDigit(json[end]) || json[end] == '.' || json[end] == 'e'
-                   || json[end] == 'E' || json[end] == '+' || json[end] == '-'))
-            ++end;
-        bool ok = false;
-        const QByteArray number = QByteArray::fromRawData(json.constData() + i, end - i);
-        number.toDouble(&ok);
-        if (!ok && isJsonNumber(number)) {
-            kept.append(json.constData() + copied, i - copied);
-            kept.append("null");
-            copied = end;
-        }
-        i = end - 1;
-    }
-    kept.append(json.constData() + copied, n - copied);
-    return QJsonDocument::fromJson(kept);
 }
 
 QList<QStringView> entries(QStringView list, QChar separator)

@@ -2,7 +2,6 @@
 
 #include "data/sessions.h"
 
-#include <QJsonDocument>
 #include <QList>
 #include <QStringView>
 
@@ -104,7 +103,7 @@ inline bool isInvisible(QChar c)
 QStringView withoutInvisibleEnds(QStringView text);
 
 // Adds the time, the DNF, or the solve as not read: no timer writes a time that is negative,
-// under a millisecond or beyond the float range, and such a solve costs only itself.
+// under a millisecond or over a day, and such a solve costs only itself.
 void addSolve(Session &session, Solve solve, float seconds, qint64 start = Session::noDate);
 // The same for a time in seconds as a timer's file stores it, in double.
 void addSeconds(Session &session, double seconds, qint64 start = Session::noDate);
@@ -141,10 +140,6 @@ private:
 // One record of a delimited file from pos on, which it moves past the record. A field that
 // starts with '"' may hold the separator and line ends ("" is a quote inside it).
 QList<QStringView> readRecord(QStringView text, qsizetype &pos, QChar separator);
-
-// A JSON document in which each number beyond the double range (9e999, 1e-999) stands as null,
-// where the toolkit would refuse the whole document for it.
-QJsonDocument readJson(QStringView text);
 
 // Tells, character by character, whether text stands in a [comment]: "[" opens one, the next "]"
 // closes it, and a "]" outside a comment is ordinary text. The brackets count as the comment's.

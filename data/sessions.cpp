@@ -63,12 +63,34 @@ QDate Session::lastDate() const
     return last == noDate ? QDate() : localDate(last);
 }
 
+void SessionSet::pickNewest(qsizetype open)
+{
+    qint64 newest = Session::noDate;
+    current = 0;
+    for (qsizetype i = 0; i < sessions.size(); ++i) {
+        const QList<qint64> &starts = sessions[i].starts;
+        const qint64 last = starts.isEmpty() ? Session::noDate
+                                             : *std::max_element(starts.cbegin(), starts.cend());
+        if (last > newest) {
+            newest = last;
+            current = i;
+        }
+    }
+    why = ParsedTimes::Pick::Newest;
+    if (newest != Session::noDate)
+        return;
+    const bool named = open >= 0 && open < sessions.size();
+    current = named ? open : 0;
+    why = named ? ParsedTimes::Pick::Current : ParsedTimes::Pick::First;
+}
+
 ParsedTimes SessionSet::choose(qsizetype index, const Period &period) const
 {
     ParsedTimes parsed;
     parsed.format = format;
     if (sessions.isEmpty()) {
-        parsed.noSolves = true;
+        parsed.noSolves = !unreadable;
+        parsed.unreadable = unreadable;
         return parsed;
     }
     index = std::clamp<qsizetype>(index, 0, sessions.size() - 1);

@@ -56,6 +56,13 @@ struct SessionSet
     // open, or the first.
     qsizetype current = 0;
     ParsedTimes::Pick why = ParsedTimes::Pick::Newest;
+    // A text that starts as a backup does but is no complete JSON: nothing in it is read.
+    bool unreadable = false;
+
+    // Makes `current` the session of the latest solve date, the first listed of those that share
+    // it. Without any date it is the session the file names as open (`open`, -1 for none), else
+    // the first, and the note says which.
+    void pickNewest(qsizetype open = -1);
 
     // The solves of one session within a period, with what the user is told about them.
     ParsedTimes choose(qsizetype session, const Period &period = {}) const;

@@ -97,9 +97,9 @@ void readLine(Session &session, QStringView line, bool oneLine)
 // first: their headers are exact; the texts with a summary above a marked list come after.
 using Reader = std::optional<SessionSet> (*)(QStringView);
 constexpr Reader readers[] = {
-    TimeReaders::readCubeDeskData, TimeReaders::readCsTimerBackup, TimeReaders::readCsTimerCsv,
-    TimeReaders::readTwistyTimer,  TimeReaders::readCubeDesk,      TimeReaders::readCubeTime,
-    TimeReaders::readDcTimer,      TimeReaders::readQqTimer,       TimeReaders::readCsTimerText,
+    TimeReaders::readBackup,   TimeReaders::readCsTimerCsv,  TimeReaders::readTwistyTimer,
+    TimeReaders::readCubeDesk, TimeReaders::readCubeTime,    TimeReaders::readDcTimer,
+    TimeReaders::readQqTimer,  TimeReaders::readCsTimerText,
 };
 
 // Carriage returns end lines too, CRLF from Windows and a lone CR from old Mac tools: each line

@@ -21,11 +21,11 @@ ParsedTimes read(QString text);
 
 std::optional<SessionSet> readCsTimerText(QStringView text);
 std::optional<SessionSet> readCsTimerCsv(QStringView text);
-// csTimer's backup file; CubeTime's "JSON (csTimer)" export has the same shape.
-std::optional<SessionSet> readCsTimerBackup(QStringView text);
+// The backups in JSON: csTimer's, the same shape from CubeTime's "JSON (csTimer)" export, and
+// CubeDesk's data export. A text that starts as one does but is no JSON gives an unreadable set.
+std::optional<SessionSet> readBackup(QStringView text);
 std::optional<SessionSet> readTwistyTimer(QStringView text);
 std::optional<SessionSet> readCubeDesk(QStringView text);
-std::optional<SessionSet> readCubeDeskData(QStringView text);
 std::optional<SessionSet> readCubeTime(QStringView text);
 std::optional<SessionSet> readQqTimer(QStringView text);
 std::optional<SessionSet> readDcTimer(QStringView text);

@@ -59,12 +59,11 @@ Solve readExternalTime(QStringView time, float *seconds)
     return token.solve;
 }
 
-SessionSet readBackup(QStringView text)
+SessionSet readTwistyBackup(QStringView text)
 {
     // Puzzle and category make a session; the one holding the newest solve is read at first.
     SessionSet set;
     set.format = twistyTimer;
-    QList<qint64> newest;
     QHash<QString, qsizetype> byName;
     Lines lines(text);
     QStringView line;
@@ -82,12 +81,10 @@ SessionSet readBackup(QStringView text)
         if (found == byName.cend()) {
             found = byName.insert(name, set.sessions.size());
             set.sessions.append(Session {name, {}, {}});
-            newest.append(-1);
         }
         Session &session = set.sessions[*found];
         bool dated = false;
         const qint64 date = fields[3].toLongLong(&dated);
-        newest[*found] = std::max(newest[*found], date);
         const qint64 start = dated && date > 0 ? date : Session::noDate;
         bool ok = false;
         const qint64 millis = fields[2].toLongLong(&ok);
@@ -96,10 +93,7 @@ SessionSet readBackup(QStringView text)
         else
             addSeconds(session, ok ? double(millis) / 1000.0 : qQNaN(), start);
     }
-    for (qsizetype i = 1; i < newest.size(); ++i) {
-        if (newest[i] > newest[set.current])
-            set.current = i;
-    }
+    set.pickNewest();
     return set;
 }
 
@@ -112,7 +106,7 @@ std::optional<SessionSet> readTwistyTimer(QStringView text)
     const QStringView first = firstLine(text);
     if (first.startsWith(u"Puzzle,Category,Time(millis),Date(millis),Scramble,Penalty,Comment")
         || first.startsWith(u"\"Puzzle\";\"Category\";\"Time(millis)\";\"Date(millis)\""))
-        return readBackup(text);
+        return readTwistyBackup(text);
 
     // The export "for other timers": one quoted time, scramble and date a line, no header.
     const QList<QStringView> fields = externalFields(first);

@@ -6,7 +6,7 @@ repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building and running the program needs on Debian 12. "Helvetica" resolves to Nimbus Sans
 # from fonts-urw-base35, so charts look the same on every machine.
-build_packages=(cmake g++ make qt6-base-dev fonts-urw-base35)
+build_packages=(cmake g++ make qt6-base-dev libsimdjson-dev fonts-urw-base35)
 # The end-to-end and installation tests drive the real program in a virtual X server.
 test_packages=(xvfb xauth x11-utils xclip xdotool imagemagick desktop-file-utils appstream)
 

@@ -716,6 +716,15 @@ void ParserTest::readsTheTimersFormats_data()
         << QStringLiteral(R"({"session1":[[[0,12500],"","",1],[[0,9e999],"","",2]]})")
         << TimeList {12.5f}
         << QStringLiteral("Read 1 time (1 not read) from csTimer, session \"\u20681\u2069\"");
+    QTest::newRow("csTimer backup: 1e29 and 2^63 milliseconds and a negative time are not read")
+        << QStringLiteral(R"({"session1":[[[0,12500],"","",1],[[0,1e29],"","",2],)"
+                          R"([[0,9223372036854775808],"","",3],[[0,-4000],"","",4]]})")
+        << TimeList {12.5f}
+        << QStringLiteral("Read 1 time (3 not read) from csTimer, session \"\u20681\u2069\"");
+    QTest::newRow("indented csTimer backup cut short reads nothing")
+        << QStringLiteral("{\n  \"session1\": [\n    [[2000, 12345], \"R U\", \"\", 1714568531],\n"
+                          "    [[0, 9876], \"F\", \"\", 17145")
+        << TimeList {} << QStringLiteral("The text could not be read as a backup");
     QTest::newRow("csTimer CSV: a doubled quote stays in its field")
         << QStringLiteral("No.;Time;Comment;Scramble;Date\n1;12.50;\"a\"\"\n2;7.77;x\";R;N/A")
         << TimeList {12.5f} << QStringLiteral("Read 1 time from csTimer");
@@ -731,6 +740,18 @@ void ParserTest::readsTheTimersFormats_data()
                           R"({"time":1e300}]})")
         << TimeList {12.5f}
         << QStringLiteral("Read 1 time (1 DNF skipped, 3 not read) from CubeDesk");
+    QString manySessions = QStringLiteral(R"({"sessions":[)");
+    QString manySolves;
+    for (int i = 0; i < 80'000; ++i) {
+        manySessions += QStringLiteral(R"({"id":"%1","name":"s%1"},)").arg(i);
+        manySolves += QStringLiteral(R"({"session_id":"%1","time":%2},)").arg(i).arg(i % 9 + 1);
+    }
+    manySessions.chop(1);
+    manySolves.chop(1);
+    QTest::newRow("CubeDesk data of 80 000 sessions reads every one")
+        << manySessions + QStringLiteral(R"(],"solves":[)") + manySolves + QStringLiteral("]}")
+        << TimeList {1.0f}
+        << QStringLiteral("Read 1 time from CubeDesk, session \"\u2068s0\u2069\" (the first of 80 000)");
     QTest::newRow("unclosed quote in a CSV keeps the rows before it")
         << QStringLiteral("No.;Time;Comment;Scramble;Date;P.1\n1;12.50;\"open\n2;13.00;;R")
         << TimeList {12.5f} << QStringLiteral("Read 1 time from csTimer");
@@ -791,6 +812,29 @@ void ParserTest::readsEverySessionAndPeriod_data()
         << TimeList {15.0f, 16.0f}
         << QStringLiteral(
                "Read 2 times from csTimer, session \"\u2068Red\u2069\" (the current one of 2)");
+    QTest::newRow("csTimer backup of 2016: properties in a string name the open session")
+        << QStringLiteral(R"({"session1":[[[0,9000],"",""]],"session2":[[[0,15000],"",""]],)"
+                          R"("properties":"{\"session\":2,\"sessionName\":)"
+                          R"(\"{\\\"1\\\":\\\"Red\\\",\\\"2\\\":\\\"Blue\\\"}\"}"})")
+        << QStringList {u"Red|1||"_s, u"Blue|1||"_s} << 1 << 1 << 0 << none << none
+        << TimeList {15.0f}
+        << QStringLiteral(
+               "Read 1 time from csTimer, session \"\u2068Blue\u2069\" (the current one of 2)");
+    QTest::newRow("Twisty Timer backup without dates is not the newest")
+        << QStringLiteral("Puzzle,Category,Time(millis),Date(millis),Scramble,Penalty,Comment\n"
+                          "\"333\";\"A\";\"9000\";\"0\";\"\";\"0\";\"\"\n"
+                          "\"333\";\"B\";\"8000\";\"\";\"\";\"0\";\"\"\n")
+        << QStringList {u"333 A|1||"_s, u"333 B|1||"_s} << 0 << 0 << 0 << none << none
+        << TimeList {9.0f}
+        << QStringLiteral(
+               "Read 1 time from Twisty Timer, session \"\u2068333 A\u2069\" (the first of 2)");
+    QTest::newRow("CubeDesk data without dates is not the newest")
+        << QStringLiteral(R"({"sessions":[{"id":"a","name":"Main"},{"id":"b","name":"OH"}],)"
+                          R"("solves":[{"session_id":"b","time":20},{"session_id":"a","time":9}]})")
+        << QStringList {u"Main|1||"_s, u"OH|1||"_s} << 0 << 0 << 0 << none << none
+        << TimeList {9.0f}
+        << QStringLiteral(
+               "Read 1 time from CubeDesk, session \"\u2068Main\u2069\" (the first of 2)");
     QTest::newRow("csTimer backup whose sessions are all empty")
         << QStringLiteral(R"({"session1":[],"session2":[],"properties":{"sessionData":)"
                           R"("{\"1\":{\"stat\":[0,0,-1]},\"2\":{\"stat\":[0,0,-1]}}"}})")
