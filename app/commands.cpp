@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -265,7 +266,15 @@ void TimesDistributionDialog::takeText(TimeList &target, const QString &text, So
         tell(at, reason + QStringLiteral("; ") + listUnchanged(primary), true);
         return;
     }
-    auto read = std::make_shared<SessionSet>(TimeReaders::readSessions(text));
+    std::shared_ptr<SessionSet> read;
+    try {
+        read = std::make_shared<SessionSet>(TimeReaders::readSessions(text));
+    } catch (const std::bad_alloc &) {
+        // A text can ask for more memory than the machine has; the list and the window stay.
+        redraw();
+        tell(at, tr("The text is too large to read; ") + listUnchanged(primary), true);
+        return;
+    }
     ListSource choice {read, read->current, {}};
     const bool several = read->sessions.size() > 1;
     if (several && !chooseSession(choice)) {
