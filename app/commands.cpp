@@ -9,12 +9,14 @@
 #include <QAction>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
@@ -341,7 +343,8 @@ void TimesDistributionDialog::takeChoice(TimeList &target, ListSource choice, So
     // The note stays where the user looks for it until the list changes again.
     QPushButton *button = primary ? form->pasteButton : form->pasteButton_2;
     button->setToolTip(asPlainText(message));
-    (primary ? form->chooseAction : form->chooseAction_2)->setEnabled(true);
+    // A list that holds nothing has nothing to choose again from.
+    (primary ? form->chooseAction : form->chooseAction_2)->setEnabled(!target.isEmpty());
     (primary ? primarySource : secondarySource) = std::move(choice);
     redraw();
     tell(at, message, nothing, note);
@@ -398,6 +401,19 @@ bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             return false;
         form->pasteButton->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+
+    if ((watched == form->pasteButton || watched == form->pasteButton_2)
+        && event->type() == QEvent::ContextMenu) {
+        auto *button = static_cast<QWidget *>(watched);
+        auto *request = static_cast<QContextMenuEvent *>(event);
+        QMenu menu(button);
+        menu.addActions(button->actions());
+        // From the Menu key the first command is highlighted, so that Return takes it at once.
+        if (request->reason() == QContextMenuEvent::Keyboard && !menu.actions().isEmpty())
+            menu.setActiveAction(menu.actions().constFirst());
+        menu.exec(request->globalPos());
         return true;
     }
 

@@ -32,6 +32,7 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     form->setupForm(this);
     form->display->installEventFilter(this);
     form->nameEdit->installEventFilter(this);
+    form->pasteButton->installEventFilter(this);
     form->pasteButton_2->installEventFilter(this);
     form->display->setAcceptDrops(true);
     form->pasteButton_2->setAcceptDrops(true);

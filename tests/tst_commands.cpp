@@ -315,12 +315,15 @@ void CommandsTest::pasteReplacesTheList()
 
     paste(button, QStringLiteral("1. 9.50   R U\n2. 8.25   F"));
     QCOMPARE_EQ(target(), (TimeList {9.5f, 8.25f}));
+    auto *chooseAgain = child<QPushButton>(button)->actions().constFirst();
+    QVERIFY(chooseAgain->isEnabled());
 
     // Text without a time still replaces: the chart loses that data set.
     counter.paints = 0;
     paste(button, QStringLiteral("no times here"));
     QCOMPARE_EQ(counter.paints, 1);
     QVERIFY(target().isEmpty());
+    QVERIFY(!chooseAgain->isEnabled());
     QCOMPARE_EQ(
         QToolTip::text(),
         primary ? QStringLiteral("No times found in the clipboard; the first list is now empty")
