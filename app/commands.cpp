@@ -204,6 +204,11 @@ void TimesDistributionDialog::tell(QWidget *at, const QString &text, bool warnin
 
 QString TimesDistributionDialog::statisticsText() const
 {
+    return statisticsText(chartScene());
+}
+
+QString TimesDistributionDialog::statisticsText(const ChartScene &scene)
+{
     const auto describe = [](const ListLabel &label, const TimeList &times, bool primary) {
         const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
             : primary                                        ? tr("First list")
@@ -218,10 +223,10 @@ QString TimesDistributionDialog::statisticsText() const
     std::vector<TimeStatistics> columns;
     QStringList heading {tr("Statistic")};
     for (const bool primary : {true, false}) {
-        const TimeList &times = primary ? primaryTimes : secondaryTimes;
+        const TimeList &times = primary ? scene.primaryTimes : scene.secondaryTimes;
         if (times.isEmpty())
             continue;
-        heading << describe(primary ? primaryLabel : secondaryLabel, times, primary);
+        heading << describe(primary ? scene.primaryLabel : scene.secondaryLabel, times, primary);
         columns.push_back(SummaryStatistics::of(times));
     }
     if (columns.empty())
@@ -323,18 +328,8 @@ void TimesDistributionDialog::takeChoice(TimeList &target, ListSource choice, So
                                                   : tr("No times found in the dropped file");
         message = reason + QStringLiteral("; ") + listNowEmpty(primary);
     }
+    (primary ? primaryLabel : secondaryLabel) = listLabel(*choice.text, choice.session, parsed);
     target = std::move(parsed.times);
-    // The key names the list as the note does, with the dates its times span.
-    ListLabel &label = primary ? primaryLabel : secondaryLabel;
-    label.name = parsed.session;
-    label.period = parsed.period;
-    if (label.period.isEmpty() && !target.isEmpty()) {
-        const Session &session = choice.text->sessions.value(choice.session);
-        if (session.hasDates() && session.firstDate().isValid())
-            label.period = tr("%1 to %2")
-                               .arg(session.firstDate().toString(Qt::ISODate),
-                                    session.lastDate().toString(Qt::ISODate));
-    }
     // "First list (blue): read 118 times ..."
     const QString list = primary ? tr("First list (%1)") : tr("Second list (%1)");
     const QString note = list.arg(colourName(primary ? mainColor : secondaryColor))
@@ -348,6 +343,21 @@ void TimesDistributionDialog::takeChoice(TimeList &target, ListSource choice, So
     (primary ? primarySource : secondarySource) = std::move(choice);
     redraw();
     tell(at, message, nothing, note);
+}
+
+// The key names the list as the note does, with the dates its times span.
+ListLabel TimesDistributionDialog::listLabel(const SessionSet &text, qsizetype session,
+                                             const ParsedTimes &parsed)
+{
+    ListLabel label {parsed.session, parsed.period};
+    if (label.period.isEmpty() && !parsed.times.isEmpty()) {
+        const Session &chosen = text.sessions.value(session);
+        if (chosen.hasDates() && chosen.firstDate().isValid())
+            label.period = tr("%1 to %2")
+                               .arg(chosen.firstDate().toString(Qt::ISODate),
+                                    chosen.lastDate().toString(Qt::ISODate));
+    }
+    return label;
 }
 
 void TimesDistributionDialog::chooseAgain(bool primary)
@@ -442,19 +452,36 @@ bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
 
     TimeList &target = primary ? primaryTimes : secondaryTimes;
     auto *at = static_cast<QWidget *>(watched);
-    if (files.isEmpty()) {
+    if (files.isEmpty())
         takeText(target, data->text(), Source::DroppedText, at);
-        return true;
-    }
+    else if (files.size() > 1)
+        tell(at, tr("Drop one file at a time") + QStringLiteral("; ") + listUnchanged(primary),
+             true);
+    else
+        takeFile(target, files.constFirst(), at);
+    return true;
+}
+
+void TimesDistributionDialog::takeFile(TimeList &target, const QString &path, QWidget *at)
+{
     QString text;
-    const WaitCursor wait(files.size() == 1 && QFileInfo(files.constFirst()).size() >= largeText);
-    QString problem = files.size() > 1 ? tr("Drop one file at a time")
-                                       : readDroppedFile(files.constFirst(), text);
+    const WaitCursor wait(QFileInfo(path).size() >= largeText);
+    const QString problem = readDroppedFile(path, text);
     if (problem.isEmpty())
         takeText(target, text, Source::DroppedFile, at);
     else
-        tell(at, problem + QStringLiteral("; ") + listUnchanged(primary), true);
-    return true;
+        tell(at, problem + QStringLiteral("; ") + listUnchanged(&target == &primaryTimes), true);
+}
+
+void TimesDistributionDialog::openFile(const QString &path, bool primary)
+{
+    takeFile(primary ? primaryTimes : secondaryTimes, path,
+             primary ? form->display : form->pasteButton_2);
+}
+
+QString TimesDistributionDialog::readFile(const QString &path, QString &text)
+{
+    return readDroppedFile(path, text);
 }
 
 void TimesDistributionDialog::chooseColor(QColor &color, const QString &title)

@@ -1,6 +1,6 @@
 #include "app/form/timesdistributionform.h"
 #include "app/timesdistributiondialog.h"
-#include "chart/pngwriter.h"
+#include "chart/imagefile.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -13,6 +13,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QWidget>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -43,19 +48,24 @@ void TimesDistributionDialog::on_clipboardButton_clicked()
 
 void TimesDistributionDialog::on_saveButton_clicked()
 {
+    using ImageFile::Format;
+    const std::pair<QString, Format> types[] = {{tr("Images (*.png)"), Format::Png},
+                                                {tr("PDF documents (*.pdf)"), Format::Pdf},
+                                                {tr("SVG images (*.svg)"), Format::Svg}};
+    QStringList filters;
+    for (const auto &type : types)
+        filters << type.first;
     QFileDialog chooser(this, tr("Save chart to disk"),
-                        saveFolder.isEmpty() ? QDir::currentPath() : saveFolder,
-                        tr("Images (*.png)"));
+                        saveFolder.isEmpty() ? QDir::currentPath() : saveFolder);
+    chooser.setNameFilters(filters);
     chooser.setAcceptMode(QFileDialog::AcceptSave);
-    // The dialog adds the suffix before it asks about replacing a file, so that it asks about
-    // the name written.
-    chooser.setDefaultSuffix(QStringLiteral("png"));
     // Asked here instead: the dialog's question misses a link that leads nowhere, and reads a
-    // name as markup.
+    // name as markup. No default suffix either: the one added below follows the type chosen.
     chooser.setOption(QFileDialog::DontConfirmOverwrite);
     chooser.selectFile(chartFileName(form->nameEdit->text()));
 
     QString fileName;
+    Format format = Format::Png;
     for (;;) {
         const bool accepted = chooser.exec() == QDialog::Accepted;
         // Saved or not, Return then pastes rather than opening the dialog again.
@@ -65,10 +75,17 @@ void TimesDistributionDialog::on_saveButton_clicked()
         const QString chosen = chooser.selectedFiles().value(0);
         if (chosen.isEmpty())
             return;
-        // The dialog leaves a name with another suffix ("chart.jpg") as it is.
+        // A suffix typed names the format; any other ("chart.jpg") gets the chosen type's.
         fileName = chosen;
-        if (!fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-            fileName += QLatin1String(".png");
+        if (const std::optional<Format> typed = ImageFile::formatOf(fileName)) {
+            format = *typed;
+        } else {
+            const auto type = std::find_if(std::begin(types), std::end(types), [&](auto &t) {
+                return t.first == chooser.selectedNameFilter();
+            });
+            format = type != std::end(types) ? type->second : Format::Png;
+            fileName += u'.' + ImageFile::suffix(format);
+        }
         // A folder, pipe or device is no file to replace: the writer says why it cannot be
         // written, without a question first.
         const QFileInfo info(fileName);
@@ -85,7 +102,7 @@ void TimesDistributionDialog::on_saveButton_clicked()
     }
     saveFolder = QFileInfo(fileName).absolutePath();
 
-    const QString error = PngWriter::write(renderChart(), fileName);
+    const QString error = ImageFile::write(chartScene(), format, fileName);
     if (!error.isEmpty()) {
         warn(this,
              tr("The chart could not be saved to %1.\n\n%2")

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/timesdistributiondialog.h"
 
 #include <QApplication>
@@ -8,31 +9,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 
 namespace {
-
-// Answered before Qt starts, so they need no display.
-bool answeredOption(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::puts("solvigram-charts " SOLVIGRAM_VERSION);
-            return true;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::puts(
-                "Usage: solvigram-charts [Qt options]\n\n"
-                "Charts the distribution of speedcubing solve times. Copy a session from your\n"
-                "timer or a list of times and press \"Paste data\" (or Return, or Ctrl+V).\n\n"
-                "  --help     show this text and exit\n"
-                "  --version  show the version and exit\n\n"
-                "Qt's own options, such as -platform, are accepted; anything else is ignored.");
-            return true;
-        }
-    }
-    return false;
-}
 
 // The platform Qt will use: its -platform argument wins over QT_QPA_PLATFORM, as in Qt itself.
 QByteArray platformName(int argc, char **argv)
@@ -74,8 +53,8 @@ bool displayAvailable(const QByteArray &platform)
 
 int main(int argc, char *argv[])
 {
-    if (answeredOption(argc, argv))
-        return 0;
+    if (const std::optional<int> status = CommandLine::runWithoutWindow(argc, argv))
+        return *status;
     if (!displayAvailable(platformName(argc, argv))) {
         std::fputs("solvigram-charts: no display found (set DISPLAY or WAYLAND_DISPLAY, or run "
                    "it in a desktop session).\n",
@@ -84,9 +63,18 @@ int main(int argc, char *argv[])
     }
 
     QApplication application(argc, argv);
+    const CommandLine::WindowRequest request
+        = CommandLine::windowRequest(QCoreApplication::arguments());
+    if (!request.error.isEmpty()) {
+        CommandLine::printError(request.error);
+        return CommandLine::usageError;
+    }
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/artwork.png")));
     TimesDistributionDialog dialog;
     dialog.fitToScreen();
     dialog.show();
+    // Read as files dropped on each list are, once the window stands to ask which session.
+    for (qsizetype i = 0; i < request.files.size(); ++i)
+        dialog.openFile(request.files[i], i == 0);
     return application.exec();
 }

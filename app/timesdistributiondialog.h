@@ -73,6 +73,20 @@ public:
     // The statistics of each list with its name, count and period, a heading row and a row per
     // statistic, separated by tabs: it reads in a chat and pastes into a spreadsheet as a table.
     QString statisticsText() const;
+    // The same table of a scene's lists and labels.
+    static QString statisticsText(const ChartScene &scene);
+
+    // Reads a file into a list as a file dropped on it is read: the first list as from the chart,
+    // the second as from "Paste 2nd Data". A file that cannot be read leaves the list as it was,
+    // and the note says why.
+    void openFile(const QString &path, bool primary);
+    // What a file dropped or named on the command line holds, as text, in `text`. Returns why it
+    // cannot be read, or an empty string.
+    static QString readFile(const QString &path, QString &text);
+    // What the key and the statistics call the solves chosen from a text: the session's name and
+    // the dates its times span.
+    static ListLabel listLabel(const SessionSet &text, qsizetype session,
+                               const ParsedTimes &parsed);
 
     const TimeList &primaryTimeList() const { return primaryTimes; }
     const TimeList &secondaryTimeList() const { return secondaryTimes; }
@@ -120,6 +134,7 @@ private:
     // Puts the chosen solves in the list and says what was read. A choice in the chooser that
     // holds no time keeps the list as it was.
     void takeChoice(TimeList &target, ListSource choice, Source source, QWidget *at, bool chosen);
+    void takeFile(TimeList &target, const QString &path, QWidget *at);
     void chooseAgain(bool primary);
     // Keys of the title field and drops on the chart and "Paste 2nd Data"; true when handled.
     bool filterInput(QObject *watched, QEvent *event);

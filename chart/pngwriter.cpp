@@ -95,7 +95,11 @@ QString write(const QPixmap &image, const QString &fileName)
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         return DialogText::tr("The image could not be encoded as PNG.");
+    return writeFile(bytes, fileName);
+}
 
+QString writeFile(const QByteArray &bytes, const QString &fileName)
+{
     const QFileInfo target(fileName);
     if (target.isSymbolicLink())
         return replaceLink(target, bytes);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QByteArray;
 class QImage;
 class QPixmap;
 
@@ -12,5 +13,7 @@ namespace PngWriter {
 // A link at that name is replaced itself, never followed; a pipe, socket or device is refused.
 // Returns an empty string on success, otherwise the reason it failed.
 QString write(const QPixmap &image, const QString &fileName);
+// The same for bytes encoded already, as a PDF or an SVG.
+QString writeFile(const QByteArray &bytes, const QString &fileName);
 
 } // namespace PngWriter

@@ -6,9 +6,11 @@ repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building and running the program needs on Debian 12. "Helvetica" resolves to Nimbus Sans
 # from fonts-urw-base35, so charts look the same on every machine.
-build_packages=(cmake g++ make qt6-base-dev libsimdjson-dev fonts-urw-base35)
-# The end-to-end and installation tests drive the real program in a virtual X server.
-test_packages=(xvfb xauth x11-utils xclip xdotool imagemagick desktop-file-utils appstream)
+build_packages=(cmake g++ make qt6-base-dev qt6-svg-dev libsimdjson-dev fonts-urw-base35)
+# The end-to-end and installation tests drive the real program in a virtual X server; the
+# command-line tests read the PDF and SVG files it writes.
+test_packages=(xvfb xauth x11-utils xclip xdotool imagemagick desktop-file-utils appstream
+    poppler-utils libxml2-utils)
 
 # Installs the Debian packages that are missing: itself when run as root, otherwise it prints the
 # apt-get line to run and stops.

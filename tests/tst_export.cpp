@@ -1,5 +1,6 @@
 #include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
+#include "chart/imagefile.h"
 #include "chart/pngwriter.h"
 #include "testsupport.h"
 
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QImage>
@@ -25,6 +27,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <QXmlStreamReader>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -33,6 +36,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -156,6 +160,24 @@ bool isFullDevice(const QString &path)
         && status.st_rdev == makedev(1, 7);
 }
 
+// What a row does to the window to match the options given to the command line.
+using Adjust = std::function<void(TimesDistributionDialog &)>;
+
+// Runs the program as a script would and gives its standard output.
+QByteArray runProgram(const QStringList &arguments)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(PROGRAM), arguments);
+    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit
+        || program.exitCode() != 0)
+        qWarning("%s", program.readAllStandardError().constData());
+    return program.exitCode() == 0 ? program.readAllStandardOutput() : QByteArray("failed");
+}
+
 QString timesText()
 {
     return QStringLiteral("9.52, 10.31, 8.97, 11.04, 9.88, 10.65, 12.40, 9.13, 10.02, 13.77");
@@ -164,6 +186,8 @@ QString timesText()
 } // namespace
 
 Q_DECLARE_METATYPE(Place)
+Q_DECLARE_METATYPE(ImageFile::Format)
+Q_DECLARE_METATYPE(Adjust)
 
 class ExportTest : public QObject
 {
@@ -187,6 +211,8 @@ private slots:
     void outsideTheFrameIsTransparentInsideWhite_data();
     void outsideTheFrameIsTransparentInsideWhite();
     void clipboardHoldsAFreshRender();
+    void commandLineDrawsWhatTheWindowCopies_data();
+    void commandLineDrawsWhatTheWindowCopies();
     void largerWindowGivesLargerImage();
 
     void writerReportsEveryOutcome_data();
@@ -203,8 +229,8 @@ private:
     void showAt(TimesDistributionDialog &shown, const QSize &size);
     void paste(const char *button, const QString &text);
     QString prepare(Place place);
-    SaveRun runSave(const QString &answer);
-    void verifyChartFile(const QString &path);
+    SaveRun runSave(const QString &answer, const QString &type = QString());
+    void verifyChartFile(const QString &path, ImageFile::Format format = ImageFile::Format::Png);
 
     std::unique_ptr<IsolatedSettings> settings;
     std::unique_ptr<QTemporaryDir> folder;
@@ -318,7 +344,7 @@ QString ExportTest::prepare(Place place)
 // empty answer cancels it), its question before replacing a file with Yes, any message box with
 // its button. Whatever else turns up is closed and counted, so a stray dialog fails the test
 // instead of hanging it.
-SaveRun ExportTest::runSave(const QString &answer)
+SaveRun ExportTest::runSave(const QString &answer, const QString &type)
 {
     SaveRun run;
     QList<QPointer<QWidget>> handled;
@@ -348,6 +374,8 @@ SaveRun ExportTest::runSave(const QString &answer)
             if (answer.isEmpty() || !run.directory.startsWith(folder->path())) {
                 files->reject();
             } else {
+                if (!type.isEmpty())
+                    files->selectNameFilter(type);
                 // Typed, as selectFile() leaves a focused name field alone.
                 if (nameEdit)
                     nameEdit->setText(answer);
@@ -388,17 +416,39 @@ SaveRun ExportTest::runSave(const QString &answer)
     return run;
 }
 
-// A PNG by its content whatever its name, with the chart as the dialog renders it now.
-void ExportTest::verifyChartFile(const QString &path)
+// A PNG by its content whatever its name, with the chart as the dialog renders it now; a PDF or
+// SVG of the display's size, the SVG with its title as text.
+void ExportTest::verifyChartFile(const QString &path, ImageFile::Format format)
 {
     const QByteArray bytes = contents(path);
+    const QSize size = child<QWidget>("display")->size();
+    if (format == ImageFile::Format::Pdf) {
+        QVERIFY(bytes.startsWith("%PDF-1."));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        return;
+    }
+    if (format == ImageFile::Format::Svg) {
+        QXmlStreamReader svg(bytes);
+        QStringList texts;
+        QVERIFY(svg.readNextStartElement());
+        QCOMPARE_EQ(svg.name(), u"svg");
+        QCOMPARE_EQ(svg.attributes().value(QStringLiteral("viewBox")).toString(),
+                    QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height()));
+        while (!svg.atEnd()) {
+            if (svg.readNext() == QXmlStreamReader::StartElement && svg.name() == u"text")
+                texts << svg.readElementText().trimmed();
+        }
+        QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+        QVERIFY2(texts.contains(u"CHART TITLE"), qPrintable(texts.join(u'|')));
+        return;
+    }
     QCOMPARE_EQ(bytes.left(8), pngSignature);
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     QCOMPARE_EQ(reader.format(), QByteArray("png"));
     const QImage saved = reader.read();
     QVERIFY2(!saved.isNull(), qPrintable(reader.errorString()));
-    QCOMPARE_EQ(saved.size(), child<QWidget>("display")->size());
+    QCOMPARE_EQ(saved.size(), size);
     QVERIFY(saved.hasAlphaChannel());
     QCOMPARE_EQ(qAlpha(saved.pixel(0, 0)), 0);
     QCOMPARE(argb(saved), argb(dialog->renderChart()));
@@ -410,29 +460,54 @@ void ExportTest::saveWritesAPngNamedAsTyped_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("written");
     QTest::addColumn<Place>("before");
+    QTest::addColumn<QString>("type");
 
     QTest::newRow("no suffix gets .png")
-        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::Nothing;
+        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::Nothing << QString();
     QTest::newRow(".png kept") << QStringLiteral("chart.png") << QStringLiteral("chart.png")
-                               << Place::Nothing;
+                               << Place::Nothing << QString();
     QTest::newRow("upper-case .PNG kept")
-        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG") << Place::Nothing;
+        << QStringLiteral("chart.PNG") << QStringLiteral("chart.PNG") << Place::Nothing
+        << QString();
     QTest::newRow("mixed-case .Png kept")
-        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png") << Place::Nothing;
+        << QStringLiteral("chart.Png") << QStringLiteral("chart.Png") << Place::Nothing
+        << QString();
     QTest::newRow(".jpg gets .png and stays a PNG")
-        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << Place::Nothing;
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << Place::Nothing
+        << QString();
     QTest::newRow(".png inside the name is no suffix")
-        << QStringLiteral("chart.png.old") << QStringLiteral("chart.png.old.png") << Place::Nothing;
+        << QStringLiteral("chart.png.old") << QStringLiteral("chart.png.old.png") << Place::Nothing
+        << QString();
     QTest::newRow("name with spaces")
-        << QStringLiteral("my pbs") << QStringLiteral("my pbs.png") << Place::Nothing;
+        << QStringLiteral("my pbs") << QStringLiteral("my pbs.png") << Place::Nothing << QString();
     QTest::newRow("replacing, typed with .png")
-        << QStringLiteral("chart.png") << QStringLiteral("chart.png") << Place::OldFile;
+        << QStringLiteral("chart.png") << QStringLiteral("chart.png") << Place::OldFile
+        << QString();
     QTest::newRow("replacing, typed without suffix")
-        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::OldFile;
+        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::OldFile << QString();
     QTest::newRow("replacing a link that leads nowhere")
-        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::DanglingLink;
+        << QStringLiteral("chart") << QStringLiteral("chart.png") << Place::DanglingLink
+        << QString();
     QTest::newRow("replacing, typed as .jpg, asked about .jpg.png")
-        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << Place::OldFile;
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.png") << Place::OldFile
+        << QString();
+    const QString pdf = QStringLiteral("PDF documents (*.pdf)");
+    const QString svg = QStringLiteral("SVG images (*.svg)");
+    QTest::newRow("PDF in the type list")
+        << QStringLiteral("chart") << QStringLiteral("chart.pdf") << Place::Nothing << pdf;
+    QTest::newRow("SVG in the type list")
+        << QStringLiteral("chart") << QStringLiteral("chart.svg") << Place::Nothing << svg;
+    QTest::newRow("typed .svg wins over the type list's PNG")
+        << QStringLiteral("chart.svg") << QStringLiteral("chart.svg") << Place::Nothing
+        << QString();
+    QTest::newRow("typed .PDF kept, the type list at SVG")
+        << QStringLiteral("chart.PDF") << QStringLiteral("chart.PDF") << Place::Nothing << svg;
+    QTest::newRow(".jpg with PDF in the type list gets .pdf")
+        << QStringLiteral("chart.jpg") << QStringLiteral("chart.jpg.pdf") << Place::Nothing << pdf;
+    QTest::newRow("replacing a PDF")
+        << QStringLiteral("chart.pdf") << QStringLiteral("chart.pdf") << Place::OldFile << pdf;
+    QTest::newRow("SVG replacing a link that leads nowhere")
+        << QStringLiteral("chart") << QStringLiteral("chart.svg") << Place::DanglingLink << svg;
 }
 
 void ExportTest::saveWritesAPngNamedAsTyped()
@@ -440,6 +515,7 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     QFETCH(QString, answer);
     QFETCH(QString, written);
     QFETCH(Place, before);
+    QFETCH(QString, type);
     const bool replacing = before != Place::Nothing;
     paste("pasteButton", timesText());
     paste("pasteButton_2", QStringLiteral("12.1, 14.9, 13.3, 15.8"));
@@ -450,11 +526,14 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     if (before == Place::DanglingLink)
         QVERIFY(QFile::link(inFolder(QStringLiteral("target.png")), inFolder(written)));
 
-    const SaveRun run = runSave(answer);
+    const SaveRun run = runSave(answer, type);
     QCOMPARE_EQ(run.fileDialogs, 1);
     QCOMPARE_EQ(run.title, QStringLiteral("Save chart to disk"));
     QCOMPARE_EQ(run.directory, QDir::currentPath());
-    QCOMPARE_EQ(run.nameFilters, QStringList {QStringLiteral("Images (*.png)")});
+    QCOMPARE_EQ(
+        run.nameFilters,
+        QStringList({QStringLiteral("Images (*.png)"), QStringLiteral("PDF documents (*.pdf)"),
+                     QStringLiteral("SVG images (*.svg)")}));
     QCOMPARE_EQ(run.acceptMode, QFileDialog::AcceptSave);
     QCOMPARE_EQ(run.parent, dialog.get());
     QCOMPARE_EQ(run.proposed, QStringLiteral("chart-title.png"));
@@ -463,7 +542,7 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     QCOMPARE_EQ(run.unexpected, 0);
 
     QCOMPARE_EQ(snapshot(folder->path()).keys(), QStringList {written});
-    verifyChartFile(inFolder(written));
+    verifyChartFile(inFolder(written), *ImageFile::formatOf(written));
     QCOMPARE_EQ(QToolTip::text(),
                 QStringLiteral("Saved to ") + QDir::toNativeSeparators(inFolder(written)));
     QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
@@ -730,6 +809,100 @@ void ExportTest::clipboardHoldsAFreshRender()
         lastColumn << row.split(u'\t').constLast();
     QCOMPARE_EQ(lastColumn,
                 QStringLiteral("Second list (5 times)|10.00|18.00|13.00|14.00|14.00").split(u'|'));
+    // --statistics prints the same table.
+    const QTemporaryDir files;
+    QVERIFY(writeFile(files.filePath(QStringLiteral("first")), timesText().toUtf8()));
+    QVERIFY(writeFile(files.filePath(QStringLiteral("second")), "10\n12\n14\n16\n18"));
+    QCOMPARE_EQ(QString::fromUtf8(runProgram({QStringLiteral("--statistics"),
+                                              files.filePath(QStringLiteral("first")),
+                                              files.filePath(QStringLiteral("second"))})),
+                clipboard->text());
+}
+
+void ExportTest::commandLineDrawsWhatTheWindowCopies_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("second");
+    QTest::addColumn<Adjust>("adjust");
+
+    const auto slider = [](const char *name, int value) {
+        return [=](TimesDistributionDialog &dialog) {
+            dialog.findChild<QSlider *>(QString::fromLatin1(name))->setValue(value);
+        };
+    };
+    const auto click = [](const QStringList &names) {
+        return [=](TimesDistributionDialog &dialog) {
+            for (const QString &name : names)
+                dialog.findChild<QAbstractButton *>(name)->click();
+        };
+    };
+    QTest::newRow("one list, as the window starts") << QStringList() << false << Adjust();
+    QTest::newRow("two lists") << QStringList() << true << Adjust();
+    QTest::newRow("--trim") << QStringList {QStringLiteral("--trim"), QStringLiteral("400")} << true
+                            << Adjust(slider("trimSlider", 400));
+    QTest::newRow("--detail") << QStringList {QStringLiteral("--detail"), QStringLiteral("900")}
+                              << true << Adjust(slider("sigmaSlider", 900));
+    QTest::newRow("--no-stats --no-quartiles --quartiles2")
+        << QStringList {QStringLiteral("--no-stats"), QStringLiteral("--no-quartiles"),
+                        QStringLiteral("--quartiles2")}
+        << true
+        << Adjust(click({QStringLiteral("showStatsCheck"), QStringLiteral("showQuartiles"),
+                         QStringLiteral("showQuartiles2")}));
+    QTest::newRow("--key --title")
+        << QStringList {QStringLiteral("--key"), QStringLiteral("--title"),
+                        QStringLiteral("Club PBs")}
+        << true << Adjust([](TimesDistributionDialog &dialog) {
+               dialog.findChild<QAction *>(QStringLiteral("showKeyAction"))->setChecked(true);
+               dialog.findChild<QLineEdit *>(QStringLiteral("nameEdit"))
+                   ->setText(QStringLiteral("Club PBs"));
+           });
+    QTest::newRow("--color --color2")
+        << QStringList {QStringLiteral("--color"), QStringLiteral("#123456"),
+                        QStringLiteral("--color2"), QStringLiteral("darkred")}
+        << true << Adjust([](TimesDistributionDialog &dialog) {
+               for (const auto &[button, colour] :
+                    {std::pair {"colorButton", QColor(0x12, 0x34, 0x56)},
+                     std::pair {"colorButton_2", QColor(0x8b, 0, 0)}}) {
+                   QTimer::singleShot(0, &dialog, [colour = colour] {
+                       auto *chooser
+                           = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+                       QVERIFY(chooser);
+                       chooser->setCurrentColor(colour);
+                       chooser->accept();
+                   });
+                   dialog.findChild<QPushButton *>(QString::fromLatin1(button))->click();
+               }
+           });
+}
+
+// At the window's first size and one pixel per unit, the command line's PNG is To Clipboard's
+// image of the same lists and settings, pixel for pixel.
+void ExportTest::commandLineDrawsWhatTheWindowCopies()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, second);
+    QFETCH(Adjust, adjust);
+    showAt(*dialog, QSize(822, 392));
+    QCOMPARE_EQ(child<QWidget>("display")->size(), QSize(624, 370));
+    const QTemporaryDir files;
+    const QString others = QStringLiteral("12.1, 14.9, 13.3, 15.8");
+    QVERIFY(writeFile(files.filePath(QStringLiteral("first.txt")), timesText().toUtf8()));
+    QVERIFY(writeFile(files.filePath(QStringLiteral("second.txt")), others.toUtf8()));
+    paste("pasteButton", timesText());
+    if (second)
+        paste("pasteButton_2", others);
+    if (adjust)
+        adjust(*dialog);
+    child<QPushButton>("clipboardButton")->click();
+
+    const QString out = files.filePath(QStringLiteral("chart.png"));
+    options << QStringLiteral("-o") << out << files.filePath(QStringLiteral("first.txt"));
+    if (second)
+        options << files.filePath(QStringLiteral("second.txt"));
+    QCOMPARE_EQ(runProgram(options), QByteArray());
+    const QImage drawn(out);
+    QCOMPARE_EQ(drawn.size(), QSize(624, 370));
+    QCOMPARE(argb(drawn), argb(QGuiApplication::clipboard()->image()));
 }
 
 void ExportTest::largerWindowGivesLargerImage()
@@ -771,22 +944,37 @@ void ExportTest::writerReportsEveryOutcome_data()
     QTest::addColumn<Place>("place");
     QTest::addColumn<bool>("nullImage");
     QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<ImageFile::Format>("format");
 
-    QTest::newRow("new file") << Place::Nothing << false << true;
-    QTest::newRow("over an old file") << Place::OldFile << false << true;
-    QTest::newRow("missing folder") << Place::MissingFolder << false << false;
-    QTest::newRow("onto a folder") << Place::Folder << false << false;
-    QTest::newRow("below a plain file") << Place::BelowPlainFile << false << false;
-    QTest::newRow("link to a full disk, replaced itself") << Place::FullDevice << false << true;
-    QTest::newRow("link that leads nowhere") << Place::DanglingLink << false << true;
-    QTest::newRow("pipe") << Place::Pipe << false << false;
+    const auto png = ImageFile::Format::Png;
+
+    QTest::newRow("new file") << Place::Nothing << false << true << png;
+    QTest::newRow("over an old file") << Place::OldFile << false << true << png;
+    QTest::newRow("missing folder") << Place::MissingFolder << false << false << png;
+    QTest::newRow("onto a folder") << Place::Folder << false << false << png;
+    QTest::newRow("below a plain file") << Place::BelowPlainFile << false << false << png;
+    QTest::newRow("link to a full disk, replaced itself")
+        << Place::FullDevice << false << true << png;
+    QTest::newRow("link that leads nowhere") << Place::DanglingLink << false << true << png;
+    QTest::newRow("pipe") << Place::Pipe << false << false << png;
     QTest::newRow("folder that takes no new file, written in place")
-        << Place::LockedFolder << false << true;
+        << Place::LockedFolder << false << true << png;
     QTest::newRow("folder that takes no new file, file that cannot be changed")
-        << Place::LockedFolderAndFile << false << false;
-    QTest::newRow("file that cannot be replaced") << Place::LockedFile << false << false;
-    QTest::newRow("null image over an old file") << Place::OldFile << true << false;
-    QTest::newRow("null image, new file") << Place::Nothing << true << false;
+        << Place::LockedFolderAndFile << false << false << png;
+    QTest::newRow("file that cannot be replaced") << Place::LockedFile << false << false << png;
+    QTest::newRow("null image over an old file") << Place::OldFile << true << false << png;
+    QTest::newRow("null image, new file") << Place::Nothing << true << false << png;
+    const auto pdf = ImageFile::Format::Pdf;
+    const auto svg = ImageFile::Format::Svg;
+    QTest::newRow("PDF over an old file") << Place::OldFile << false << true << pdf;
+    QTest::newRow("SVG through a link to a full disk, replaced itself")
+        << Place::FullDevice << false << true << svg;
+    QTest::newRow("PDF into a pipe") << Place::Pipe << false << false << pdf;
+    QTest::newRow("SVG in place in a folder that takes no new file")
+        << Place::LockedFolder << false << true << svg;
+    QTest::newRow("PDF over a file that cannot be replaced")
+        << Place::LockedFile << false << false << pdf;
+    QTest::newRow("SVG of no size over an old file") << Place::OldFile << true << false << svg;
 }
 
 void ExportTest::writerReportsEveryOutcome()
@@ -794,6 +982,7 @@ void ExportTest::writerReportsEveryOutcome()
     QFETCH(Place, place);
     QFETCH(bool, nullImage);
     QFETCH(bool, succeeds);
+    QFETCH(ImageFile::Format, format);
     paste("pasteButton", timesText());
     const QString target = prepare(place);
     if (target.isEmpty())
@@ -803,14 +992,18 @@ void ExportTest::writerReportsEveryOutcome()
     const QPixmap image = nullImage ? QPixmap() : dialog->renderChart();
     const QString linkTarget = QFileInfo(path).symLinkTarget();
 
-    const QString error = PngWriter::write(image, path);
+    ChartScene scene;
+    scene.title = QStringLiteral("Chart Title");
+    scene.size = nullImage ? QSize() : child<QWidget>("display")->size();
+    const QString error = format == ImageFile::Format::Png ? PngWriter::write(image, path)
+                                                           : ImageFile::write(scene, format, path);
     if (succeeds) {
         QVERIFY2(error.isEmpty(), qPrintable(error));
         auto expected = before.keys();
         if (!expected.contains(target))
             expected.append(target);
         QCOMPARE_EQ(snapshot(folder->path()).keys(), expected);
-        verifyChartFile(path);
+        verifyChartFile(path, format);
         QVERIFY(!QFileInfo(path).isSymLink());
         QVERIFY(linkTarget.isEmpty() || place != Place::FullDevice || isFullDevice(linkTarget));
     } else {

@@ -1,0 +1,599 @@
+#include "app/commandline.h"
+#include "app/timesdistributiondialog.h"
+#include "chart/chart.h"
+#include "chart/imagefile.h"
+#include "data/dialogtext.h"
+#include "data/parsedtimes.h"
+#include "data/sessions.h"
+#include "data/timereaders.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDate>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <new>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+// The window's chart area at its first size, which --size defaults to.
+constexpr QSize windowChartSize(624, 370);
+// An image larger than this a side would take gigabytes.
+constexpr int largestImageSide = 10000;
+
+// A list's reading options: --session, --last, --from and --to, or the same with 2.
+struct ListOptions
+{
+    QCommandLineOption session;
+    QCommandLineOption last;
+    QCommandLineOption from;
+    QCommandLineOption to;
+
+    explicit ListOptions(const QString &suffix, const QString &list)
+        : session(QStringLiteral("session") + suffix,
+                  DialogText::tr("Chart the session NAME (a name, or a number as --list-sessions "
+                                 "shows it) of %1 rather than the one a paste takes.")
+                      .arg(list),
+                  QStringLiteral("NAME"))
+        , last(QStringLiteral("last") + suffix,
+               DialogText::tr("Only the last N solves of %1's session (of its period, where one "
+                              "is given).")
+                   .arg(list),
+               QStringLiteral("N"))
+        , from(QStringLiteral("from") + suffix,
+               DialogText::tr("Only solves of %1 on or after DATE (yyyy-mm-dd, local time).")
+                   .arg(list),
+               QStringLiteral("DATE"))
+        , to(QStringLiteral("to") + suffix,
+             DialogText::tr("Only solves of %1 on or before DATE (yyyy-mm-dd, local time).")
+                 .arg(list),
+             QStringLiteral("DATE"))
+    { }
+
+    QList<const QCommandLineOption *> all() const { return {&session, &last, &from, &to}; }
+};
+
+struct Options
+{
+    QCommandLineOption help {{QStringLiteral("h"), QStringLiteral("help")},
+                             DialogText::tr("Show this text and exit.")};
+    QCommandLineOption version {{QStringLiteral("v"), QStringLiteral("version")},
+                                DialogText::tr("Show the version and exit.")};
+    QCommandLineOption output {
+        {QStringLiteral("o"), QStringLiteral("output")},
+        DialogText::tr("Draw the chart of FILE (and SECOND) into OUT without a "
+                       "window; OUT ends in .png, .pdf or .svg."),
+        QStringLiteral("OUT")};
+    QCommandLineOption listSessions {QStringLiteral("list-sessions"),
+                                     DialogText::tr("Print each session of FILE on a line: number, "
+                                                    "name, times, DNFs, first and last date, "
+                                                    "separated by tabs.")};
+    QCommandLineOption statistics {
+        QStringLiteral("statistics"),
+        DialogText::tr("Print the statistics of FILE (and SECOND) as Copy "
+                       "Statistics copies them.")};
+    ListOptions first {QString(), DialogText::tr("FILE")};
+    ListOptions second {QStringLiteral("2"), DialogText::tr("SECOND")};
+    QCommandLineOption title {QStringLiteral("title"),
+                              DialogText::tr("The chart's title (default \"Chart Title\")."),
+                              QStringLiteral("TEXT")};
+    QCommandLineOption detail {QStringLiteral("detail"),
+                               DialogText::tr("The Detail slider, 0 to 999 (default 500)."),
+                               QStringLiteral("0-999")};
+    QCommandLineOption trim {QStringLiteral("trim"),
+                             DialogText::tr("The Trim slider, 1 to 1000 (default 1000)."),
+                             QStringLiteral("1-1000")};
+    QCommandLineOption noStats {QStringLiteral("no-stats"),
+                                DialogText::tr("Without the statistics (Show Stats off).")};
+    QCommandLineOption noQuartiles {QStringLiteral("no-quartiles"),
+                                    DialogText::tr("Without the first list's quartile lines.")};
+    QCommandLineOption quartiles2 {QStringLiteral("quartiles2"),
+                                   DialogText::tr("With the second list's quartile lines.")};
+    QCommandLineOption color {QStringLiteral("color"),
+                              DialogText::tr("The first list's colour, any name Qt reads: #66ccff "
+                                             "(the default), steelblue ..."),
+                              QStringLiteral("COLOR")};
+    QCommandLineOption color2 {QStringLiteral("color2"),
+                               DialogText::tr("The second list's colour (default #ff8200)."),
+                               QStringLiteral("COLOR")};
+    QCommandLineOption key {QStringLiteral("key"), DialogText::tr("With the key (Show Key).")};
+    QCommandLineOption size {QStringLiteral("size"),
+                             DialogText::tr("The chart's size in units (default 624x370, the "
+                                            "window's)."),
+                             QStringLiteral("WxH")};
+    QCommandLineOption scale {QStringLiteral("scale"),
+                              DialogText::tr("Pixels per unit of a PNG (default 1; 2 for a 200 % "
+                                             "screen)."),
+                              QStringLiteral("F")};
+
+    QList<const QCommandLineOption *> drawing() const
+    {
+        return {&title, &detail, &trim, &noStats, &noQuartiles, &quartiles2,
+                &color, &color2, &key,  &size,    &scale};
+    }
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        // "-platform" is one of Qt's options, never -p -l -a ... -o rm.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(
+            DialogText::tr("Charts the distribution of speedcubing solve times. Without options it "
+                           "opens the window, FILE read into the first list and SECOND into the "
+                           "second as a dropped file is. Qt's own options, such as -platform, are "
+                           "taken too."));
+        QList<const QCommandLineOption *> options {&help, &version, &output, &listSessions,
+                                                   &statistics};
+        options << first.all() << second.all() << drawing();
+        for (const QCommandLineOption *option : std::as_const(options))
+            parser.addOption(*option);
+        parser.addPositionalArgument(QStringLiteral("FILE, SECOND"),
+                                     DialogText::tr("A timer's export or backup, or a list of "
+                                                    "times; SECOND is drawn behind FILE."),
+                                     QStringLiteral("[FILE [SECOND]]"));
+    }
+};
+
+// A name or message on one line of a terminal: no direction marks, control characters as spaces.
+QString oneLine(const QString &text)
+{
+    QString line = shownName(text, std::numeric_limits<qsizetype>::max());
+    line.remove(QChar(u'\x2068'));
+    line.remove(QChar(u'\x2069'));
+    return line;
+}
+
+void print(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// A program built for the Windows GUI has no console of its own: it writes to the one it was
+// started from, unless its output goes to a file or a pipe already.
+void attachConsole()
+{
+#ifdef Q_OS_WIN
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+}
+
+QString helpText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    text.replace(QStringLiteral("<executable_name>"), QStringLiteral("solvigram-charts"));
+    return text;
+}
+
+// What went wrong, with its exit status.
+struct Failure
+{
+    int status;
+    QString message;
+};
+
+struct ReadList
+{
+    ParsedTimes parsed;
+    ListLabel label;
+};
+
+std::shared_ptr<const SessionSet> readSessions(const QString &path, std::optional<Failure> &failed)
+{
+    QString text;
+    const QString problem = TimesDistributionDialog::readFile(path, text);
+    if (!problem.isEmpty()) {
+        failed = Failure {CommandLine::nothingToDraw, problem};
+        return {};
+    }
+    try {
+        return std::make_shared<const SessionSet>(TimeReaders::readSessions(std::move(text)));
+    } catch (const std::bad_alloc &) {
+        failed = Failure {CommandLine::nothingToDraw,
+                          DialogText::tr("%1 is too large to read").arg(noteName(path))};
+        return {};
+    }
+}
+
+// A session by its name, else by its number from 1.
+std::optional<qsizetype> findSession(const SessionSet &set, const QString &wanted)
+{
+    for (qsizetype i = 0; i < set.sessions.size(); ++i) {
+        if (set.sessions[i].name == wanted || oneLine(set.sessions[i].name) == wanted)
+            return i;
+    }
+    bool number = false;
+    const qsizetype index = wanted.toLongLong(&number) - 1;
+    if (number && index >= 0 && index < set.sessions.size())
+        return index;
+    return std::nullopt;
+}
+
+// The times of one list as its options choose them, or why there are none.
+std::optional<ReadList> readList(const QString &path, const QCommandLineParser &parser,
+                                 const ListOptions &options, std::optional<Failure> &failed)
+{
+    const QString name
+        = noteName(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+    const std::shared_ptr<const SessionSet> set = readSessions(path, failed);
+    if (!set)
+        return std::nullopt;
+
+    qsizetype session = set->current;
+    if (parser.isSet(options.session)) {
+        const QString wanted = parser.value(options.session);
+        const std::optional<qsizetype> found = findSession(*set, wanted);
+        if (!found) {
+            failed
+                = Failure {CommandLine::usageError,
+                           DialogText::tr("%1 holds no session \"%2\" (--list-sessions shows them)")
+                               .arg(name, wanted)};
+            return std::nullopt;
+        }
+        session = *found;
+    }
+
+    Period period;
+    if (parser.isSet(options.last)) {
+        bool number = false;
+        period.lastSolves = parser.value(options.last).toLongLong(&number);
+        if (!number || period.lastSolves < 1) {
+            failed
+                = Failure {CommandLine::usageError,
+                           DialogText::tr("--%1 takes a number of solves from 1, not \"%2\"")
+                               .arg(options.last.names().constFirst(), parser.value(options.last))};
+            return std::nullopt;
+        }
+    }
+    for (const auto &[option, date] :
+         {std::pair {&options.from, &period.from}, std::pair {&options.to, &period.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *date = QDate::fromString(parser.value(*option), Qt::ISODate);
+        if (!date->isValid()) {
+            failed = Failure {CommandLine::usageError,
+                              DialogText::tr("--%1 takes a date as 2026-11-30, not \"%2\"")
+                                  .arg(option->names().constFirst(), parser.value(*option))};
+            return std::nullopt;
+        }
+    }
+    const Session *chosen = set->sessions.isEmpty() ? nullptr : &set->sessions[session];
+    if ((!period.from.isNull() || !period.to.isNull()) && chosen && !chosen->hasDates()) {
+        failed = Failure {CommandLine::nothingToDraw,
+                          DialogText::tr("%1 keeps no dates to choose a period by").arg(name)};
+        return std::nullopt;
+    }
+
+    ReadList list;
+    list.parsed = set->choose(session, period);
+    if (list.parsed.times.isEmpty()) {
+        const QString summary = list.parsed.summary();
+        QString message = !summary.isEmpty() ? name + QStringLiteral(": ") + summary
+            : period.isWhole()               ? DialogText::tr("No times found in %1").arg(name)
+                               : DialogText::tr("No times in %1 in that period").arg(name);
+        failed = Failure {CommandLine::nothingToDraw, message};
+        return std::nullopt;
+    }
+    list.label = TimesDistributionDialog::listLabel(*set, session, list.parsed);
+    return list;
+}
+
+// A whole number in a range, or why not.
+std::optional<int> numberIn(const QCommandLineParser &parser, const QCommandLineOption &option,
+                            int lowest, int highest, std::optional<Failure> &failed)
+{
+    bool number = false;
+    const int value = parser.value(option).toInt(&number);
+    if (number && value >= lowest && value <= highest)
+        return value;
+    failed = Failure {CommandLine::usageError,
+                      DialogText::tr("--%1 takes a whole number from %2 to %3, not \"%4\"")
+                          .arg(option.names().constFirst())
+                          .arg(lowest)
+                          .arg(highest)
+                          .arg(parser.value(option))};
+    return std::nullopt;
+}
+
+// The scene as the window would show it with these lists and settings.
+std::optional<ChartScene> sceneOf(const QCommandLineParser &parser, const Options &options,
+                                  std::optional<Failure> &failed)
+{
+    ChartScene scene;
+    scene.title
+        = parser.isSet(options.title) ? parser.value(options.title) : DialogText::tr("Chart Title");
+    if (parser.isSet(options.detail)) {
+        const std::optional<int> detail = numberIn(parser, options.detail, 0, 999, failed);
+        if (!detail)
+            return std::nullopt;
+        scene.detail = *detail;
+    }
+    if (parser.isSet(options.trim)) {
+        const std::optional<int> trim = numberIn(parser, options.trim, 1, 1000, failed);
+        if (!trim)
+            return std::nullopt;
+        scene.trim = *trim;
+    }
+    scene.statistics = !parser.isSet(options.noStats);
+    scene.primaryQuartiles = !parser.isSet(options.noQuartiles);
+    scene.secondaryQuartiles = parser.isSet(options.quartiles2);
+    scene.key = parser.isSet(options.key);
+    for (const auto &[option, colour] : {std::pair {&options.color, &scene.primaryColor},
+                                         std::pair {&options.color2, &scene.secondaryColor}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *colour = QColor::fromString(parser.value(*option));
+        if (!colour->isValid()) {
+            failed
+                = Failure {CommandLine::usageError,
+                           DialogText::tr("--%1 takes a colour such as #66ccff or steelblue, not "
+                                          "\"%2\"")
+                               .arg(option->names().constFirst(), parser.value(*option))};
+            return std::nullopt;
+        }
+    }
+
+    scene.size = windowChartSize;
+    if (parser.isSet(options.size)) {
+        static const QRegularExpression pattern(QStringLiteral("^([0-9]{1,9})[xX]([0-9]{1,9})$"));
+        const QRegularExpressionMatch match = pattern.match(parser.value(options.size));
+        scene.size = match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt())
+                                      : QSize();
+        if (scene.size.isEmpty()) {
+            failed = Failure {CommandLine::usageError,
+                              DialogText::tr("--size takes a width and a height as 624x370, not "
+                                             "\"%1\"")
+                                  .arg(parser.value(options.size))};
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(options.scale)) {
+        bool number = false;
+        scene.devicePixelRatio = parser.value(options.scale).toDouble(&number);
+        if (!number || !(scene.devicePixelRatio > 0.0)) {
+            failed = Failure {CommandLine::usageError,
+                              DialogText::tr("--scale takes a number above 0, as 2, not \"%1\"")
+                                  .arg(parser.value(options.scale))};
+            return std::nullopt;
+        }
+    }
+    const QSizeF pixels = QSizeF(scene.size) * scene.devicePixelRatio;
+    if (pixels.width() > largestImageSide || pixels.height() > largestImageSide
+        || pixels.width() < 1.0 || pixels.height() < 1.0) {
+        failed = Failure {CommandLine::usageError,
+                          DialogText::tr("--size and --scale make an image of %1 x %2 pixels; it "
+                                         "takes 1 to %3 a side")
+                              .arg(qRound(pixels.width()))
+                              .arg(qRound(pixels.height()))
+                              .arg(largestImageSide)};
+        return std::nullopt;
+    }
+    return scene;
+}
+
+QString listSessions(const SessionSet &set)
+{
+    QString text;
+    for (qsizetype i = 0; i < set.sessions.size(); ++i) {
+        const Session &session = set.sessions[i];
+        qsizetype dnfs = 0;
+        for (const float entry : session.entries)
+            dnfs += entry == Session::dnf ? 1 : 0;
+        const bool dated = session.lastDate().isValid();
+        const QStringList fields {
+            QString::number(i + 1),
+            oneLine(session.name),
+            QString::number(session.solveCount() - dnfs),
+            QString::number(dnfs),
+            dated ? session.firstDate().toString(Qt::ISODate) : QString(),
+            dated ? session.lastDate().toString(Qt::ISODate) : QString(),
+        };
+        text += fields.join(u'\t') + u'\n';
+    }
+    return text;
+}
+
+// Which options a command takes: a list's reading options draw or count it, the drawing options
+// only draw.
+std::optional<Failure> unusedOption(const QCommandLineParser &parser, const Options &options,
+                                    const QCommandLineOption &command)
+{
+    QList<const QCommandLineOption *> unused;
+    if (&command != &options.output)
+        unused << options.drawing();
+    if (&command == &options.listSessions)
+        unused << options.first.all() << options.second.all();
+    for (const QCommandLineOption *option : std::as_const(unused)) {
+        if (parser.isSet(*option))
+            return Failure {CommandLine::usageError,
+                            DialogText::tr("--%1 has no use with --%2")
+                                .arg(option->names().constLast(), command.names().constLast())};
+    }
+    return std::nullopt;
+}
+
+int fail(const Failure &failure)
+{
+    CommandLine::printError(failure.message);
+    return failure.status;
+}
+
+int runCommand(const QCommandLineParser &parser, const Options &options)
+{
+    const QCommandLineOption *commands[]
+        = {&options.output, &options.listSessions, &options.statistics};
+    const QCommandLineOption *command = nullptr;
+    for (const QCommandLineOption *candidate : commands) {
+        if (!parser.isSet(*candidate))
+            continue;
+        if (command)
+            return fail({CommandLine::usageError,
+                         DialogText::tr("--%1 and --%2 are two commands; give one")
+                             .arg(command->names().constLast(), candidate->names().constLast())});
+        command = candidate;
+    }
+    if (std::optional<Failure> unused = unusedOption(parser, options, *command))
+        return fail(*unused);
+
+    const QStringList files = parser.positionalArguments();
+    const qsizetype most = command == &options.listSessions ? 1 : 2;
+    if (files.isEmpty() || files.size() > most)
+        return fail(
+            {CommandLine::usageError,
+             files.isEmpty()
+                 ? DialogText::tr("--%1 needs a FILE to read").arg(command->names().constLast())
+                 : DialogText::tr("--%1 reads at most %2 files, not %3")
+                       .arg(command->names().constLast())
+                       .arg(most)
+                       .arg(files.size())});
+    if (files.size() < 2) {
+        for (const QCommandLineOption *option : options.second.all()) {
+            if (parser.isSet(*option))
+                return fail({CommandLine::usageError,
+                             DialogText::tr("--%1 is for a SECOND file, and none is given")
+                                 .arg(option->names().constFirst())});
+        }
+    }
+
+    std::optional<Failure> failed;
+    if (command == &options.listSessions) {
+        const std::shared_ptr<const SessionSet> set = readSessions(files.constFirst(), failed);
+        if (!set)
+            return fail(*failed);
+        print(listSessions(*set));
+        return 0;
+    }
+
+    std::optional<ImageFile::Format> format;
+    if (command == &options.output) {
+        format = ImageFile::formatOf(parser.value(options.output));
+        if (!format)
+            return fail({CommandLine::usageError,
+                         DialogText::tr("%1 names no image type: it ends in .png, .pdf or .svg")
+                             .arg(parser.value(options.output))});
+    }
+    std::optional<ChartScene> scene = sceneOf(parser, options, failed);
+    if (!scene)
+        return fail(*failed);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const bool primary = i == 0;
+        std::optional<ReadList> list
+            = readList(files[i], parser, primary ? options.first : options.second, failed);
+        if (!list)
+            return fail(*failed);
+        (primary ? scene->primaryTimes : scene->secondaryTimes) = std::move(list->parsed.times);
+        (primary ? scene->primaryLabel : scene->secondaryLabel) = std::move(list->label);
+    }
+
+    if (command == &options.statistics) {
+        print(TimesDistributionDialog::statisticsText(*scene));
+        return 0;
+    }
+    const QString out = parser.value(options.output);
+    const QString error = ImageFile::write(*scene, *format, out);
+    if (!error.isEmpty())
+        return fail({CommandLine::nothingToDraw,
+                     DialogText::tr("%1 could not be written: %2").arg(out, error)});
+    return 0;
+}
+
+QStringList localArguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+namespace CommandLine {
+
+std::optional<int> runWithoutWindow(int argc, char **argv)
+{
+    // A first look, before Qt has taken its options out: which command runs, if any.
+    const Options options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    parser.parse(localArguments(argc, argv));
+    const bool help = parser.isSet(options.help);
+    const bool version = parser.isSet(options.version);
+    if (help || version) {
+        attachConsole();
+        print(help ? helpText(parser) : QStringLiteral("solvigram-charts " SOLVIGRAM_VERSION "\n"));
+        return 0;
+    }
+    if (!parser.isSet(options.output) && !parser.isSet(options.listSessions)
+        && !parser.isSet(options.statistics))
+        return std::nullopt;
+
+    attachConsole();
+    // No window opens, so none needs a display: Qt's offscreen platform draws with the same fonts.
+    // Windows has no offscreen platform and needs none.
+#ifndef Q_OS_WIN
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    // What Qt says while it starts (XDG_RUNTIME_DIR not set, under cron) is no error of the
+    // command's, which are one line each.
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        });
+    // Qt sees no argument but the program's name: it would take --session and others of ours for
+    // its own.
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+    qInstallMessageHandler(previous);
+    // On Windows Qt reads the command line itself, as wide characters that no code page loses.
+#ifdef Q_OS_WIN
+    const QStringList arguments = QCoreApplication::arguments();
+#else
+    const QStringList arguments = localArguments(argc, argv);
+#endif
+    if (!parser.parse(arguments))
+        return fail({usageError, parser.errorText()});
+    return runCommand(parser, options);
+}
+
+WindowRequest windowRequest(const QStringList &arguments)
+{
+    const Options options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    WindowRequest request;
+    if (!parser.parse(arguments)) {
+        request.error = parser.errorText();
+        return request;
+    }
+    request.files = parser.positionalArguments();
+    if (!parser.optionNames().isEmpty())
+        request.error = DialogText::tr("--%1 needs --output or --statistics")
+                            .arg(parser.optionNames().constFirst());
+    else if (request.files.size() > 2)
+        request.error
+            = DialogText::tr("The window opens at most 2 files, not %1").arg(request.files.size());
+    return request;
+}
+
+void printError(const QString &message)
+{
+    const QByteArray line = (QStringLiteral("solvigram-charts: ") + oneLine(message)).toUtf8();
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+}
+
+} // namespace CommandLine

@@ -1,0 +1,120 @@
+#include "chart/imagefile.h"
+#include "chart/chart.h"
+#include "chart/pngwriter.h"
+#include "data/dialogtext.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPixmap>
+#include <QSvgGenerator>
+
+namespace {
+
+// The resolution the PNG's fonts are laid out at: a vector image at the same one keeps every
+// text where the PNG has it, one unit of the drawing to a pixel.
+int pixmapDpi()
+{
+    return QPixmap(1, 1).logicalDpiY();
+}
+
+QByteArray pdf(const ChartScene &scene)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const int dpi = pixmapDpi();
+    QPdfWriter writer(&buffer);
+    writer.setResolution(dpi);
+    writer.setTitle(scene.title);
+    writer.setCreator(QStringLiteral("Solvigram Charts"));
+    const QPageSize page(QSizeF(scene.size) * 72.0 / dpi, QPageSize::Point, QString(),
+                         QPageSize::ExactMatch);
+    if (!writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF())))
+        return {};
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return {};
+    Chart::paint(painter, scene);
+    painter.end();
+    return bytes;
+}
+
+QByteArray svg(const ChartScene &scene)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setResolution(pixmapDpi());
+    generator.setSize(scene.size);
+    generator.setViewBox(QRect(QPoint(0, 0), scene.size));
+    generator.setTitle(scene.title);
+    generator.setDescription(QStringLiteral("Solvigram Charts"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return {};
+    Chart::paint(painter, scene);
+    painter.end();
+    return bytes;
+}
+
+} // namespace
+
+namespace ImageFile {
+
+std::optional<Format> formatOf(const QString &fileName)
+{
+    for (const Format format : {Format::Png, Format::Pdf, Format::Svg}) {
+        if (fileName.endsWith(u'.' + suffix(format), Qt::CaseInsensitive))
+            return format;
+    }
+    return std::nullopt;
+}
+
+QString suffix(Format format)
+{
+    switch (format) {
+    case Format::Png:
+        return QStringLiteral("png");
+    case Format::Pdf:
+        return QStringLiteral("pdf");
+    case Format::Svg:
+        return QStringLiteral("svg");
+    }
+    return {};
+}
+
+QByteArray encode(const ChartScene &scene, Format format)
+{
+    if (scene.size.isEmpty())
+        return {};
+    switch (format) {
+    case Format::Png: {
+        const QPixmap image = Chart::render(scene);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        return !image.isNull() && image.save(&buffer, "PNG") ? bytes : QByteArray();
+    }
+    case Format::Pdf:
+        return pdf(scene);
+    case Format::Svg:
+        return svg(scene);
+    }
+    return {};
+}
+
+QString write(const ChartScene &scene, Format format, const QString &fileName)
+{
+    const QByteArray bytes = encode(scene, format);
+    if (bytes.isEmpty())
+        return DialogText::tr("The image could not be encoded as %1.")
+            .arg(suffix(format).toUpper());
+    return PngWriter::writeFile(bytes, fileName);
+}
+
+} // namespace ImageFile
