@@ -66,7 +66,10 @@ check_tree() {
 
     # The desktop entry and the metainfo name the same program and icon.
     local entry=$prefix/share/applications/$app_id.desktop
-    grep -qx "Exec=solvigram-charts" "$entry" || fail "the desktop entry does not start solvigram-charts"
+    grep -qx "Exec=solvigram-charts %F" "$entry" ||
+        fail "the desktop entry does not start solvigram-charts with the files given"
+    grep -qx "MimeType=text/plain;text/csv;text/tab-separated-values;application/json;" "$entry" ||
+        fail "the desktop entry does not declare the types of files it opens"
     grep -qx "Icon=$app_id" "$entry" || fail "the desktop entry does not name the icon $app_id"
     grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" \
         "$prefix/share/metainfo/$app_id.metainfo.xml" ||

@@ -63,7 +63,7 @@ struct ColourDialogSeen
 enum class ClipboardState { Cleared, EmptyText, ImageOnly };
 
 // What is dropped: text, or a file holding the text in an encoding, or something unreadable; or
-// 8 MB read as a dropped file with a limit of 1 MB.
+// 8 MB read as a dropped file with a limit of 1 MB; or a file named on the command line.
 enum class Dropped {
     Text,
     File,
@@ -74,7 +74,9 @@ enum class Dropped {
     LargeFile,
     FileAtLimit,
     MoveOnly,
-    OverLimit
+    OverLimit,
+    Opened,
+    OpenedMissing,
 };
 
 // The note as the user reads it: rich text shows without its markup.
@@ -445,6 +447,13 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
         << true << D::Text << named.arg(QStringLiteral(R"(3x3\\r\\nOH)")).toUtf8()
         << TimeList {9.5f}
         << QStringLiteral("Read 1 time from csTimer, session \"\u20683x3  OH\u2069\"");
+    QTest::newRow("file opened from the command line")
+        << true << D::Opened << list.toUtf8() << read << note;
+    QTest::newRow("second file opened from the command line, UTF-16")
+        << false << D::Opened << bytes(QStringConverter::Utf16LE) << read << note;
+    QTest::newRow("missing file opened from the command line")
+        << true << D::OpenedMissing << QByteArray() << old
+        << QStringLiteral("\u2068times\u2069 could not be read: No such file or directory") + kept;
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
@@ -474,7 +483,8 @@ void CommandsTest::dropsFillTheListTheyLandOn()
                                                     : folder.filePath(QStringLiteral("times"));
     QFile file(path);
     const bool large = dropped == Dropped::LargeFile || dropped == Dropped::FileAtLimit;
-    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || large)
+    if (dropped == Dropped::File || dropped == Dropped::TwoFiles || dropped == Dropped::Opened
+        || large)
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
                 && (!large || file.resize(qint64(256 << 20) + (dropped == Dropped::LargeFile))));
     // Text up to the limit: spaces where resizing left NUL bytes, which would make it no text.
@@ -486,6 +496,14 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     }
     file.close();
     QVERIFY(dropped != Dropped::Folder || QDir(folder.path()).mkdir(QStringLiteral("times")));
+    if (dropped == Dropped::Opened || dropped == Dropped::OpenedMissing) {
+        dialog->openFile(path, onChart);
+        QCOMPARE_EQ(onChart ? dialog->primaryTimeList() : dialog->secondaryTimeList(), times);
+        QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
+                    (TimeList {12.5f, 13.0f}));
+        QCOMPARE_EQ(shownNote(), message);
+        return;
+    }
     QMimeData data;
     if (dropped == Dropped::Text || dropped == Dropped::MoveOnly)
         data.setText(QString::fromUtf8(bytes));
