@@ -45,6 +45,8 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
             &QAbstractButton::click);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this),
             &QShortcut::activated, form->pasteButton_2, &QAbstractButton::click);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &TimesDistributionDialog::showAbout);
 
     // Connected here, not by name: the dialog keeps the twelve slots its form is wired to.
     connect(form->chooseAction, &QAction::triggered, this, [this] { chooseAgain(true); });

@@ -143,6 +143,7 @@ private:
     void tell(QWidget *at, const QString &text, bool warning = false,
               const QString &noteText = QString());
     void copyStatistics();
+    void showAbout();
     void chooseColor(QColor &color, const QString &title);
 
     // What the chart shows now: the lists, colours and controls, at the display's size.

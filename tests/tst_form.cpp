@@ -6,10 +6,12 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpacerItem>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -54,6 +56,7 @@ private slots:
     void returnClicksTheDefaultButton_data();
     void returnClicksTheDefaultButton();
     void escapeClosesTheWindow();
+    void f1OpensTheAboutBox();
 
 private:
     template<typename T = QObject> T *child(const QString &name) const
@@ -441,6 +444,42 @@ void FormTest::escapeClosesTheWindow()
     QTest::keyClick(child<QWidget>(QStringLiteral("nameEdit")), Qt::Key_Escape);
     QVERIFY(!dialog->isVisible());
     QCOMPARE_EQ(dialog->result(), int(QDialog::Rejected));
+}
+
+// The version is the one --version prints; About Qt comes back to the box.
+void FormTest::f1OpensTheAboutBox()
+{
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QStringList seen;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || seen.size() > 3)
+            return;
+        seen << box->windowTitle();
+        if (seen.size() == 1) {
+            QVERIFY(box->text().contains(QStringLiteral("Solvigram Charts " SOLVIGRAM_VERSION)));
+            QVERIFY(box->text().contains(QStringLiteral("MIT")));
+            QVERIFY(box->text().contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())));
+            QPushButton *aboutQt = nullptr;
+            for (QAbstractButton *button : box->buttons())
+                aboutQt
+                    = button->text() == u"About Qt" ? qobject_cast<QPushButton *>(button) : aboutQt;
+            QVERIFY(aboutQt);
+            aboutQt->click();
+        } else {
+            box->button(QMessageBox::Close) ? box->button(QMessageBox::Close)->click()
+                                            : box->accept();
+        }
+    });
+    poll.start();
+    QTest::keyClick(dialog.get(), Qt::Key_F1);
+    QCOMPARE_EQ(seen,
+                QStringList({QStringLiteral("About Solvigram Charts"), QStringLiteral("About Qt"),
+                             QStringLiteral("About Solvigram Charts")}));
+    QVERIFY(dialog->isVisible());
 }
 
 QTEST_MAIN(FormTest)
