@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/settingsstore.h"
 #include "app/timesdistributiondialog.h"
 
 #include <QApplication>
@@ -70,6 +71,7 @@ int main(int argc, char *argv[])
         return CommandLine::usageError;
     }
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/artwork.png")));
+    SettingsStore::setUp(QCoreApplication::applicationDirPath());
     TimesDistributionDialog dialog;
     dialog.fitToScreen();
     dialog.show();

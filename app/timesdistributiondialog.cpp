@@ -2,6 +2,7 @@
 
 #include "app/form/timesdistributionform.h"
 #include "app/notebar.h"
+#include "app/settingsstore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,10 +17,10 @@
 #include <QSlider>
 #include <QVariant>
 
+#include <memory>
+
 namespace {
 
-constexpr auto organisationName = "Orvane";
-constexpr auto applicationName = "SolvigramCharts";
 constexpr auto titleKey = "timeDistributionName";
 constexpr auto showKeyKey = "showKey";
 
@@ -75,14 +76,19 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     showKeyAction->setCheckable(true);
     connect(showKeyAction, &QAction::toggled, this, &TimesDistributionDialog::redraw);
 
-    QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
-    showKeyAction->setChecked(settings.value(QString::fromLatin1(showKeyKey), false).toBool());
+    const std::unique_ptr<QSettings> settings = SettingsStore::open();
+    showKeyAction->setChecked(settings->value(QString::fromLatin1(showKeyKey), false).toBool());
     mainColor = QColor(0x66, 0xCC, 0xFF);
     secondaryColor = QColor(0xFF, 0x82, 0x00);
     // A stored empty string is a title too; only a missing key keeps the default.
-    const QVariant stored = settings.value(QString::fromLatin1(titleKey));
+    const QVariant stored = settings->value(QString::fromLatin1(titleKey));
     if (stored.isValid())
         form->nameEdit->setText(stored.toString());
+    if (SettingsStore::isReadOnly())
+        noteBar->showNote(tr("The program's folder takes no file, so %1 cannot be written: the "
+                             "title is kept until the program closes")
+                              .arg(SettingsStore::portableFile),
+                          NoteBar::Kind::Warning);
 }
 
 ChartScene TimesDistributionDialog::chartScene() const
@@ -114,10 +120,12 @@ void TimesDistributionDialog::fitToScreen()
 
 TimesDistributionDialog::~TimesDistributionDialog()
 {
-    QSettings settings(QString::fromLatin1(organisationName), QString::fromLatin1(applicationName));
-    settings.setValue(QString::fromLatin1(titleKey), form->nameEdit->text());
-    // Stored once the key was shown, so that a store never touched keeps only the title.
-    if (showKeyAction->isChecked() || settings.contains(QString::fromLatin1(showKeyKey)))
-        settings.setValue(QString::fromLatin1(showKeyKey), showKeyAction->isChecked());
+    if (!SettingsStore::isReadOnly()) {
+        const std::unique_ptr<QSettings> settings = SettingsStore::open();
+        settings->setValue(QString::fromLatin1(titleKey), form->nameEdit->text());
+        // Stored once the key was shown, so that a store never touched keeps only the title.
+        if (showKeyAction->isChecked() || settings->contains(QString::fromLatin1(showKeyKey)))
+            settings->setValue(QString::fromLatin1(showKeyKey), showKeyAction->isChecked());
+    }
     form.reset();
 }

@@ -7,6 +7,15 @@
 #include <QTemporaryDir>
 #include <QtTest/qtestcase.h>
 
+#ifdef Q_OS_LINUX
+#include <QFile>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
 // Lets QCOMPARE_EQ print both lists when they differ.
 inline char *toString(const TimeList &times)
 {
@@ -40,3 +49,22 @@ public:
 private:
     QTemporaryDir folder;
 };
+
+#ifdef Q_OS_LINUX
+// Root ignores permission bits but not the immutable attribute: nothing can be created in an
+// immutable folder, and an immutable file can be neither replaced nor changed.
+inline bool setImmutable(const QString &path, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+#endif

@@ -30,8 +30,6 @@
 #include <QXmlStreamReader>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -132,23 +130,6 @@ QMap<QString, QByteArray> snapshot(const QString &root)
         entries.insert(base.relativeFilePath(path), state);
     }
     return entries;
-}
-
-// Root ignores permission bits but not the immutable attribute: nothing can be created in an
-// immutable folder, and an immutable file can be neither replaced nor changed.
-bool setImmutable(const QString &path, bool immutable)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
 }
 
 bool isFullDevice(const QString &path)

@@ -1,3 +1,4 @@
+#include "app/settingsstore.h"
 #include "app/timesdistributiondialog.h"
 #include "testsupport.h"
 
@@ -7,10 +8,13 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -61,6 +65,8 @@ private slots:
     void malformedStoreStartsWithTheDefaultTitle_data();
     void malformedStoreStartsWithTheDefaultTitle();
     void unwritableStoreLosesOnlyThatRunsTitle();
+    void portableCopyKeepsItsSettingsBesideIt_data();
+    void portableCopyKeepsItsSettingsBesideIt();
 };
 
 void LifecycleTest::firstRunShowsTheDefaultTitle()
@@ -196,6 +202,57 @@ void LifecycleTest::unwritableStoreLosesOnlyThatRunsTitle()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     QCOMPARE_EQ(titleOfANewDialog(), QStringLiteral("Earlier run"));
+}
+
+void LifecycleTest::portableCopyKeepsItsSettingsBesideIt_data()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("folder that takes files") << false;
+    QTest::newRow("folder that takes no file") << true;
+}
+
+// Nothing reaches the platform's store; a folder that takes no file is said once, and the title
+// lasts that run only.
+void LifecycleTest::portableCopyKeepsItsSettingsBesideIt()
+{
+    QFETCH(bool, locked);
+    IsolatedSettings settings;
+    QTemporaryDir program;
+    QVERIFY(writeFile(program.filePath(QStringLiteral("portable.txt")), QByteArray()));
+    if (locked && !setImmutable(program.path(), true))
+        QSKIP("this file system has no immutable attribute");
+    const auto restore = qScopeGuard([&] {
+        setImmutable(program.path(), false);
+        SettingsStore::setUp(QString());
+    });
+    SettingsStore::setUp(program.path());
+    // Qt's file and colour dialogs keep their state there too.
+    QVERIFY(QSettings(QSettings::UserScope, QStringLiteral("QtProject"))
+                .fileName()
+                .startsWith(program.path()));
+
+    {
+        TimesDistributionDialog dialog;
+        QCOMPARE_EQ(dialog.findChild<QLabel *>(QStringLiteral("noteText"))->text(),
+                    locked ? QStringLiteral("The program's folder takes no file, so "
+                                            "solvigram-charts.ini cannot be written: the title is "
+                                            "kept until the program closes")
+                           : QString());
+        titleField(dialog)->setText(QStringLiteral("Stick PBs"));
+    }
+    QCOMPARE_EQ(QDir(program.path()).entryList(QDir::Files),
+                locked ? QStringList {QStringLiteral("portable.txt")}
+                       : QStringList({QStringLiteral("portable.txt"),
+                                      QStringLiteral("solvigram-charts.ini")}));
+    QCOMPARE_EQ(titleOfANewDialog(),
+                locked ? QStringLiteral("Chart Title") : QStringLiteral("Stick PBs"));
+    QVERIFY(!QFile::exists(settings.storeFile()));
+
+    // Without portable.txt the platform's store serves again.
+    SettingsStore::setUp(QString());
+    const IsolatedSettings platform;
+    QCOMPARE_EQ(titleOfANewDialog(), QStringLiteral("Chart Title"));
+    QVERIFY(QFile::exists(platform.storeFile()));
 }
 
 QTEST_MAIN(LifecycleTest)
