@@ -145,6 +145,7 @@ std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &devic
 void TimesDistributionDialog::redraw()
 {
     form->display->repaint();
+    describeChart();
 }
 
 namespace {

@@ -54,6 +54,8 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     connect(form->chooseAction_2, &QAction::triggered, this, [this] { chooseAgain(false); });
 
     noteBar = new NoteBar(form->display);
+    // A forward delete moves no cursor, so the title's own signal keeps the description.
+    connect(form->nameEdit, &QLineEdit::textChanged, this, &TimesDistributionDialog::describeChart);
 
     // The chart's own menu: the export commands, the statistics as text, and the key.
     form->display->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -84,6 +86,7 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     const QVariant stored = settings->value(QString::fromLatin1(titleKey));
     if (stored.isValid())
         form->nameEdit->setText(stored.toString());
+    describeChart();
     if (SettingsStore::isReadOnly())
         noteBar->showNote(tr("The program's folder takes no file, so %1 cannot be written: the "
                              "title is kept until the program closes")

@@ -144,6 +144,10 @@ private:
               const QString &noteText = QString());
     void copyStatistics();
     void showAbout();
+    // What a screen reader says of the chart: its title, and each list's name, number of times
+    // and statistics, painted or not.
+    QString chartDescription() const;
+    void describeChart();
     void chooseColor(QColor &color, const QString &title);
 
     // What the chart shows now: the lists, colours and controls, at the display's size.

@@ -1,6 +1,7 @@
 #include "app/timesdistributiondialog.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
@@ -78,6 +79,13 @@ enum class Dropped {
     Opened,
     OpenedMissing,
 };
+
+// What a screen reader says of the chart.
+QString chartDescription(const QObject *dialog)
+{
+    auto *chart = dialog->findChild<QWidget *>(QStringLiteral("display"));
+    return QAccessible::queryAccessibleInterface(chart)->text(QAccessible::Description);
+}
 
 // The note as the user reads it: rich text shows without its markup.
 QString shownNote()
@@ -303,6 +311,7 @@ void CommandsTest::pasteReplacesTheList()
         return primary ? dialog->secondaryTimeList() : dialog->primaryTimeList();
     };
 
+    QCOMPARE_EQ(chartDescription(dialog.get()), QStringLiteral("Chart Title. No times yet."));
     paste(otherButton, QStringLiteral("7, 8"));
     QCOMPARE_EQ(other(), (TimeList {7.0f, 8.0f}));
     QVERIFY(target().isEmpty());
@@ -311,6 +320,13 @@ void CommandsTest::pasteReplacesTheList()
     paste(button, QStringLiteral("12.5, 13"));
     QCOMPARE_EQ(counter.paints, 1);
     QCOMPARE_EQ(target(), (TimeList {12.5f, 13.0f}));
+    const QString seven
+        = QStringLiteral("2 times. Best 7.00, Worst 8.00, Average nan, Median 7.50, MoXAo5 nan.");
+    const QString twelve = QStringLiteral(
+        "2 times. Best 12.50, Worst 13.00, Average nan, Median 12.75, MoXAo5 nan.");
+    QCOMPARE_EQ(chartDescription(dialog.get()),
+                QStringLiteral("Chart Title. First list: ") + (primary ? twelve : seven)
+                    + QStringLiteral(" Second list: ") + (primary ? seven : twelve));
 
     paste(button, QStringLiteral("12.5, 13"));
     QCOMPARE_EQ(target(), (TimeList {12.5f, 13.0f}));
@@ -671,6 +687,8 @@ void CommandsTest::controlsRepaintTheChartAtOnce()
     }
     // Counted before the event loop runs again: the repaint must be synchronous.
     QCOMPARE_EQ(counter.paints, paints);
+    // A screen reader hears the title as it stands now, whether the chart was redrawn or not.
+    QCOMPARE_EQ(chartDescription(dialog.get()), title->text() + QStringLiteral(". No times yet."));
 }
 
 void CommandsTest::choosesASessionAndPeriodForEitherList_data()

@@ -1,6 +1,7 @@
 #include "app/timesdistributiondialog.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -309,26 +310,31 @@ void FormTest::textsAndTooltips_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("explained");
+    // What a screen reader calls it; nothing for what is no widget.
+    QTest::addColumn<QString>("accessibleName");
 
-    const auto row = [](const char *name, const char *text, bool explained) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text) << explained;
-    };
-    row("nameEdit", "Chart Title", true);
-    row("label", "Detail", false);
-    row("sigmaSlider", "", true);
-    row("label_2", "Trim", false);
-    row("trimSlider", "", true);
-    row("showStatsCheck", "Show Stats", true);
-    row("pasteButton", "Paste data", false);
-    row("chooseAction", "Choose session and period…", true);
-    row("colorButton", "Color", true);
-    row("showQuartiles", "Quartiles", true);
-    row("pasteButton_2", "Paste 2nd Data", false);
-    row("chooseAction_2", "Choose session and period…", true);
-    row("colorButton_2", "Color", true);
-    row("showQuartiles2", "Quartiles", true);
-    row("clipboardButton", "To Clipboard", true);
-    row("saveButton", "Save", true);
+    const auto row
+        = [](const char *name, const char *text, bool explained, const char *accessibleName) {
+              QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text)
+                                  << explained << QString::fromUtf8(accessibleName);
+          };
+    row("display", "", false, "Chart");
+    row("nameEdit", "Chart Title", true, "Chart title");
+    row("label", "Detail", false, "Detail");
+    row("sigmaSlider", "", true, "Detail");
+    row("label_2", "Trim", false, "Trim");
+    row("trimSlider", "", true, "Trim");
+    row("showStatsCheck", "Show Stats", true, "Show Stats");
+    row("pasteButton", "Paste data", false, "Paste data into the first list");
+    row("chooseAction", "Choose session and period…", true, "");
+    row("colorButton", "Color", true, "Color of the first list");
+    row("showQuartiles", "Quartiles", true, "Quartiles of the first list");
+    row("pasteButton_2", "Paste 2nd Data", false, "Paste 2nd Data into the second list");
+    row("chooseAction_2", "Choose session and period…", true, "");
+    row("colorButton_2", "Color", true, "Color of the second list");
+    row("showQuartiles2", "Quartiles", true, "Quartiles of the second list");
+    row("clipboardButton", "To Clipboard", true, "To Clipboard");
+    row("saveButton", "Save", true, "Save");
 }
 
 // The paste buttons' tooltips are the notes of their lists, empty until a paste.
@@ -337,9 +343,13 @@ void FormTest::textsAndTooltips()
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(bool, explained);
+    QFETCH(QString, accessibleName);
 
     QObject *object = child(name);
     QVERIFY(object);
+    if (auto *widget = qobject_cast<QWidget *>(object))
+        QCOMPARE_EQ(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name),
+                    accessibleName);
     QCOMPARE_EQ(object->property("text").toString(), text);
     QCOMPARE_EQ(!object->property("toolTip").toString().isEmpty(), explained);
     if (auto *edit = qobject_cast<QLineEdit *>(object))

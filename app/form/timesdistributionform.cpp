@@ -201,4 +201,17 @@ void TimesDistributionForm::retranslateForm(QDialog *dialog)
         "<html><head/><body><p>Save current image to disk. Note that size is dependent on "
         "screen resolution and window size.</p></body></html>"));
     saveButton->setText(DialogText::tr("Save"));
+
+    // A screen reader names each control with the list it belongs to; the chart's description,
+    // its title and statistics, is the dialog's to keep up to date.
+    display->setAccessibleName(DialogText::tr("Chart"));
+    nameEdit->setAccessibleName(DialogText::tr("Chart title"));
+    sigmaSlider->setAccessibleName(DialogText::tr("Detail"));
+    trimSlider->setAccessibleName(DialogText::tr("Trim"));
+    pasteButton->setAccessibleName(DialogText::tr("Paste data into the first list"));
+    colorButton->setAccessibleName(DialogText::tr("Color of the first list"));
+    showQuartiles->setAccessibleName(DialogText::tr("Quartiles of the first list"));
+    pasteButton_2->setAccessibleName(DialogText::tr("Paste 2nd Data into the second list"));
+    colorButton_2->setAccessibleName(DialogText::tr("Color of the second list"));
+    showQuartiles2->setAccessibleName(DialogText::tr("Quartiles of the second list"));
 }
