@@ -54,6 +54,8 @@ Solvigram Charts turns a list of solve times into a smooth distribution
 chart. Paste a session from csTimer, or any list of times, and the window
 draws how the times spread out, with best, worst, trimmed average, median
 and quartile lines. A second list can be drawn behind the first to compare
-two sessions. Charts are copied to the clipboard or saved as PNG files.]])
+two sessions. Charts are copied to the clipboard or saved as PNG, PDF or
+SVG files, and a script can draw them from the command line without a
+window.]])
 
 include(CPack)
