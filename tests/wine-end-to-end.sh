@@ -5,8 +5,9 @@
 #       Runs a cross-built QtTest program; the Wine prefix is made on first use and shared.
 #   wine-end-to-end.sh package <zip> <setup.exe> <csTimer export>
 #       Drives the packaged program from the zip in a fresh prefix as a user would: pastes times
-#       from the X clipboard, copies the chart, types a title and quits; then installs and
-#       uninstalls silently.
+#       from the X clipboard, copies the chart, types a title that the portable copy keeps beside
+#       itself, and draws a chart from the command line; then installs silently, types a title
+#       that the installed program keeps in the registry, and uninstalls.
 #
 # Exits 77 (skipped) when Wine or the X tools are missing.
 set -euo pipefail
@@ -169,17 +170,36 @@ fill=$(convert "$work/chart.png" -background white -flatten -alpha off -fuzz 2% 
 [ "$fill" -gt 5000 ] || fail "the clipboard image shows no curve ($fill pixels of its fill)"
 echo "PASSED: $(identify -format '%wx%h' "$work/chart.png") image, $fill pixels of the curve's fill"
 
-step "a typed title is kept in the registry"
-# "To Clipboard" hands the focus back to "Paste data"; four steps back lies the title field.
-xdotool key shift+Tab shift+Tab shift+Tab shift+Tab ctrl+a
-xdotool type --delay 30 'Wine PBs'
-sleep 0.5
-xdotool key Escape
-wait_for 30 "the program to exit after Escape" stopped "$program_pid"
-wine reg query 'HKCU\Software\Orvane\SolvigramCharts' /v timeDistributionName >"$work/reg.txt" 2>&1 ||
-    fail "no settings in the registry: $(cat "$work/reg.txt")"
-grep -q 'Wine PBs' "$work/reg.txt" || fail "the title is not in the registry: $(cat "$work/reg.txt")"
-echo "PASSED: $(grep timeDistributionName "$work/reg.txt" | tr -s ' ')"
+# Types a title into the window and quits with Escape. "To Clipboard" and the start both leave the
+# focus on "Paste data"; four steps back lies the title field.
+type_title_and_quit() {
+    xdotool key shift+Tab shift+Tab shift+Tab shift+Tab ctrl+a
+    xdotool type --delay 30 "$1"
+    sleep 0.5
+    xdotool key Escape
+    wait_for 30 "the program to exit after Escape" stopped "$2"
+}
+
+step "the zip's copy keeps a typed title beside itself, not in the registry"
+type_title_and_quit 'Wine PBs' "$program_pid"
+ini=$(dirname "$program")/solvigram-charts.ini
+[ -f "$ini" ] || fail "no solvigram-charts.ini beside the program: $(ls "$(dirname "$program")")"
+grep -q '^timeDistributionName=Wine PBs' "$ini" || fail "the title is not in the ini: $(cat "$ini")"
+! wine reg query 'HKCU\Software\Orvane' >/dev/null 2>&1 ||
+    fail "the portable copy wrote to the registry: $(wine reg query 'HKCU\Software\Orvane' /s)"
+echo "PASSED: $(grep timeDistributionName "$ini")"
+
+step "the command line draws a chart and lists sessions without a window"
+windows_sample=$(winepath -w "$sample")
+wine "$program" -o "$(winepath -w "$work/cli.png")" "$windows_sample" >"$work/cli.log" 2>&1 ||
+    fail "--output failed: $(cat "$work/cli.log")"
+[ "$(identify -format '%wx%h' "$work/cli.png" 2>/dev/null)" = 624x370 ] ||
+    fail "--output wrote no 624 x 370 PNG: $(cat "$work/cli.log")"
+wine "$program" --list-sessions "$windows_sample" >"$work/sessions.txt" 2>"$work/cli.log" ||
+    fail "--list-sessions failed: $(cat "$work/cli.log")"
+grep -qP '^1\t\t48\t' "$work/sessions.txt" ||
+    fail "--list-sessions printed no session of 48 times: $(cat "$work/sessions.txt")"
+echo "PASSED: a 624 x 370 PNG, and $(tr '\t' ' ' <"$work/sessions.txt")"
 
 step "the installer installs silently"
 wine "$setup" /S
@@ -193,6 +213,21 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Solvigra
 wine reg query "$uninstall_key" /v DisplayName 2>/dev/null | grep -q 'Solvigram Charts' ||
     fail "no entry in the list of installed programs"
 echo "PASSED: installed, with a Start menu entry and an entry in the installed programs"
+
+step "the installed program keeps a typed title in the registry"
+[ ! -e "$installed/portable.txt" ] || fail "the installer put portable.txt beside the program"
+(cd "$installed" && wine "$installed/solvigram-charts.exe" >"$work/installed.log" 2>&1) &
+installed_pid=$!
+pids+=("$installed_pid")
+window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Solvigram' | head -n 1) || true
+[ -n "$window" ] || fail "the installed program showed no window: $(cat "$work/installed.log")"
+timeout 10 xdotool windowfocus --sync "$window" || fail "the window did not take the focus"
+type_title_and_quit 'Installed PBs' "$installed_pid"
+wine reg query 'HKCU\Software\Orvane\SolvigramCharts' /v timeDistributionName >"$work/reg.txt" 2>&1 ||
+    fail "no settings in the registry: $(cat "$work/reg.txt")"
+grep -q 'Installed PBs' "$work/reg.txt" || fail "the title is not in the registry: $(cat "$work/reg.txt")"
+[ ! -e "$installed/solvigram-charts.ini" ] || fail "the installed program wrote an ini file"
+echo "PASSED: $(grep timeDistributionName "$work/reg.txt" | tr -s ' ')"
 
 step "the uninstaller removes it"
 wine "$installed/uninstall.exe" /S

@@ -52,7 +52,9 @@ FunctionEnd
 
 Section "Install"
     SetOutPath "$INSTDIR"
-    File /r "${STAGE}\*"
+    ; portable.txt makes the zip's copy keep its settings beside it; installed, they go to the
+    ; registry.
+    File /r /x portable.txt "${STAGE}\*"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\solvigram-charts.exe" "" \
         "$INSTDIR\solvigram-charts.exe" 0
