@@ -581,7 +581,7 @@ WindowRequest windowRequest(const QStringList &arguments)
     }
     request.files = parser.positionalArguments();
     if (!parser.optionNames().isEmpty())
-        request.error = DialogText::tr("--%1 needs --output or --statistics")
+        request.error = DialogText::tr("--%1 goes with --output or --statistics, not the window")
                             .arg(parser.optionNames().constFirst());
     else if (request.files.size() > 2)
         request.error
