@@ -21,6 +21,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 #endif
 
 namespace {
@@ -444,6 +446,8 @@ int runCommand(const QCommandLineParser &parser, const Options &options)
                              .arg(command->names().constLast(), candidate->names().constLast())});
         command = candidate;
     }
+    if (!command)
+        return fail({CommandLine::usageError, DialogText::tr("No command given")});
     if (std::optional<Failure> unused = unusedOption(parser, options, *command))
         return fail(*unused);
 
@@ -509,11 +513,23 @@ int runCommand(const QCommandLineParser &parser, const Options &options)
     return 0;
 }
 
-QStringList localArguments(int argc, char **argv)
+// On Windows from the wide command line, which no code page loses; elsewhere argv is UTF-8.
+QStringList commandLineArguments(int argc, char **argv)
 {
     QStringList arguments;
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    int count = 0;
+    if (wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i)
+            arguments << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+    }
+#else
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+#endif
     return arguments;
 }
 
@@ -527,7 +543,8 @@ std::optional<int> runWithoutWindow(int argc, char **argv)
     const Options options;
     QCommandLineParser parser;
     options.addTo(parser);
-    parser.parse(localArguments(argc, argv));
+    const QStringList arguments = commandLineArguments(argc, argv);
+    parser.parse(arguments);
     const bool help = parser.isSet(options.help);
     const bool version = parser.isSet(options.version);
     if (help || version) {
@@ -558,12 +575,6 @@ std::optional<int> runWithoutWindow(int argc, char **argv)
     char *qtArgv[] = {argv[0], nullptr};
     QGuiApplication application(qtArgc, qtArgv);
     qInstallMessageHandler(previous);
-    // On Windows Qt reads the command line itself, as wide characters that no code page loses.
-#ifdef Q_OS_WIN
-    const QStringList arguments = QCoreApplication::arguments();
-#else
-    const QStringList arguments = localArguments(argc, argv);
-#endif
     if (!parser.parse(arguments))
         return fail({usageError, parser.errorText()});
     return runCommand(parser, options);
