@@ -445,6 +445,12 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
         << true << D::Text << named.arg(QStringLiteral(R"(3x3\\r\\nOH)")).toUtf8()
         << TimeList {9.5f}
         << QStringLiteral("Read 1 time from csTimer, session \"\u20683x3  OH\u2069\"");
+    // A letter split by the 1 MiB chunks the file is read in: a mark of 3 bytes, then é's 2 bytes
+    // from the chunk's last byte on.
+    const qsizetype before = (1 << 20) - 4 - named.indexOf(u"%1");
+    QTest::newRow("UTF-8 file with a letter across its chunks")
+        << true << D::File << "\xEF\xBB\xBF" + (QString(before, u' ') + named.arg(u"é")).toUtf8()
+        << TimeList {9.5f} << QStringLiteral("Read 1 time from csTimer, session \"\u2068é\u2069\"");
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
