@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -122,6 +123,7 @@ private slots:
     void clipboardWithoutTextKeepsTheList();
     void dropsFillTheListTheyLandOn_data();
     void dropsFillTheListTheyLandOn();
+    void textTooLargeForTheMemoryKeepsTheList();
     void colourDialogChoosesAndCancelKeeps_data();
     void colourDialogChoosesAndCancelKeeps();
     void controlsRepaintTheChartAtOnce_data();
@@ -518,6 +520,19 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
                 (TimeList {12.5f, 13.0f}));
     QCOMPARE_EQ(shownNote(), message);
+}
+
+void CommandsTest::textTooLargeForTheMemoryKeepsTheList()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than the limit leaves");
+#endif
+    QProcess child;
+    child.start(QStringLiteral(LIMIT_CHILD), {QString(), QStringLiteral("memory")});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE_EQ(QString::fromLocal8Bit(child.readAllStandardOutput()),
+                QStringLiteral("times 3000\nnote The text is too large to read; the first list "
+                               "stays as it was\n"));
 }
 
 void CommandsTest::colourDialogChoosesAndCancelKeeps_data()

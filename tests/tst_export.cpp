@@ -863,7 +863,7 @@ void ExportTest::writeFailingPartwayKeepsTheOldFile()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(environment);
-    child.start(QStringLiteral(EXPORT_CHILD), {path, limit});
+    child.start(QStringLiteral(LIMIT_CHILD), {path, limit});
     QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
     const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
