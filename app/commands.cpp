@@ -295,7 +295,7 @@ void TimesDistributionDialog::takeText(TimeList &target, const QString &text, So
         return;
     }
     ListSource choice {read, read->current, {}};
-    const bool several = read->sessions.size() > 1;
+    const bool several = read->filledCount() > 1;
     if (several && !chooseSession(choice)) {
         redraw();
         tell(at, tr("No session chosen; ") + listUnchanged(primary), true);

@@ -3,9 +3,17 @@
 #include "data/timelist.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest/qtestcase.h>
+
+// Counts are written in the user's locale; the tests expect them in American English wherever
+// they run.
+inline const bool americanCounts = [] {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    return true;
+}();
 
 // Lets QCOMPARE_EQ print both lists when they differ.
 inline char *toString(const TimeList &times)

@@ -100,7 +100,17 @@ enum class Control {
     DeleteInTitle,
 };
 
-enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again, FarDates };
+enum class Choice {
+    AtReturn,
+    OtherSession,
+    LastSolve,
+    OneDay,
+    DatesThenSession,
+    NothingInPeriod,
+    Cancel,
+    Again,
+    FarDates
+};
 
 } // namespace
 
@@ -234,16 +244,57 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         const auto dateEdit = [&](const char *name) {
             return chooser->findChild<QDateEdit *>(QString::fromLatin1(name));
         };
+        const auto count = chooser->findChild<QLabel *>(QStringLiteral("choiceCount"));
         switch (choice) {
-        case Choice::AtReturn:
+        case Choice::AtReturn: {
+            // Tab goes round the chooser as it is laid out, back to the list; a date edit takes
+            // it through its fields first.
+            QStringList order;
+            for (int i = 0; i < 20 && (i == 0 || !sessions->hasFocus()); ++i) {
+                auto *button = qobject_cast<QPushButton *>(chooser->focusWidget());
+                const QString name = button ? button->text() : chooser->focusWidget()->objectName();
+                if (order.isEmpty() || order.last() != name)
+                    order << name;
+                QTest::keyClick(chooser->focusWidget(), Qt::Key_Tab);
+            }
+            QCOMPARE_EQ(order.join(u'|'),
+                        QStringLiteral("sessionList|&All|Last &100|T&his month|"
+                                       "Last &month|fromDate|toDate|lastSolves|"
+                                       "OK|Cancel"));
+            QCOMPARE_EQ(count->text(), QStringLiteral("3 times"));
+        }
+            [[fallthrough]];
         case Choice::FarDates:
             // The chooser's own focus: the window may not be active yet on a busy machine.
             QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
             return;
+        case Choice::NothingInPeriod:
+            dateEdit("fromDate")->setDate(QDate(2026, 11, 4));
+            QCOMPARE_EQ(count->text(),
+                        QStringLiteral("Nothing to chart: no solves in this period"));
+            sessions->setCurrentItem(sessions->topLevelItem(0));
+            dateEdit("fromDate")->setDate(QDate(2026, 10, 31));
+            QCOMPARE_EQ(count->text(), QStringLiteral("Nothing to chart, only 1 DNF"));
+            // Return does nothing while OK is off.
+            QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
+            QVERIFY(chooser->isVisible());
+            QTest::keyClick(chooser, Qt::Key_Escape);
+            return;
+        case Choice::DatesThenSession:
+            dateEdit("fromDate")->setDate(QDate(2026, 10, 30));
+            dateEdit("toDate")->setDate(QDate(2026, 11, 1));
+            QCOMPARE_EQ(count->text(), QStringLiteral("1 time"));
+            sessions->setCurrentItem(sessions->topLevelItem(0));
+            QCOMPARE_EQ(count->text(), QStringLiteral("1 time, 1 DNF"));
+            break;
         case Choice::Cancel:
             QTest::keyClick(chooser, Qt::Key_Escape);
             return;
         case Choice::OtherSession:
+            // The empty session is listed, greyed, and cannot be chosen.
+            QCOMPARE_EQ(sessions->topLevelItem(2)->text(1), QStringLiteral("0"));
+            QCOMPARE_EQ(sessions->topLevelItem(2)->flags(), Qt::NoItemFlags);
+            [[fallthrough]];
         case Choice::Again:
             sessions->setCurrentItem(sessions->topLevelItem(0));
             break;
@@ -263,7 +314,7 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
     const QString backup = QStringLiteral(
         R"({"session1":[[[0,12000],"","",1793361600],[[-1,9000],"","",1793448000]],)"
         R"("session2":[[[0,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
-        R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
+        R"([[0,13000],"","",1793707200]],"session3":[],"properties":{"sessionData":)"
         R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"OH\"}}"}})");
     // "ms" is the newest: one start written in milliseconds lies some 57 000 years ahead.
     const QString farDates = QStringLiteral(
@@ -698,6 +749,13 @@ void CommandsTest::choosesASessionAndPeriodForEitherList_data()
                              << QStringLiteral(
                                     "Read 1 time from csTimer, session \"\u2068OH\u2069\" (the "
                                     "newest of 2), 2026-11-02 to 2026-11-02");
+    QTest::newRow("dates typed kept for another session")
+        << true << Choice::DatesThenSession << TimeList {12.0f}
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"\u20683x3\u2069\", "
+                          "2026-10-30 to 2026-11-01");
+    QTest::newRow("nothing in the period: OK is off")
+        << false << Choice::NothingInPeriod << TimeList {7.0f, 8.0f}
+        << QStringLiteral("No session chosen; the second list stays as it was");
     QTest::newRow("Return on dates no date edit shows reads what a paste reads unasked")
         << true << Choice::FarDates << TimeList {10.0f, 11.0f, 9.0f}
         << QStringLiteral(
@@ -727,15 +785,15 @@ void CommandsTest::choosesASessionAndPeriodForEitherList()
     QCOMPARE_EQ(primary ? dialog->secondaryTimeList() : dialog->primaryTimeList(), newest);
     QCOMPARE_EQ(shownNote(), note);
     // The note of the list, not of a cancelled choice, stays where the user can hover for it.
-    const QString listNote = choice == Choice::Cancel ? QStringLiteral("Read 2 times") : note;
+    const bool escaped = choice == Choice::Cancel || choice == Choice::NothingInPeriod;
+    const QString listNote = escaped ? QStringLiteral("Read 2 times") : note;
     QCOMPARE_EQ(child<QPushButton>(primary ? "pasteButton" : "pasteButton_2")->toolTip(), listNote);
     // The note stays in the window, naming the list by its colour.
     const auto *bar = child<QWidget>("noteBar");
     QVERIFY(bar->isVisible());
     const QString list
         = QLatin1StringView(primary ? "First list (blue): r" : "Second list (orange): r");
-    QCOMPARE_EQ(bar->findChild<QLabel *>()->text(),
-                choice == Choice::Cancel ? note : list + note.sliced(1));
+    QCOMPARE_EQ(bar->findChild<QLabel *>()->text(), escaped ? note : list + note.sliced(1));
 }
 
 QTEST_MAIN(CommandsTest)

@@ -690,7 +690,7 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("a first row of 32 000 cells over short rows")
         << (QStringLiteral("1,").repeated(31999) + QStringLiteral("1\n")
             + QStringLiteral("1,\n").repeated(80000))
-        << TimeList(80001, 1.0f) << QStringLiteral("Read 80 001 times from a table (column 1)");
+        << TimeList(80001, 1.0f) << QStringLiteral("Read 80,001 times from a table (column 1)");
     QTest::newRow("a heading longer than the head")
         << (QStringLiteral("Notes") + QString(70000, u'x')
             + QStringLiteral(",Time\na,12.34\nb,13.50\n"))
@@ -702,7 +702,7 @@ void ParserTest::readsTheTimersFormats_data()
         << QStringLiteral("DNF(11), 12, 12.50 DNF") << TimeList {12.0f}
         << QStringLiteral("Read 1 time (2 DNF skipped)");
     QTest::newRow("counts grouped by thousands") << QStringLiteral("1, ").repeated(1233)
-            + u'1' << TimeList(1234, 1.0f) << QStringLiteral("Read 1 234 times");
+            + u'1' << TimeList(1234, 1.0f) << QStringLiteral("Read 1,234 times");
     QTest::newRow("nothing read says nothing") << QStringLiteral("DNF") << TimeList {} << QString();
     QTest::newRow("broken JSON is no backup")
         << QStringLiteral(R"({"session1":"[[[0,9000]", "x":12})") << TimeList {} << QString();
@@ -751,7 +751,7 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("CubeDesk data of 80 000 sessions reads every one")
         << manySessions + QStringLiteral(R"(],"solves":[)") + manySolves + QStringLiteral("]}")
         << TimeList {1.0f}
-        << QStringLiteral("Read 1 time from CubeDesk, session \"\u2068s0\u2069\" (the first of 80 000)");
+        << QStringLiteral("Read 1 time from CubeDesk, session \"\u2068s0\u2069\" (the first of 80,000)");
     QTest::newRow("unclosed quote in a CSV keeps the rows before it")
         << QStringLiteral("No.;Time;Comment;Scramble;Date;P.1\n1;12.50;\"open\n2;13.00;;R")
         << TimeList {12.5f} << QStringLiteral("Read 1 time from csTimer");
@@ -786,8 +786,9 @@ void ParserTest::readsEverySessionAndPeriod_data()
         R"("session2":[[[2000,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
         R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
         R"("{\"1\":{\"name\":\"3x3\",\"rank\":2},\"2\":{\"name\":\"OH\",\"rank\":1}}"}})");
+    // The empty session is listed too, under its number, but never counted or picked.
     const QStringList backupSessions {u"OH|3|2026-11-01|2026-11-03"_s,
-                                      u"3x3|2|2026-10-30|2026-10-31"_s};
+                                      u"3x3|2|2026-10-30|2026-10-31"_s, u"3|0||"_s};
     const QDate none;
     const QDate nov1(2026, 11, 1);
     const QDate nov2(2026, 11, 2);
