@@ -421,15 +421,25 @@ bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
         return true;
     }
 
-    if ((watched == form->pasteButton || watched == form->pasteButton_2)
-        && event->type() == QEvent::ContextMenu) {
+    const bool onPaste = watched == form->pasteButton || watched == form->pasteButton_2;
+    // The paste buttons take the focus from the left button only: after a right click for their
+    // menu, Return still goes where it went.
+    if (onPaste && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        static_cast<QWidget *>(watched)->setFocus(Qt::MouseFocusReason);
+        return false;
+    }
+    if (onPaste && event->type() == QEvent::ContextMenu) {
         auto *button = static_cast<QWidget *>(watched);
         auto *request = static_cast<QContextMenuEvent *>(event);
         QMenu menu(button);
         menu.addActions(button->actions());
         // From the Menu key the first command is highlighted, so that Return takes it at once.
-        if (request->reason() == QContextMenuEvent::Keyboard && !menu.actions().isEmpty())
-            menu.setActiveAction(menu.actions().constFirst());
+        const QList<QAction *> commands = button->actions();
+        const auto first = std::find_if(commands.cbegin(), commands.cend(),
+                                        [](const QAction *action) { return action->isEnabled(); });
+        if (request->reason() == QContextMenuEvent::Keyboard && first != commands.cend())
+            menu.setActiveAction(*first);
         menu.exec(request->globalPos());
         return true;
     }

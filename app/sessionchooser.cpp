@@ -1,18 +1,22 @@
 #include "app/sessionchooser.h"
 #include "data/dialogtext.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -190,6 +194,8 @@ SessionChooser::SessionChooser(const SessionSet &set, qsizetype session, const P
         if (okButton->isEnabled())
             accept();
     });
+    fromDate->installEventFilter(this);
+    toDate->installEventFilter(this);
     connect(fromDate, &QDateEdit::dateChanged, this, &SessionChooser::showCount);
     connect(toDate, &QDateEdit::dateChanged, this, &SessionChooser::showCount);
     connect(lastSolves, &QSpinBox::valueChanged, this, &SessionChooser::showCount);
@@ -199,6 +205,32 @@ SessionChooser::SessionChooser(const SessionSet &set, qsizetype session, const P
         lastSolves->setFocus();
     resize(sizeHint().expandedTo(QSize(460, several ? 360 : 0)));
     fitScreen();
+}
+
+// F4 or Alt+Down opens a date's calendar, as they open a combo box's list. A date edit opens it
+// only for a press on its arrow, so the key presses there.
+bool SessionChooser::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<QDateEdit *>(watched);
+    if (!edit || event->type() != QEvent::KeyPress || !edit->isEnabled())
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool opens = (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier)
+        || (key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier);
+    if (!opens)
+        return QDialog::eventFilter(watched, event);
+    QStyleOptionComboBox option;
+    option.initFrom(edit);
+    option.editable = true;
+    option.subControls = QStyle::SC_All;
+    const QPointF arrow
+        = edit->style()
+              ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, edit)
+              .center();
+    QMouseEvent press(QEvent::MouseButtonPress, arrow, edit->mapToGlobal(arrow), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &press);
+    return true;
 }
 
 qsizetype SessionChooser::sessionOf(const QTreeWidgetItem *row) const

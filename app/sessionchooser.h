@@ -24,6 +24,9 @@ public:
     qsizetype session() const;
     Period period() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     qsizetype sessionOf(const QTreeWidgetItem *row) const;
     Period periodOf(qsizetype session) const;

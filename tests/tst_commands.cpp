@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
@@ -134,6 +136,8 @@ private slots:
     void dropsFillTheListTheyLandOn_data();
     void dropsFillTheListTheyLandOn();
     void textTooLargeForTheMemoryKeepsTheList();
+    void pasteButtonMenuLeavesTheFocus_data();
+    void pasteButtonMenuLeavesTheFocus();
     void colourDialogChoosesAndCancelKeeps_data();
     void colourDialogChoosesAndCancelKeeps();
     void controlsRepaintTheChartAtOnce_data();
@@ -302,6 +306,10 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
             chooser->findChild<QSpinBox *>(QStringLiteral("lastSolves"))->setValue(1);
             break;
         case Choice::OneDay:
+            // The calendar opens from the keyboard.
+            QTest::keyClick(dateEdit("fromDate"), Qt::Key_Down, Qt::AltModifier);
+            QVERIFY(dateEdit("fromDate")->calendarWidget()->isVisible());
+            dateEdit("fromDate")->calendarWidget()->window()->hide();
             QCOMPARE_EQ(dateEdit("fromDate")->date(), QDate(2026, 11, 1));
             QCOMPARE_EQ(dateEdit("toDate")->date(), QDate(2026, 11, 3));
             dateEdit("fromDate")->setDate(QDate(2026, 11, 2));
@@ -571,6 +579,41 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QCOMPARE_EQ(onChart ? dialog->secondaryTimeList() : dialog->primaryTimeList(),
                 (TimeList {12.5f, 13.0f}));
     QCOMPARE_EQ(shownNote(), message);
+}
+
+void CommandsTest::pasteButtonMenuLeavesTheFocus_data()
+{
+    QTest::addColumn<bool>("fromKey");
+    QTest::newRow("Menu key: the first command highlighted") << true;
+    QTest::newRow("right click: the focus stays on the first button") << false;
+}
+
+// The click as the window system delivers it, so that a press would give the focus.
+void CommandsTest::pasteButtonMenuLeavesTheFocus()
+{
+    QFETCH(bool, fromKey);
+    auto *first = child<QPushButton>("pasteButton");
+    auto *second = child<QPushButton>("pasteButton_2");
+    paste("pasteButton_2", QStringLiteral("7, 8"));
+    (fromKey ? second : first)->setFocus();
+    QAction *highlighted = nullptr;
+    bool opened = false;
+    QTimer::singleShot(100, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        opened = menu;
+        highlighted = menu ? menu->activeAction() : nullptr;
+        if (menu)
+            menu->close();
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, second->mapToGlobal(QPoint()));
+    if (fromKey)
+        QApplication::sendEvent(second, &menuKey);
+    else
+        QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {},
+                          second->mapTo(dialog.get(), second->rect().center()));
+    QVERIFY(opened);
+    QCOMPARE_EQ(highlighted, fromKey ? second->actions().constFirst() : nullptr);
+    QCOMPARE_EQ(QApplication::focusWidget(), fromKey ? second : first);
 }
 
 void CommandsTest::textTooLargeForTheMemoryKeepsTheList()
