@@ -142,7 +142,7 @@ SessionChooser::SessionChooser(const SessionSet &set, qsizetype session, const P
     auto *periodForm = new QFormLayout(periodBox);
     periodForm->addRow(presets);
     periodForm->addRow(DialogText::tr("&From"), fromDate);
-    periodForm->addRow(DialogText::tr("&To"), toDate);
+    periodForm->addRow(DialogText::tr("T&o"), toDate);
     periodForm->addRow(DialogText::tr("Last &solves"), lastSolves);
     periodForm->addRow(choiceCount);
 
