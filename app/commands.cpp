@@ -222,11 +222,7 @@ void TimesDistributionDialog::tell(QWidget *at, const QString &text, bool warnin
 QString TimesDistributionDialog::statisticsText() const
 {
     const auto describe = [](const ListLabel &label, const TimeList &times, bool primary) {
-        const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
-            : primary                                        ? tr("First list")
-                                                             : tr("Second list");
-        QString text = name + QStringLiteral(" (")
-            + (times.size() == 1 ? tr("1 time") : tr("%1 times").arg(groupedCount(times.size())));
+        QString text = label.shownName(primary) + QStringLiteral(" (") + timesCount(times.size());
         if (!label.period.isEmpty())
             text += QStringLiteral(", ") + label.period;
         text += u')';

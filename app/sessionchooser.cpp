@@ -309,9 +309,7 @@ void SessionChooser::showCount()
     const ParsedTimes parsed = set.choose(session(), period());
     QStringList counts;
     if (!parsed.times.isEmpty()) {
-        counts << (parsed.times.size() == 1
-                       ? DialogText::tr("1 time")
-                       : DialogText::tr("%1 times").arg(groupedCount(parsed.times.size())));
+        counts << timesCount(parsed.times.size());
     }
     if (parsed.dnfSkipped > 0)
         counts << DialogText::tr("%1 DNF").arg(groupedCount(parsed.dnfSkipped));

@@ -20,6 +20,9 @@ struct ListLabel
     QString name;
     // The dates its times span, as the note writes them; empty where they have none.
     QString period;
+
+    // The name, or the list's place where the text gave none.
+    QString shownName(bool primary) const;
 };
 
 // Everything a chart shows, as a value: the two lists and their colours, the controls' settings,

@@ -349,16 +349,10 @@ QRectF drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleF
                                     metrics.horizontalAdvance(title), metrics.height());
 }
 
-// "OH: 118 times, 2026-11-01 to 2026-11-30"; a list without a name is called by its place.
+// "OH: 118 times, 2026-11-01 to 2026-11-30".
 QString keyText(const ListLabel &label, const TimeList &times, bool primary)
 {
-    const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
-        : primary ? QCoreApplication::translate("Chart", "First list")
-                  : QCoreApplication::translate("Chart", "Second list");
-    QString text = name + QStringLiteral(": ")
-        + (times.size() == 1
-               ? QCoreApplication::translate("Chart", "1 time")
-               : QCoreApplication::translate("Chart", "%1 times").arg(groupedCount(times.size())));
+    QString text = label.shownName(primary) + QStringLiteral(": ") + timesCount(times.size());
     if (!label.period.isEmpty())
         text += QStringLiteral(", ") + label.period;
     return text;
@@ -509,3 +503,11 @@ QPixmap render(const ChartScene &scene)
 }
 
 } // namespace Chart
+
+QString ListLabel::shownName(bool primary) const
+{
+    if (!name.trimmed().isEmpty())
+        return noteName(name);
+    return primary ? QCoreApplication::translate("Chart", "First list")
+                   : QCoreApplication::translate("Chart", "Second list");
+}

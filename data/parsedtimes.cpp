@@ -16,6 +16,12 @@ QString groupedCount(qsizetype count)
     return QLocale().toString(qlonglong(count));
 }
 
+QString timesCount(qsizetype count)
+{
+    return count == 1 ? DialogText::tr("1 time")
+                      : DialogText::tr("%1 times").arg(groupedCount(count));
+}
+
 QString shownName(const QString &name, qsizetype longest)
 {
     const bool cut = name.size() > longest;

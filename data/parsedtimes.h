@@ -45,3 +45,5 @@ QString noteName(const QString &name);
 // A count as the notes, the chooser and the chart's key write it: in the user's locale, "1,234,567"
 // in English.
 QString groupedCount(qsizetype count);
+// "1 time", "118 times".
+QString timesCount(qsizetype count);
