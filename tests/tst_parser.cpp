@@ -122,8 +122,10 @@ void ParserTest::readsATimeEntry()
     QFETCH(ReaderKit::NotTime, why);
     const QStringList names = rules.split(u' ', Qt::SkipEmptyParts);
     const ReaderKit::TokenRules tokenRules {
-        names.contains(u"addsTwo"_s) ? ReaderKit::Plus::AddsTwo : ReaderKit::Plus::Included,
-        names.contains(u"comma"_s), names.contains(u"whole"_s), names.contains(u"signs"_s)};
+        .plus = names.contains(u"addsTwo"_s) ? ReaderKit::Plus::AddsTwo : ReaderKit::Plus::Included,
+        .decimalComma = names.contains(u"comma"_s),
+        .entryOnly = names.contains(u"whole"_s),
+        .signs = names.contains(u"signs"_s)};
     const ReaderKit::TimeToken token = ReaderKit::readTime(entry, tokenRules);
     QCOMPARE_EQ(token.solve, solve);
     QCOMPARE_EQ(token.why, why);
@@ -751,7 +753,8 @@ void ParserTest::readsTheTimersFormats_data()
     QTest::newRow("CubeDesk data of 80 000 sessions reads every one")
         << manySessions + QStringLiteral(R"(],"solves":[)") + manySolves + QStringLiteral("]}")
         << TimeList {1.0f}
-        << QStringLiteral("Read 1 time from CubeDesk, session \"\u2068s0\u2069\" (the first of 80,000)");
+        << QStringLiteral(
+               "Read 1 time from CubeDesk, session \"\u2068s0\u2069\" (the first of 80,000)");
     QTest::newRow("unclosed quote in a CSV keeps the rows before it")
         << QStringLiteral("No.;Time;Comment;Scramble;Date;P.1\n1;12.50;\"open\n2;13.00;;R")
         << TimeList {12.5f} << QStringLiteral("Read 1 time from csTimer");
