@@ -816,7 +816,6 @@ void ExportTest::writerReportsEveryOutcome()
     } else {
         QVERIFY(!error.isEmpty());
         QVERIFY(snapshot(folder->path()) == before);
-        QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
         if (place == Place::FullDevice)
             QVERIFY(isFullDevice(path));
     }
@@ -892,7 +891,6 @@ void ExportTest::writeFailingPartwayKeepsTheOldFile()
     } else {
         QVERIFY(!error.isEmpty());
         QVERIFY(snapshot(folder->path()) == before);
-        QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
     }
 }
 

@@ -45,11 +45,6 @@ private slots:
     void readsTheTimersFormats();
     void readsEverySessionAndPeriod_data();
     void readsEverySessionAndPeriod();
-    void readsTheSampleExports_data();
-    void readsTheSampleExports();
-    void readsEveryLineOfAMillionLineList();
-    void returnsFromAFiftyMegabyteLine_data();
-    void returnsFromAFiftyMegabyteLine();
 };
 
 void ParserTest::readsATimeEntry_data()
@@ -938,70 +933,6 @@ void ParserTest::readsEverySessionAndPeriod()
     const ParsedTimes parsed = set.choose(chosen, {lastSolves, from, to});
     QCOMPARE_EQ(parsed.times, times);
     QCOMPARE_EQ(parsed.summary(), note);
-}
-
-void ParserTest::readsTheSampleExports_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<TimeList>("firstThree");
-    QTest::addColumn<float>("last");
-
-    QTest::newRow("numbered session with scrambles")
-        << QStringLiteral("cstimer-333-session.txt") << 48 << TimeList {12.25f, 12.99f, 14.68f}
-        << 13.54f;
-    QTest::newRow("one-line comma list") << QStringLiteral("cstimer-comma-list.txt") << 24
-                                         << TimeList {11.90f, 13.17f, 12.03f} << 15.76f;
-}
-
-void ParserTest::readsTheSampleExports()
-{
-    QFETCH(QString, file);
-    QFETCH(int, count);
-    QFETCH(TimeList, firstThree);
-    QFETCH(float, last);
-
-    QFile input(QStringLiteral(EXAMPLES_DIR "/") + file);
-    QVERIFY2(input.open(QIODevice::ReadOnly), qPrintable(input.fileName()));
-    const TimeList times = parse(QString::fromUtf8(input.readAll()));
-    QCOMPARE_EQ(times.size(), count);
-    QCOMPARE_EQ(times.first(3), firstThree);
-    QCOMPARE_EQ(times.last(), last);
-}
-
-void ParserTest::readsEveryLineOfAMillionLineList()
-{
-    constexpr int lines = 1'000'000;
-    QString text;
-    text.reserve(lines * 8);
-    for (int i = 0; i < lines; ++i) {
-        text += QString::number(10 + i % 1000 / 100.0, 'f', 2);
-        text += u'\n';
-    }
-    const TimeList times = parse(text);
-    QCOMPARE_EQ(times.size(), lines);
-    QCOMPARE_EQ(times.first(), 10.0f);
-    QCOMPARE_EQ(times.at(1), 10.01f);
-    QCOMPARE_EQ(times.at(999), 19.99f);
-    QCOMPARE_EQ(times.last(), 19.99f);
-}
-
-void ParserTest::returnsFromAFiftyMegabyteLine_data()
-{
-    QTest::addColumn<QString>("unit");
-
-    // Digits make the float conversion walk the whole line; glued times are a botched export.
-    QTest::newRow("digits") << QStringLiteral("1");
-    QTest::newRow("times glued together") << QStringLiteral("12.34");
-    QTest::newRow("clock separators") << QStringLiteral("1:");
-    QTest::newRow("brackets") << QStringLiteral("(");
-}
-
-void ParserTest::returnsFromAFiftyMegabyteLine()
-{
-    QFETCH(QString, unit);
-    const QString text = unit.repeated(50 * 1000 * 1000 / unit.size());
-    QCOMPARE_EQ(parse(text), TimeList {});
 }
 
 QTEST_GUILESS_MAIN(ParserTest)
