@@ -249,11 +249,6 @@ void OverlaysTest::noMarkersWithoutLevels_data()
     QTest::addColumn<bool>("primaryBox");
     QTest::addColumn<bool>("secondaryBox");
 
-    QTest::newRow("a single time") << QStringLiteral("9.5") << QString() << true << true;
-    QTest::newRow("all times equal")
-        << QStringLiteral("11.25, 11.25, 11.25") << QString() << true << true;
-    QTest::newRow("single secondary time beside a list")
-        << QString() << QStringLiteral("12.5") << true << true;
     QTest::newRow("both boxes unchecked") << symmetricTimes << symmetricTimes << false << false;
     QTest::newRow("secondary box only, no secondary list")
         << symmetricTimes << QString() << false << true;
