@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -466,6 +467,9 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     verifyChartFile(inFolder(written));
     QCOMPARE_EQ(QToolTip::text(),
                 QStringLiteral("Saved to ") + QDir::toNativeSeparators(inFolder(written)));
+    // The note stays in the window after the file dialog has gone.
+    QVERIFY(child<QWidget>("noteBar")->isVisible());
+    QCOMPARE_EQ(child<QLabel>("noteText")->text(), QToolTip::text());
     QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
 }
 
