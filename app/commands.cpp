@@ -106,40 +106,57 @@ QString listUnchanged(bool primary)
 std::optional<QString> TimesDistributionDialog::readDroppedText(QIODevice &device, qint64 limit,
                                                                 bool *isText)
 {
-    // The size a device reports only saves growing the buffer; it is never taken as its end.
+    // Each chunk is decoded as it is read, so the bytes are never held beside the text. The size a
+    // device reports only sizes the text; it is never taken as its end.
     constexpr qint64 chunk = qint64(1) << 20;
-    QByteArray bytes;
-    bytes.reserve(std::min(std::max(device.size(), qint64(0)), limit) + 1);
+    QByteArray buffer(chunk, Qt::Uninitialized);
+    // The first bytes, until there are two: they tell the encoding.
+    QByteArray head;
+    std::optional<QStringDecoder> decoder;
+    bool utf8 = true;
+    bool hasNul = false;
+    QString text;
+    const auto decode = [&](QByteArrayView bytes) {
+        hasNul = hasNul || (utf8 && bytes.contains('\0'));
+        text += (*decoder)(bytes);
+    };
     qint64 size = 0;
-    while (size <= limit) {
-        // Reserved space is allocated as asked, where resize() would round it up.
-        if (bytes.capacity() <= size)
-            bytes.reserve(std::min(std::max(2 * size, size + chunk), limit + 1));
-        const qint64 wanted = std::min({chunk, bytes.capacity() - size, limit + 1 - size});
-        bytes.resize(size + wanted);
-        const qint64 got = device.read(bytes.data() + size, wanted);
+    for (;;) {
+        const qint64 got = device.read(buffer.data(), std::min(chunk, limit + 1 - size));
         if (got < 0)
             return std::nullopt;
+        size += got;
+        if (size > limit)
+            return std::nullopt;
+        const QByteArrayView bytes(buffer.constData(), got);
+        if (decoder) {
+            decode(bytes);
+        } else {
+            const qint64 taken = std::min<qint64>(got, 2 - head.size());
+            head += bytes.first(taken);
+            if (head.size() < 2 && got > 0)
+                continue;
+            // UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8,
+            // whose mark the decoder drops.
+            auto encoding = QStringConverter::Utf8;
+            if (head.startsWith("\xff\xfe"))
+                encoding = QStringConverter::Utf16LE;
+            else if (head.startsWith("\xfe\xff"))
+                encoding = QStringConverter::Utf16BE;
+            utf8 = encoding == QStringConverter::Utf8;
+            decoder.emplace(encoding);
+            const qint64 expected = std::min(std::max(device.size(), qint64(0)), limit);
+            text.reserve(utf8 ? expected : expected / 2);
+            decode(head);
+            decode(bytes.sliced(taken));
+        }
         if (got == 0)
             break;
-        size += got;
     }
-    if (size > limit)
-        return std::nullopt;
-    bytes.truncate(size);
-
-    // UTF-16 is recognised only by its byte order mark; everything else is read as UTF-8, whose
-    // mark the decoder drops.
-    auto encoding = QStringConverter::Utf8;
-    if (bytes.startsWith("\xff\xfe"))
-        encoding = QStringConverter::Utf16LE;
-    else if (bytes.startsWith("\xfe\xff"))
-        encoding = QStringConverter::Utf16BE;
     // Text holds no NUL byte, but in UTF-16.
     if (isText)
-        *isText = encoding != QStringConverter::Utf8 || !bytes.contains('\0');
-    QStringDecoder decoder(encoding);
-    return QString(decoder.decode(bytes));
+        *isText = !hasNul;
+    return text;
 }
 
 void TimesDistributionDialog::redraw()
@@ -211,11 +228,7 @@ QString TimesDistributionDialog::statisticsText() const
 QString TimesDistributionDialog::statisticsText(const ChartScene &scene)
 {
     const auto describe = [](const ListLabel &label, const TimeList &times, bool primary) {
-        const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
-            : primary                                        ? tr("First list")
-                                                             : tr("Second list");
-        QString text = name + QStringLiteral(" (")
-            + (times.size() == 1 ? tr("1 time") : tr("%1 times").arg(groupedCount(times.size())));
+        QString text = label.shownName(primary) + QStringLiteral(" (") + timesCount(times.size());
         if (!label.period.isEmpty())
             text += QStringLiteral(", ") + label.period;
         text += u')';
@@ -284,7 +297,7 @@ void TimesDistributionDialog::takeText(TimeList &target, const QString &text, So
         return;
     }
     ListSource choice {read, read->current, {}};
-    const bool several = read->sessions.size() > 1;
+    const bool several = read->filledCount() > 1;
     if (several && !chooseSession(choice)) {
         redraw();
         tell(at, tr("No session chosen; ") + listUnchanged(primary), true);
@@ -415,15 +428,25 @@ bool TimesDistributionDialog::filterInput(QObject *watched, QEvent *event)
         return true;
     }
 
-    if ((watched == form->pasteButton || watched == form->pasteButton_2)
-        && event->type() == QEvent::ContextMenu) {
+    const bool onPaste = watched == form->pasteButton || watched == form->pasteButton_2;
+    // The paste buttons take the focus from the left button only: after a right click for their
+    // menu, Return still goes where it went.
+    if (onPaste && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        static_cast<QWidget *>(watched)->setFocus(Qt::MouseFocusReason);
+        return false;
+    }
+    if (onPaste && event->type() == QEvent::ContextMenu) {
         auto *button = static_cast<QWidget *>(watched);
         auto *request = static_cast<QContextMenuEvent *>(event);
         QMenu menu(button);
         menu.addActions(button->actions());
         // From the Menu key the first command is highlighted, so that Return takes it at once.
-        if (request->reason() == QContextMenuEvent::Keyboard && !menu.actions().isEmpty())
-            menu.setActiveAction(menu.actions().constFirst());
+        const QList<QAction *> commands = button->actions();
+        const auto first = std::find_if(commands.cbegin(), commands.cend(),
+                                        [](const QAction *action) { return action->isEnabled(); });
+        if (request->reason() == QContextMenuEvent::Keyboard && first != commands.cend())
+            menu.setActiveAction(*first);
         menu.exec(request->globalPos());
         return true;
     }

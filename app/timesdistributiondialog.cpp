@@ -35,6 +35,8 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
     form->nameEdit->installEventFilter(this);
     form->pasteButton->installEventFilter(this);
     form->pasteButton_2->installEventFilter(this);
+    form->pasteButton->setFocusPolicy(Qt::TabFocus);
+    form->pasteButton_2->setFocusPolicy(Qt::TabFocus);
     form->display->setAcceptDrops(true);
     form->pasteButton_2->setAcceptDrops(true);
 

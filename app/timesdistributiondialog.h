@@ -62,10 +62,12 @@ public:
     QPixmap renderChart();
     QPixmap renderChart(qreal devicePixelRatio);
     // The chart's overlays, drawn by paintChart with its geometry and fonts. Quartile labels keep
-    // clear of those in drawnLabels (the other curve's) and are added to it.
+    // clear of those in drawnLabels (the other curve's) and are added to it; a label that would
+    // overlap a rectangle in keepClear (the statistics panel) is left out.
     static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
                                     int plotWidth, int plotHeight, const QFont &quartileFont,
-                                    std::vector<QRectF> *drawnLabels = nullptr);
+                                    std::vector<QRectF> *drawnLabels = nullptr,
+                                    const std::vector<QRectF> &keepClear = {});
     static void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
                                     const TimeList &secondaryTimes, int width,
                                     const QFont &statsFont);

@@ -20,6 +20,9 @@ struct ListLabel
     QString name;
     // The dates its times span, as the note writes them; empty where they have none.
     QString period;
+
+    // The name, or the list's place where the text gave none.
+    QString shownName(bool primary) const;
 };
 
 // Everything a chart shows, as a value: the two lists and their colours, the controls' settings,
@@ -75,10 +78,12 @@ void paint(QPainter &painter, const ChartScene &scene);
 QPixmap render(const ChartScene &scene);
 
 // The overlays, drawn by paint with its geometry and fonts. Quartile labels keep clear of those in
-// drawnLabels (the other curve's) and are added to it.
+// drawnLabels (the other curve's) and are added to it; a label that would overlap a rectangle in
+// keepClear (the statistics panel) is left out.
 void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, int plotWidth,
                          int plotHeight, const QFont &quartileFont,
-                         std::vector<QRectF> *drawnLabels = nullptr);
+                         std::vector<QRectF> *drawnLabels = nullptr,
+                         const std::vector<QRectF> &keepClear = {});
 void drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,
                          const TimeList &secondaryTimes, int width, const QFont &statsFont);
 

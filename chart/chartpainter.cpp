@@ -199,7 +199,7 @@ struct CurveStyle
 
 void drawCurve(QPainter &painter, const ChartScene &scene, const KernelDensity::Curve &curve,
                const CurveStyle &style, const QFont &quartileFont,
-               std::vector<QRectF> &quartileLabels)
+               std::vector<QRectF> &quartileLabels, const std::vector<QRectF> &keepClear)
 {
     const PainterState state(painter);
     const int plotWidth = scene.size.width() - horizontalInset;
@@ -223,7 +223,7 @@ void drawCurve(QPainter &painter, const ChartScene &scene, const KernelDensity::
 
     if (style.withQuartiles)
         Chart::drawQuartileMarkers(painter, curve.values, plotWidth, plotHeight, quartileFont,
-                                   &quartileLabels);
+                                   &quartileLabels, keepClear);
 }
 
 // What a paint computes from one list: its curve, and its statistics where the panel shows them.
@@ -284,17 +284,20 @@ SceneFigures figuresOf(const ChartScene &scene, Chart::TimeRange range)
     return {std::move(primary), secondary.valid() ? secondary.get() : secondaryFigures()};
 }
 
-// The second list behind the first; labels of either keep clear of those drawn before.
+// The second list behind the first; labels of either keep clear of those drawn before and of the
+// rectangles in keepClear.
 void drawCurves(QPainter &painter, const ChartScene &scene, const SceneFigures &figures,
-                const QFont &quartileFont)
+                const QFont &quartileFont, const std::vector<QRectF> &keepClear)
 {
     std::vector<QRectF> quartileLabels;
     if (!scene.secondaryTimes.isEmpty())
         drawCurve(painter, scene, figures.secondary.curve,
-                  {scene.secondaryColor, scene.secondaryQuartiles}, quartileFont, quartileLabels);
+                  {scene.secondaryColor, scene.secondaryQuartiles}, quartileFont, quartileLabels,
+                  keepClear);
     if (!scene.primaryTimes.isEmpty())
         drawCurve(painter, scene, figures.primary.curve,
-                  {scene.primaryColor, scene.primaryQuartiles}, quartileFont, quartileLabels);
+                  {scene.primaryColor, scene.primaryQuartiles}, quartileFont, quartileLabels,
+                  keepClear);
 }
 
 void drawAxis(QPainter &painter, const ChartScene &scene, Chart::TimeRange range,
@@ -349,16 +352,10 @@ QRectF drawTitle(QPainter &painter, const ChartScene &scene, const QFont &titleF
                                     metrics.horizontalAdvance(title), metrics.height());
 }
 
-// "OH: 118 times, 2026-11-01 to 2026-11-30"; a list without a name is called by its place.
+// "OH: 118 times, 2026-11-01 to 2026-11-30".
 QString keyText(const ListLabel &label, const TimeList &times, bool primary)
 {
-    const QString name = !label.name.trimmed().isEmpty() ? noteName(label.name)
-        : primary ? QCoreApplication::translate("Chart", "First list")
-                  : QCoreApplication::translate("Chart", "Second list");
-    QString text = name + QStringLiteral(": ")
-        + (times.size() == 1
-               ? QCoreApplication::translate("Chart", "1 time")
-               : QCoreApplication::translate("Chart", "%1 times").arg(groupedCount(times.size())));
+    QString text = label.shownName(primary) + QStringLiteral(": ") + timesCount(times.size());
     if (!label.period.isEmpty())
         text += QStringLiteral(", ") + label.period;
     return text;
@@ -461,12 +458,12 @@ void paint(QPainter &painter, const ChartScene &scene)
     const bool hasPlot
         = scene.size.width() >= horizontalInset && scene.size.height() >= verticalInset;
     std::optional<Overlays::StatisticsPanel> panel;
+    std::vector<QRectF> panelBounds;
     std::optional<SceneFigures> figures;
     if (hasTimes && hasPlot) {
         const TimeRange range = timeRange(scene);
         figures = figuresOf(scene, range);
-        drawCurves(painter, scene, *figures, chartFont(base, 20, 100));
-        drawAxis(painter, scene, range, chartFont(base, 12, 700));
+        // Measured before the curves, so that their quartile labels keep off it.
         if (scene.statistics) {
             std::vector<TimeStatistics> blocks;
             for (const ListFigures *list : {&figures->primary, &figures->secondary}) {
@@ -475,7 +472,10 @@ void paint(QPainter &painter, const ChartScene &scene)
             }
             panel = Overlays::statisticsPanel(painter, blocks, scene.size.width(),
                                               chartFont(base, 12));
+            panelBounds.push_back(Overlays::bounds(painter, *panel));
         }
+        drawCurves(painter, scene, *figures, chartFont(base, 20, 100), panelBounds);
+        drawAxis(painter, scene, range, chartFont(base, 12, 700));
     }
     const QRectF title = drawTitle(painter, scene, chartFont(base, 25, 700),
                                    panel ? std::optional<int>(panel->left) : std::nullopt);
@@ -487,8 +487,7 @@ void paint(QPainter &painter, const ChartScene &scene)
         std::vector<QRectF> avoid;
         if (!title.isNull())
             avoid.push_back(title);
-        if (panel)
-            avoid.push_back(Overlays::bounds(painter, *panel));
+        avoid.insert(avoid.end(), panelBounds.begin(), panelBounds.end());
         drawKey(painter, scene, *figures, chartFont(base, 11), avoid);
     }
 }
@@ -509,3 +508,11 @@ QPixmap render(const ChartScene &scene)
 }
 
 } // namespace Chart
+
+QString ListLabel::shownName(bool primary) const
+{
+    if (!name.trimmed().isEmpty())
+        return noteName(name);
+    return primary ? QCoreApplication::translate("Chart", "First list")
+                   : QCoreApplication::translate("Chart", "Second list");
+}

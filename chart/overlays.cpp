@@ -68,7 +68,8 @@ qreal coverage(const QRectF &box, const std::vector<Overlays::PlottedCurve> &cur
 
 void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, int plotWidth,
                                 int plotHeight, const QFont &quartileFont,
-                                std::vector<QRectF> *drawnLabels)
+                                std::vector<QRectF> *drawnLabels,
+                                const std::vector<QRectF> &keepClear)
 {
     const std::size_t n = values.size();
     if (n == 0)
@@ -136,6 +137,12 @@ void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &val
             box.translate(0, -lineHeight);
             label.translate(0, -lineHeight);
         }
+        // The panel hangs from the top of the frame, so a label that reaches it has no place on
+        // its line clear of both the panel and the labels below: it is left out rather than drawn
+        // across the figures, and its dashed line still stands.
+        if (std::any_of(keepClear.begin(), keepClear.end(),
+                        [&](const QRectF &other) { return other.intersects(label); }))
+            continue;
         drawn.push_back(label);
         painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, text);
     }

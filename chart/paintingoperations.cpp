@@ -28,9 +28,11 @@ QPixmap TimesDistributionDialog::renderChart(qreal devicePixelRatio)
 void TimesDistributionDialog::drawQuartileMarkers(QPainter &painter,
                                                   const std::vector<float> &values, int plotWidth,
                                                   int plotHeight, const QFont &quartileFont,
-                                                  std::vector<QRectF> *drawnLabels)
+                                                  std::vector<QRectF> *drawnLabels,
+                                                  const std::vector<QRectF> &keepClear)
 {
-    Chart::drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont, drawnLabels);
+    Chart::drawQuartileMarkers(painter, values, plotWidth, plotHeight, quartileFont, drawnLabels,
+                               keepClear);
 }
 
 void TimesDistributionDialog::drawStatisticsPanel(QPainter &painter, const TimeList &primaryTimes,

@@ -365,8 +365,12 @@ std::optional<SessionSet> readCsTimerBackup(Parsers &parsers, Object root)
         Session session;
     };
     QList<Found> found;
+    // Empty sessions are listed as csTimer lists them; all empty, the backup holds nothing.
+    const bool filled = std::any_of(byKey.cbegin(), byKey.cend(), [](const auto &session) {
+        return session && !session->entries.isEmpty();
+    });
     for (auto it = byKey.begin(); it != byKey.end(); ++it) {
-        if (!it.value() || it.value()->entries.isEmpty())
+        if (!it.value() || !filled)
             continue;
         Found read {it.key().sliced(7), std::move(*it.value())};
         read.session.name = properties.name(read.number);

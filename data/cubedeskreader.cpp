@@ -215,8 +215,9 @@ std::optional<SessionSet> readCubeDeskData(Object root)
                      [](const Listed &a, const Listed &b) { return a.rank < b.rank; });
     QStringList ids;
     QSet<QString> taken;
+    // Sessions without solves are listed too, unless no session has any.
     for (const Listed &session : std::as_const(listed)) {
-        if (index.contains(session.id) && !taken.contains(session.id)) {
+        if (!index.isEmpty() && !taken.contains(session.id)) {
             taken.insert(session.id);
             ids.append(session.id);
         }
@@ -225,8 +226,10 @@ std::optional<SessionSet> readCubeDeskData(Object root)
         if (!names.contains(id))
             ids.append(id);
     }
+    QList<Entry> none;
     for (const QString &id : std::as_const(ids)) {
-        QList<Entry> &solves = bySession[index.value(id)];
+        const auto found = index.constFind(id);
+        QList<Entry> &solves = found == index.cend() ? none : bySession[*found];
         std::stable_sort(solves.begin(), solves.end(),
                          [](const Entry &a, const Entry &b) { return a.start < b.start; });
         Session session;

@@ -10,7 +10,7 @@ namespace {
 const QString cubeTime = QStringLiteral("CubeTime");
 
 // CubeTime writes a +2 as the raw time and "+": "12.520+" counts as 14.52.
-constexpr TokenRules cubeTimeRules {Plus::AddsTwo, false};
+constexpr TokenRules cubeTimeRules {.plus = Plus::AddsTwo};
 
 } // namespace
 

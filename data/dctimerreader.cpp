@@ -28,14 +28,14 @@ std::optional<SessionSet> readDcTimer(QStringView text)
         // The session copy puts every time on the marker line, "11.523, DNF (13.017)"; with
         // the decimal-comma option the times read "11,523" and "; " separates them.
         const bool decimalComma = list.contains(u"; ") || !list.contains(u", ");
-        readList(session, list, decimalComma ? u';' : u',', {Plus::Included, decimalComma});
+        readList(session, list, decimalComma ? u';' : u',', {.decimalComma = decimalComma});
         return oneSession(dcTimer, std::move(session));
     }
     // The detailed copy: "1. 11.523[comment]  <scramble>" lines.
     while (lines.next(line)) {
         const QStringView entry = afterNumber(line);
         if (!entry.isNull())
-            addEntry(session, entry, {Plus::Included, true});
+            addEntry(session, entry, {.decimalComma = true});
     }
     return oneSession(dcTimer, std::move(session));
 }

@@ -2,6 +2,7 @@
 #include "data/dialogtext.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -12,10 +13,13 @@ constexpr qsizetype longestNoteName = 60;
 
 QString groupedCount(qsizetype count)
 {
-    QString digits = QString::number(count);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, u' ');
-    return digits;
+    return QLocale().toString(qlonglong(count));
+}
+
+QString timesCount(qsizetype count)
+{
+    return count == 1 ? DialogText::tr("1 time")
+                      : DialogText::tr("%1 times").arg(groupedCount(count));
 }
 
 QString shownName(const QString &name, qsizetype longest)

@@ -42,5 +42,8 @@ QString shownName(const QString &name, qsizetype longest);
 // A name as a note shows it, cut to 60 characters, so that a note stays one short line.
 QString noteName(const QString &name);
 
-// "1 234 567": a count as the notes and the chart's key write it.
+// A count as the notes, the chooser and the chart's key write it: in the user's locale, "1,234,567"
+// in English.
 QString groupedCount(qsizetype count);
+// "1 time", "118 times".
+QString timesCount(qsizetype count);

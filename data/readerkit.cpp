@@ -7,6 +7,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <type_traits>
 
 namespace ReaderKit {
@@ -264,105 +265,148 @@ bool toNumber(QStringView number, float *value)
     return convert(number, value);
 }
 
-TimeToken readTime(QStringView entry, TokenRules rules)
+namespace {
+
+// The number at the start of a time, as scanned: its digits and marks, and where it ends.
+struct ScannedNumber
 {
-    if (rules.whole) {
-        // A comment may stand before the time as well as after it.
-        entry = withoutInvisibleEnds(entry);
-        while (entry.startsWith(u'[')) {
-            const qsizetype close = entry.indexOf(u']');
-            entry = withoutInvisibleEnds(close < 0 ? QStringView() : entry.sliced(close + 1));
-        }
-        if (entry.isEmpty())
-            return {Solve::None, 0, NotTime::Blank};
-        // The bulk of a long list or column, digits with at most one mark, goes straight to its
-        // conversion.
-        qsizetype marks = 0;
-        for (QChar c : entry)
-            marks += isDigit(c) ? 0 : c == u'.' || (rules.decimalComma && c == u',') ? 1 : 2;
-        float value = 0;
-        if (marks < 2 && isDigit(entry.front()) && toNumber(entry, &value))
-            return {Solve::Time, value, NotTime::None, false, marks == 0};
-    }
-    const qsizetype n = entry.size();
-    qsizetype i = 0;
-    while (i < n && entry[i].isSpace())
-        ++i;
-    if (i == n)
-        return {Solve::None, 0, NotTime::Blank};
-    // A timer brackets a solve left out of an average once; a hurried list may do it twice.
-    if (i < n && entry[i] == u'(')
-        ++i;
-    while (rules.whole && i < n && entry[i] == u'(')
-        ++i;
-    if (entry.sliced(i).startsWith(u"DNF"))
-        return {Solve::Dnf};
-    const qsizetype start = i;
-    if (rules.signs && i < n && isSign(entry[i]))
-        ++i;
+    QStringView digits;
+    qsizetype end = 0;
     bool colon = false;
     bool mark = false;
     bool exponent = false;
+};
+
+// Drops the comments before a whole entry's time. The bulk of a long list or column, digits with
+// at most one mark, converts at once; anything else is left to the full grammar.
+std::optional<TimeToken> readBareEntry(QStringView &entry, bool decimalComma)
+{
+    // A comment may stand before the time as well as after it.
+    entry = withoutInvisibleEnds(entry);
+    while (entry.startsWith(u'[')) {
+        const qsizetype close = entry.indexOf(u']');
+        entry = withoutInvisibleEnds(close < 0 ? QStringView() : entry.sliced(close + 1));
+    }
+    if (entry.isEmpty())
+        return TimeToken {.why = NotTime::Blank};
+    qsizetype marks = 0;
+    for (QChar c : entry)
+        marks += isDigit(c) ? 0 : c == u'.' || (decimalComma && c == u',') ? 1 : 2;
+    float seconds = 0;
+    if (marks < 2 && isDigit(entry.front()) && toNumber(entry, &seconds))
+        return TimeToken {.solve = Solve::Time, .seconds = seconds, .digitsOnly = marks == 0};
+    return std::nullopt;
+}
+
+// [[h:]m:]s with a point, or the rules' comma, for its mark; with signs allowed, a sign before it
+// and an exponent.
+ScannedNumber scanNumber(QStringView entry, qsizetype start, const TokenRules &rules)
+{
+    ScannedNumber scanned;
+    const qsizetype n = entry.size();
+    qsizetype i = start;
+    if (rules.signs && i < n && isSign(entry[i]))
+        ++i;
     for (; i < n; ++i) {
         const QChar c = entry[i];
         if (c == u':' || c == u'.' || (rules.decimalComma && c == u',')) {
-            colon = colon || c == u':';
-            mark = mark || c != u':';
+            scanned.colon = scanned.colon || c == u':';
+            scanned.mark = scanned.mark || c != u':';
         } else if (rules.signs && (c == u'e' || c == u'E') && i > start) {
-            exponent = true;
+            scanned.exponent = true;
             if (i + 1 < n && isSign(entry[i + 1]))
                 ++i;
         } else if (!isDigit(c)) {
             break;
         }
     }
-    const QStringView number = entry.sliced(start, i - start);
-    // What follows a whole entry's time is looked at only where there is something.
-    if (rules.whole && i < n && holdsDnf(entry.sliced(start)))
-        return {Solve::Dnf};
-    if (number.isEmpty())
-        return {Solve::None, 0, NotTime::NoNumber};
-    const bool plus = i < n && entry[i] == u'+';
-    i += plus ? 1 : 0;
-    if (rules.whole) {
-        while (i < n && entry[i] == u')')
-            ++i;
-        qsizetype unit = i;
-        while (unit < n && isBlank(entry[unit]))
-            ++unit;
-        if (const qsizetype length = unitLength(entry.sliced(unit)))
-            i = unit + length;
-        if (!onlyDecorationLeft(entry.sliced(i)))
-            return {Solve::None, 0, NotTime::TrailingText};
-    } else if (i < n && entry[i] != u'=' && entry[i] != u'[' && entry[i] != u')'
-               && !entry[i].isSpace()) {
-        return {Solve::None, 0, NotTime::TrailingText};
-    }
-    // A time as written is read straight to the float nearest it; a clock time or a time plus
-    // two seconds is a sum, formed in double first.
+    scanned.digits = entry.sliced(start, i - start);
+    scanned.end = i;
+    return scanned;
+}
+
+// What may follow the number: a "+", then in a whole entry closing brackets, a unit and nothing
+// but decoration, and in a timer's line the end of the time. False for anything else.
+bool endsTime(QStringView entry, qsizetype i, bool entryOnly, bool *plus)
+{
+    const qsizetype n = entry.size();
+    *plus = i < n && entry[i] == u'+';
+    i += *plus ? 1 : 0;
+    if (!entryOnly)
+        return i == n || entry[i] == u'=' || entry[i] == u'[' || entry[i] == u')'
+            || entry[i].isSpace();
+    while (i < n && entry[i] == u')')
+        ++i;
+    qsizetype unit = i;
+    while (unit < n && isBlank(entry[unit]))
+        ++unit;
+    if (const qsizetype length = unitLength(entry.sliced(unit)))
+        i = unit + length;
+    return onlyDecorationLeft(entry.sliced(i));
+}
+
+// A time as written is read straight to the float nearest it; a clock time or a time plus two
+// seconds is a sum, formed in double first.
+TimeToken convertTime(const ScannedNumber &scanned, bool plus, const TokenRules &rules)
+{
+    const QStringView number = scanned.digits;
     const bool addsTwo = plus && rules.plus == Plus::AddsTwo;
-    const bool sum = colon || addsTwo;
-    double value = 0.0;
+    const bool sum = scanned.colon || addsTwo;
+    double total = 0.0;
     float seconds = 0.0f;
     const bool read = number.size() <= longestNumber
-        && (colon ? !exponent && !isSign(number[0]) && readClock(number, &value)
+        && (scanned.colon ? !scanned.exponent && !isSign(number[0]) && readClock(number, &total)
                 : !(rules.signs || isDigit(number[0])) ? false
-                : sum                                  ? toNumber(number, &value)
+                : sum                                  ? toNumber(number, &total)
                                                        : toNumber(number, &seconds));
     // A number too large for a float, or too small to be anything but zero, is no time.
-    if (!read && !sum && number.size() <= longestNumber && toNumber(number, &value))
-        return {Solve::None, 0, NotTime::OutOfRange};
+    if (!read && !sum && number.size() <= longestNumber && toNumber(number, &total))
+        return {.why = NotTime::OutOfRange};
     if (!read)
-        return {Solve::None, 0, NotTime::Malformed};
+        return {.why = NotTime::Malformed};
     if (sum) {
-        seconds = float(addsTwo ? value + 2.0 : value);
-        if (!std::isfinite(seconds) || (seconds == 0.0f && value != 0.0))
-            return {Solve::None, 0, NotTime::OutOfRange};
+        seconds = float(addsTwo ? total + 2.0 : total);
+        if (!std::isfinite(seconds) || (seconds == 0.0f && total != 0.0))
+            return {.why = NotTime::OutOfRange};
     }
-    TimeToken token {Solve::Time, seconds};
-    token.clockLike = colon && !mark;
-    token.whole = !colon && !mark && !plus && !exponent && isDigit(number[0]);
-    return token;
+    return {.solve = Solve::Time,
+            .seconds = seconds,
+            .clockLike = scanned.colon && !scanned.mark,
+            .digitsOnly
+            = !scanned.colon && !scanned.mark && !plus && !scanned.exponent && isDigit(number[0])};
+}
+
+} // namespace
+
+TimeToken readTime(QStringView entry, TokenRules rules)
+{
+    if (rules.entryOnly) {
+        if (const std::optional<TimeToken> bare = readBareEntry(entry, rules.decimalComma))
+            return *bare;
+    }
+    const qsizetype n = entry.size();
+    qsizetype i = 0;
+    while (i < n && entry[i].isSpace())
+        ++i;
+    if (i == n)
+        return {.why = NotTime::Blank};
+    // A timer brackets a solve left out of an average once; a hurried list may do it twice.
+    if (entry[i] == u'(')
+        ++i;
+    while (rules.entryOnly && i < n && entry[i] == u'(')
+        ++i;
+    if (entry.sliced(i).startsWith(u"DNF"))
+        return {.solve = Solve::Dnf};
+    const ScannedNumber scanned = scanNumber(entry, i, rules);
+    // What follows a whole entry's time is looked at only where there is something.
+    if (rules.entryOnly && scanned.end < n && holdsDnf(entry.sliced(i)))
+        return {.solve = Solve::Dnf};
+    if (scanned.digits.isEmpty())
+        return {.why = NotTime::NoNumber};
+    bool plus = false;
+    if (!endsTime(entry, scanned.end, rules.entryOnly, &plus))
+        return {.why = NotTime::TrailingText};
+    return convertTime(scanned, plus, rules);
 }
 
 void addSolve(Session &session, Solve solve, float seconds, qint64 start)

@@ -48,7 +48,7 @@ struct TokenRules
     bool decimalComma = false;
     // The entry is the time and nothing else but a unit, a comment or phases (a list line, a
     // cell), rather than the start of a timer's line that a scramble follows.
-    bool whole = false;
+    bool entryOnly = false;
     // A sign and an exponent, which a plain list has always read ("-3", "1e1").
     bool signs = false;
 };
@@ -65,7 +65,7 @@ struct TimeToken
     // h:mm or h:mm:ss without a fraction, as a time of day is written.
     bool clockLike = false;
     // Digits alone, as a solve number is written.
-    bool whole = false;
+    bool digitsOnly = false;
 };
 
 // The one grammar of a time entry: white space, "(", then "DNF" or a time ([[h:]m:]s[.xx], with a

@@ -63,6 +63,12 @@ QDate Session::lastDate() const
     return last == noDate ? QDate() : localDate(last);
 }
 
+qsizetype SessionSet::filledCount() const
+{
+    return std::count_if(sessions.cbegin(), sessions.cend(),
+                         [](const Session &session) { return !session.entries.isEmpty(); });
+}
+
 void SessionSet::pickNewest(qsizetype open)
 {
     qint64 newest = Session::noDate;
@@ -79,8 +85,10 @@ void SessionSet::pickNewest(qsizetype open)
     why = ParsedTimes::Pick::Newest;
     if (newest != Session::noDate)
         return;
-    const bool named = open >= 0 && open < sessions.size();
-    current = named ? open : 0;
+    const bool named = open >= 0 && open < sessions.size() && !sessions[open].entries.isEmpty();
+    const auto filled = std::find_if(sessions.cbegin(), sessions.cend(),
+                                     [](const Session &s) { return !s.entries.isEmpty(); });
+    current = named ? open : filled == sessions.cend() ? 0 : filled - sessions.cbegin();
     why = named ? ParsedTimes::Pick::Current : ParsedTimes::Pick::First;
 }
 
@@ -96,8 +104,8 @@ ParsedTimes SessionSet::choose(qsizetype index, const Period &period) const
     index = std::clamp<qsizetype>(index, 0, sessions.size() - 1);
     const Session &session = sessions[index];
     parsed.session = session.name;
-    if (sessions.size() > 1) {
-        parsed.sessionCount = int(sessions.size());
+    if (const qsizetype filled = filledCount(); filled > 1) {
+        parsed.sessionCount = int(filled);
         parsed.pick = index == current ? why : ParsedTimes::Pick::Chosen;
     }
 

@@ -59,9 +59,14 @@ struct SessionSet
     // A text that starts as a backup does but is no complete JSON: nothing in it is read.
     bool unreadable = false;
 
+    // Sessions that hold any entry: a timer's file lists its empty sessions too, but only the
+    // others are worth asking about.
+    qsizetype filledCount() const;
+
     // Makes `current` the session of the latest solve date, the first listed of those that share
     // it. Without any date it is the session the file names as open (`open`, -1 for none), else
-    // the first, and the note says which.
+    // the first; an empty session is never picked while another holds entries. The note says
+    // which.
     void pickNewest(qsizetype open = -1);
 
     // The solves of one session within a period, with what the user is told about them.

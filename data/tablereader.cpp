@@ -92,7 +92,7 @@ TimeToken readCell(QStringView cell)
     if (cell.size() >= 2 && cell.startsWith(u'"') && cell.endsWith(u'"'))
         cell = cell.sliced(1, cell.size() - 2);
     // Each column is judged by its own cells, so a comma between digits is a decimal comma.
-    return readTime(cell, {Plus::Included, true, true, false});
+    return readTime(cell, {.decimalComma = true, .entryOnly = true});
 }
 
 struct Layout
@@ -218,7 +218,7 @@ struct Column
         }
         times += token.solve == Solve::Time;
         clockLike += token.clockLike;
-        if (!token.whole) {
+        if (!token.digitsOnly) {
             running = false;
             return;
         }

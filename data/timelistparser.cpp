@@ -48,7 +48,8 @@ void readEntry(Session &session, QStringView entry)
     if (entry.isEmpty())
         return;
     const QStringView field = timeField(withoutListMark(entry));
-    const TimeToken token = readTime(field, {Plus::Included, isDecimalComma(field), true, true});
+    const TimeToken token = readTime(
+        field, {.decimalComma = isDecimalComma(field), .entryOnly = true, .signs = true});
     session.add(token.solve == Solve::Time      ? token.seconds
                     : token.solve == Solve::Dnf ? Session::dnf
                                                 : Session::notRead);

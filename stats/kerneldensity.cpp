@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -522,6 +523,8 @@ struct Kernel
     float hi = 0.0f;
     double bandwidth = 0.0;
     std::shared_ptr<const SortedTimes::Groups> groups;
+    // Every time equal: no spread to give the kernel its width.
+    bool withoutSpread = false;
 };
 
 Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
@@ -533,6 +536,7 @@ Kernel kernelOf(const TimeList &samples, float low, float high, float detail)
     const SortedTimes::Spread spread = SortedTimes::spread(samples);
     kernel.lo = low == KernelDensity::lowestSample ? spread.smallest : low;
     kernel.hi = high == KernelDensity::highestSample ? spread.largest : high;
+    kernel.withoutSpread = spread.smallest == spread.largest;
     const float scale = spread.deviation * detail * 0.5f;
     if (scale == 0.0f || std::isnan(scale))
         return kernel;
@@ -720,13 +724,33 @@ std::vector<float> cellMeans(const Kernel &kernel, int width)
     return density;
 }
 
+// Times without spread are drawn as the narrowest kernel draws a lone time, a spike in the pixel
+// that holds them, whatever the Detail. A kernel a millionth of a pixel wide stands for one of no
+// width: only a time within 1e-5 px of a pixel edge parts its area between the pixels there.
+constexpr double spikeWidthInPixels = 1e-6;
+
+void makeSpike(Kernel &kernel, const TimeList &samples, int width)
+{
+    // A range of no width holds its times at its low end, where the axis shows them: the pixels
+    // are laid over the least range above it.
+    const float hi = kernel.hi == kernel.lo
+        ? std::nextafter(kernel.lo, std::numeric_limits<float>::infinity())
+        : kernel.hi;
+    const double span = double(hi) - double(kernel.lo);
+    if (width <= 0 || width > widestCellPlot || !std::isfinite(span))
+        return;
+    kernel.hi = hi;
+    kernel.bandwidth = span / width * spikeWidthInPixels;
+    kernel.groups = SortedTimes::grouped(samples);
+}
+
 // Above the default Detail a kernel narrower than the step of the 256 points would fall between
 // them and hide its time; at and below it the curve keeps its 256 points.
 bool drawnInCells(const Kernel &kernel, float detail, int width)
 {
     const double span = double(kernel.hi - kernel.lo);
-    return kernel.groups && KernelDensity::aboveDefaultDetail(detail) && width > 0
-        && width <= widestCellPlot && std::isfinite(span)
+    return kernel.groups && (KernelDensity::aboveDefaultDetail(detail) || kernel.withoutSpread)
+        && width > 0 && width <= widestCellPlot && std::isfinite(span)
         && kernel.bandwidth < span / KernelDensity::curvePoints;
 }
 
@@ -741,7 +765,9 @@ std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, fl
 KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
                                           float detail, int width)
 {
-    const Kernel kernel = kernelOf(samples, low, high, detail);
+    Kernel kernel = kernelOf(samples, low, high, detail);
+    if (kernel.withoutSpread)
+        makeSpike(kernel, samples, width);
     Curve curve;
     curve.onePerPixel = drawnInCells(kernel, detail, width);
     curve.values = curve.onePerPixel ? cellMeans(kernel, width) : densityOn(kernel, curvePoints);

@@ -3,6 +3,7 @@
 #include "data/timelist.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest/qtestcase.h>
@@ -15,6 +16,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
+
+// Counts are written in the user's locale; the tests expect them in American English wherever
+// they run.
+inline const bool americanCounts = [] {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    return true;
+}();
 
 // Lets QCOMPARE_EQ print both lists when they differ.
 inline char *toString(const TimeList &times)

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
@@ -15,7 +16,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -109,7 +112,17 @@ enum class Control {
     DeleteInTitle,
 };
 
-enum class Choice { AtReturn, OtherSession, LastSolve, OneDay, Cancel, Again, FarDates };
+enum class Choice {
+    AtReturn,
+    OtherSession,
+    LastSolve,
+    OneDay,
+    DatesThenSession,
+    NothingInPeriod,
+    Cancel,
+    Again,
+    FarDates
+};
 
 } // namespace
 
@@ -132,6 +145,9 @@ private slots:
     void clipboardWithoutTextKeepsTheList();
     void dropsFillTheListTheyLandOn_data();
     void dropsFillTheListTheyLandOn();
+    void textTooLargeForTheMemoryKeepsTheList();
+    void pasteButtonMenuLeavesTheFocus_data();
+    void pasteButtonMenuLeavesTheFocus();
     void colourDialogChoosesAndCancelKeeps_data();
     void colourDialogChoosesAndCancelKeeps();
     void controlsRepaintTheChartAtOnce_data();
@@ -242,16 +258,57 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         const auto dateEdit = [&](const char *name) {
             return chooser->findChild<QDateEdit *>(QString::fromLatin1(name));
         };
+        const auto count = chooser->findChild<QLabel *>(QStringLiteral("choiceCount"));
         switch (choice) {
-        case Choice::AtReturn:
+        case Choice::AtReturn: {
+            // Tab goes round the chooser as it is laid out, back to the list; a date edit takes
+            // it through its fields first.
+            QStringList order;
+            for (int i = 0; i < 20 && (i == 0 || !sessions->hasFocus()); ++i) {
+                auto *button = qobject_cast<QPushButton *>(chooser->focusWidget());
+                const QString name = button ? button->text() : chooser->focusWidget()->objectName();
+                if (order.isEmpty() || order.last() != name)
+                    order << name;
+                QTest::keyClick(chooser->focusWidget(), Qt::Key_Tab);
+            }
+            QCOMPARE_EQ(order.join(u'|'),
+                        QStringLiteral("sessionList|&All|Last &100|T&his month|"
+                                       "Last &month|fromDate|toDate|lastSolves|"
+                                       "OK|Cancel"));
+            QCOMPARE_EQ(count->text(), QStringLiteral("3 times"));
+        }
+            [[fallthrough]];
         case Choice::FarDates:
             // The chooser's own focus: the window may not be active yet on a busy machine.
             QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
             return;
+        case Choice::NothingInPeriod:
+            dateEdit("fromDate")->setDate(QDate(2026, 11, 4));
+            QCOMPARE_EQ(count->text(),
+                        QStringLiteral("Nothing to chart: no solves in this period"));
+            sessions->setCurrentItem(sessions->topLevelItem(0));
+            dateEdit("fromDate")->setDate(QDate(2026, 10, 31));
+            QCOMPARE_EQ(count->text(), QStringLiteral("Nothing to chart, only 1 DNF"));
+            // Return does nothing while OK is off.
+            QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
+            QVERIFY(chooser->isVisible());
+            QTest::keyClick(chooser, Qt::Key_Escape);
+            return;
+        case Choice::DatesThenSession:
+            dateEdit("fromDate")->setDate(QDate(2026, 10, 30));
+            dateEdit("toDate")->setDate(QDate(2026, 11, 1));
+            QCOMPARE_EQ(count->text(), QStringLiteral("1 time"));
+            sessions->setCurrentItem(sessions->topLevelItem(0));
+            QCOMPARE_EQ(count->text(), QStringLiteral("1 time, 1 DNF"));
+            break;
         case Choice::Cancel:
             QTest::keyClick(chooser, Qt::Key_Escape);
             return;
         case Choice::OtherSession:
+            // The empty session is listed, greyed, and cannot be chosen.
+            QCOMPARE_EQ(sessions->topLevelItem(2)->text(1), QStringLiteral("0"));
+            QCOMPARE_EQ(sessions->topLevelItem(2)->flags(), Qt::NoItemFlags);
+            [[fallthrough]];
         case Choice::Again:
             sessions->setCurrentItem(sessions->topLevelItem(0));
             break;
@@ -259,6 +316,10 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
             chooser->findChild<QSpinBox *>(QStringLiteral("lastSolves"))->setValue(1);
             break;
         case Choice::OneDay:
+            // The calendar opens from the keyboard.
+            QTest::keyClick(dateEdit("fromDate"), Qt::Key_Down, Qt::AltModifier);
+            QVERIFY(dateEdit("fromDate")->calendarWidget()->isVisible());
+            dateEdit("fromDate")->calendarWidget()->window()->hide();
             QCOMPARE_EQ(dateEdit("fromDate")->date(), QDate(2026, 11, 1));
             QCOMPARE_EQ(dateEdit("toDate")->date(), QDate(2026, 11, 3));
             dateEdit("fromDate")->setDate(QDate(2026, 11, 2));
@@ -271,7 +332,7 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
     const QString backup = QStringLiteral(
         R"({"session1":[[[0,12000],"","",1793361600],[[-1,9000],"","",1793448000]],)"
         R"("session2":[[[0,10000],"","",1793534400],[[0,11500],"","",1793620800],)"
-        R"([[0,13000],"","",1793707200]],"properties":{"sessionData":)"
+        R"([[0,13000],"","",1793707200]],"session3":[],"properties":{"sessionData":)"
         R"("{\"1\":{\"name\":\"3x3\"},\"2\":{\"name\":\"OH\"}}"}})");
     // "ms" is the newest: one start written in milliseconds lies some 57 000 years ahead.
     const QString farDates = QStringLiteral(
@@ -470,6 +531,12 @@ void CommandsTest::dropsFillTheListTheyLandOn_data()
     QTest::newRow("missing file opened from the command line")
         << true << D::OpenedMissing << QByteArray() << old
         << QStringLiteral("\u2068times\u2069 could not be read: No such file or directory") + kept;
+    // A letter split by the 1 MiB chunks the file is read in: a mark of 3 bytes, then é's 2 bytes
+    // from the chunk's last byte on.
+    const qsizetype before = (1 << 20) - 4 - named.indexOf(u"%1");
+    QTest::newRow("UTF-8 file with a letter across its chunks")
+        << true << D::File << "\xEF\xBB\xBF" + (QString(before, u' ') + named.arg(u"é")).toUtf8()
+        << TimeList {9.5f} << QStringLiteral("Read 1 time from csTimer, session \"\u2068é\u2069\"");
     // Nothing new said: the note of the last paste stays.
     QTest::newRow("only a move offered")
         << true << D::MoveOnly << list.toUtf8() << old
@@ -548,6 +615,54 @@ void CommandsTest::dropsFillTheListTheyLandOn()
     QCOMPARE_EQ(shownNote(), message);
 }
 
+void CommandsTest::pasteButtonMenuLeavesTheFocus_data()
+{
+    QTest::addColumn<bool>("fromKey");
+    QTest::newRow("Menu key: the first command highlighted") << true;
+    QTest::newRow("right click: the focus stays on the first button") << false;
+}
+
+// The click as the window system delivers it, so that a press would give the focus.
+void CommandsTest::pasteButtonMenuLeavesTheFocus()
+{
+    QFETCH(bool, fromKey);
+    auto *first = child<QPushButton>("pasteButton");
+    auto *second = child<QPushButton>("pasteButton_2");
+    paste("pasteButton_2", QStringLiteral("7, 8"));
+    (fromKey ? second : first)->setFocus();
+    QAction *highlighted = nullptr;
+    bool opened = false;
+    QTimer::singleShot(100, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        opened = menu;
+        highlighted = menu ? menu->activeAction() : nullptr;
+        if (menu)
+            menu->close();
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, second->mapToGlobal(QPoint()));
+    if (fromKey)
+        QApplication::sendEvent(second, &menuKey);
+    else
+        QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {},
+                          second->mapTo(dialog.get(), second->rect().center()));
+    QVERIFY(opened);
+    QCOMPARE_EQ(highlighted, fromKey ? second->actions().constFirst() : nullptr);
+    QCOMPARE_EQ(QApplication::focusWidget(), fromKey ? second : first);
+}
+
+void CommandsTest::textTooLargeForTheMemoryKeepsTheList()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than the limit leaves");
+#endif
+    QProcess child;
+    child.start(QStringLiteral(LIMIT_CHILD), {QString(), QStringLiteral("memory")});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE_EQ(QString::fromLocal8Bit(child.readAllStandardOutput()),
+                QStringLiteral("times 3000\nnote The text is too large to read; the first list "
+                               "stays as it was\n"));
+}
+
 void CommandsTest::colourDialogChoosesAndCancelKeeps_data()
 {
     QTest::addColumn<bool>("primary");
@@ -598,7 +713,6 @@ void CommandsTest::colourDialogChoosesAndCancelKeeps()
     QCOMPARE_EQ(seen.openings, 1);
     QCOMPARE_EQ(seen.initial, chosen);
     QCOMPARE_EQ(colour(), chosen);
-    QVERIFY(colour().isValid());
     QCOMPARE_GE(counter.paints, 1);
 
     QCOMPARE_EQ(otherColour(), otherInitial);
@@ -713,6 +827,13 @@ void CommandsTest::choosesASessionAndPeriodForEitherList_data()
                              << QStringLiteral(
                                     "Read 1 time from csTimer, session \"\u2068OH\u2069\" (the "
                                     "newest of 2), 2026-11-02 to 2026-11-02");
+    QTest::newRow("dates typed kept for another session")
+        << true << Choice::DatesThenSession << TimeList {12.0f}
+        << QStringLiteral("Read 1 time (1 DNF skipped) from csTimer, session \"\u20683x3\u2069\", "
+                          "2026-10-30 to 2026-11-01");
+    QTest::newRow("nothing in the period: OK is off")
+        << false << Choice::NothingInPeriod << TimeList {7.0f, 8.0f}
+        << QStringLiteral("No session chosen; the second list stays as it was");
     QTest::newRow("Return on dates no date edit shows reads what a paste reads unasked")
         << true << Choice::FarDates << TimeList {10.0f, 11.0f, 9.0f}
         << QStringLiteral(
@@ -742,15 +863,15 @@ void CommandsTest::choosesASessionAndPeriodForEitherList()
     QCOMPARE_EQ(primary ? dialog->secondaryTimeList() : dialog->primaryTimeList(), newest);
     QCOMPARE_EQ(shownNote(), note);
     // The note of the list, not of a cancelled choice, stays where the user can hover for it.
-    const QString listNote = choice == Choice::Cancel ? QStringLiteral("Read 2 times") : note;
+    const bool escaped = choice == Choice::Cancel || choice == Choice::NothingInPeriod;
+    const QString listNote = escaped ? QStringLiteral("Read 2 times") : note;
     QCOMPARE_EQ(child<QPushButton>(primary ? "pasteButton" : "pasteButton_2")->toolTip(), listNote);
     // The note stays in the window, naming the list by its colour.
     const auto *bar = child<QWidget>("noteBar");
     QVERIFY(bar->isVisible());
     const QString list
         = QLatin1StringView(primary ? "First list (blue): r" : "Second list (orange): r");
-    QCOMPARE_EQ(bar->findChild<QLabel *>()->text(),
-                choice == Choice::Cancel ? note : list + note.sliced(1));
+    QCOMPARE_EQ(bar->findChild<QLabel *>()->text(), escaped ? note : list + note.sliced(1));
 }
 
 QTEST_MAIN(CommandsTest)

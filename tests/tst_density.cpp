@@ -176,19 +176,25 @@ void DensityTest::gridExcludesHigh()
 void DensityTest::degenerateSamples_data()
 {
     QTest::addColumn<TimeList>("samples");
+    // Of 500 pixels of 0.03 s from 5 s, the one whose spike the times make: 9.5 s is 150 pixels
+    // in, 12.34 s 244.67 and 12.25 s 241.67. -1 for none.
+    QTest::addColumn<int>("spike");
 
-    QTest::newRow("no samples") << TimeList();
-    QTest::newRow("a single time") << TimeList {9.5f};
-    QTest::newRow("three equal times") << TimeList {12.34f, 12.34f, 12.34f};
+    QTest::newRow("no samples") << TimeList() << -1;
+    QTest::newRow("a single time") << TimeList {9.5f} << 150;
+    QTest::newRow("three equal times") << TimeList {12.34f, 12.34f, 12.34f} << 245;
     // 12.25 keeps the float sum exact; for most values the mean misses them by a rounding
     // residue, which leaves a deviation just above 0.
-    QTest::newRow("a hundred equal times") << TimeList(100, 12.25f);
-    QTest::newRow("zero and minus zero") << TimeList {0.0f, -0.0f, 0.0f};
+    QTest::newRow("a hundred equal times") << TimeList(100, 12.25f) << 242;
+    // The end pixels hold only their inner half: a time on the range's end fills the last.
+    QTest::newRow("a time on the range's end") << TimeList {20.0f} << 500;
+    QTest::newRow("zero and minus zero, left of the range") << TimeList {0.0f, -0.0f, 0.0f} << -1;
 }
 
 void DensityTest::degenerateSamples()
 {
     QFETCH(TimeList, samples);
+    QFETCH(int, spike);
 
     for (auto [low, high] : {std::pair {lowest, highest}, std::pair {5.0f, 20.0f}}) {
         const Density values
@@ -196,16 +202,25 @@ void DensityTest::degenerateSamples()
         QCOMPARE(values, Density(256, 0.0f));
     }
 
-    Density normalised {1.0f, 2.0f};
-    const QPainterPath path
-        = TimesDistributionDialog::densityCurve(samples, 5, 20, 1.0f, 500, 300, 10, &normalised);
-    // Only the zero line is left, moved into the plot.
-    QCOMPARE(path.elementCount(), 2);
-    QCOMPARE(point(path, 0), QPointF(20, 340));
-    QCOMPARE(point(path, 1), QPointF(520, 340));
-    QCOMPARE(normalised.size(), std::size_t(256));
-    QVERIFY(
-        std::all_of(normalised.begin(), normalised.end(), [](float v) { return std::isnan(v); }));
+    // Detail's ends and its middle: a point per pixel, the spike's at the top, the others at 0.
+    for (float detail : {2.0f, 1.0f, 0.002f}) {
+        Density normalised {1.0f, 2.0f};
+        const QPainterPath path = TimesDistributionDialog::densityCurve(samples, 5, 20, detail, 500,
+                                                                        300, 10, &normalised);
+        if (spike >= 0) {
+            QCOMPARE(normalised.size(), std::size_t(501));
+            for (std::size_t i = 0; i < normalised.size(); ++i)
+                QCOMPARE_EQ(normalised[i], i == std::size_t(spike) ? 1.0f : 0.0f);
+            continue;
+        }
+        // Only the zero line is left, moved into the plot.
+        QCOMPARE(path.elementCount(), 2);
+        QCOMPARE(point(path, 0), QPointF(20, 340));
+        QCOMPARE(point(path, 1), QPointF(520, 340));
+        QVERIFY(!normalised.empty()
+                && std::all_of(normalised.begin(), normalised.end(),
+                               [](float v) { return std::isnan(v); }));
+    }
 }
 
 void DensityTest::zeroDetail()

@@ -13,6 +13,7 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -526,6 +527,9 @@ void ExportTest::saveWritesAPngNamedAsTyped()
     verifyChartFile(inFolder(written), *ImageFile::formatOf(written));
     QCOMPARE_EQ(QToolTip::text(),
                 QStringLiteral("Saved to ") + QDir::toNativeSeparators(inFolder(written)));
+    // The note stays in the window after the file dialog has gone.
+    QVERIFY(child<QWidget>("noteBar")->isVisible());
+    QCOMPARE_EQ(child<QLabel>("noteText")->text(), QToolTip::text());
     QCOMPARE_EQ(dialog->focusWidget(), child<QWidget>("pasteButton"));
 }
 
@@ -990,7 +994,6 @@ void ExportTest::writerReportsEveryOutcome()
     } else {
         QVERIFY(!error.isEmpty());
         QVERIFY(snapshot(folder->path()) == before);
-        QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
         if (place == Place::FullDevice)
             QVERIFY(isFullDevice(path));
     }
@@ -1037,7 +1040,7 @@ void ExportTest::writeFailingPartwayKeepsTheOldFile()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(environment);
-    child.start(QStringLiteral(EXPORT_CHILD), {path, limit});
+    child.start(QStringLiteral(LIMIT_CHILD), {path, limit});
     QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
     const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
@@ -1066,7 +1069,6 @@ void ExportTest::writeFailingPartwayKeepsTheOldFile()
     } else {
         QVERIFY(!error.isEmpty());
         QVERIFY(snapshot(folder->path()) == before);
-        QCOMPARE_EQ(snapshot(folder->path()).keys(), before.keys());
     }
 }
 

@@ -62,8 +62,6 @@ private slots:
     void storedEmptyStringIsATitle();
     void titleIsWrittenWhenNeverEdited();
     void secondDialogStartsAfresh();
-    void malformedStoreStartsWithTheDefaultTitle_data();
-    void malformedStoreStartsWithTheDefaultTitle();
     void unwritableStoreLosesOnlyThatRunsTitle();
     void portableCopyKeepsItsSettingsBesideIt_data();
     void portableCopyKeepsItsSettingsBesideIt();
@@ -159,25 +157,6 @@ void LifecycleTest::secondDialogStartsAfresh()
     QVERIFY(second.findChild<QCheckBox *>(QStringLiteral("showQuartiles"))->isChecked());
     QVERIFY(!second.findChild<QCheckBox *>(QStringLiteral("showQuartiles2"))->isChecked());
     QCOMPARE_EQ(titleField(second)->text(), QStringLiteral("Kept"));
-}
-
-void LifecycleTest::malformedStoreStartsWithTheDefaultTitle_data()
-{
-    QTest::addColumn<QByteArray>("contents");
-
-    QTest::newRow("binary junk") << QByteArray("\xff\xfe\x00\x01junk\x00\x7f\x80\n", 12);
-    QTest::newRow("unclosed section") << QByteArray("[General\ntimeDistributionName\n");
-    QTest::newRow("broken variant") << QByteArray("[Other]\nkey=@Variant(\\0\\0\\0\n");
-    QTest::newRow("empty file") << QByteArray();
-}
-
-void LifecycleTest::malformedStoreStartsWithTheDefaultTitle()
-{
-    QFETCH(QByteArray, contents);
-    IsolatedSettings settings;
-    QVERIFY(writeFile(settings.storeFile(), contents));
-
-    QCOMPARE_EQ(titleOfANewDialog(QStringLiteral("Mine")), QStringLiteral("Chart Title"));
 }
 
 void LifecycleTest::unwritableStoreLosesOnlyThatRunsTitle()

@@ -102,22 +102,29 @@ void OverlaysTest::quartileSearch_data()
     QTest::addColumn<QList<qreal>>("labelCentres");
     // How many lines each label climbs over those drawn before it.
     QTest::addColumn<QList<int>>("climbs");
+    // A statistics panel the labels keep off; none where null.
+    QTest::addColumn<QRectF>("panel");
 
     // Running sums 0, 0.5, 1.5, 2, 2: 25 % is reached at index 1, 50 % and 75 % both at index 2.
+    const std::vector<float> worked {0, 0.5f, 1, 0.5f, 0};
+    const QList<QLineF> workedLines {
+        {120, 205, 120, 370}, {220, 40, 220, 370}, {220, 40, 220, 370}};
     QTest::newRow("worked example: 75% climbs over 50%")
-        << std::vector<float> {0, 0.5f, 1, 0.5f, 0}
-        << QList<QLineF> {{120, 205, 120, 370}, {220, 40, 220, 370}, {220, 40, 220, 370}}
-        << QList<qreal> {96, 196, 196} << QList<int> {0, 0, 1};
+        << worked << workedLines << QList<qreal> {96, 196, 196} << QList<int> {0, 0, 1} << QRectF();
+    // Over x 150 to 250 down to y 320, above the 50 % label and across the line 75 % climbs to.
+    QTest::newRow("worked example under a panel: 75% left out")
+        << worked << workedLines << QList<qreal> {96, 196} << QList<int> {0, 0}
+        << QRectF(150, 0, 100, 320);
     // Centred at x = -4 they would run under the frame; they start at its inner edge instead.
     QTest::newRow("first sum reaches three quarters: a stack of three at the frame")
         << std::vector<float> {1, 0.1f, 0.1f, 0.1f}
         << QList<QLineF> {{20, 40, 20, 370}, {20, 40, 20, 370}, {20, 40, 20, 370}}
-        << QList<qreal> {-4, -4, -4} << QList<int> {0, 1, 2};
+        << QList<qreal> {-4, -4, -4} << QList<int> {0, 1, 2} << QRectF();
     QTest::newRow("NaN values reach no level")
         << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {}
-        << QList<int> {};
+        << QList<int> {} << QRectF();
     QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {}
-                               << QList<int> {};
+                               << QList<int> {} << QRectF();
 }
 
 // Offsets divide by the number of values: with 5 values over 500 px, index 1 sits 100 px in.
@@ -127,13 +134,14 @@ void OverlaysTest::quartileSearch()
     QFETCH(QList<QLineF>, lines);
     QFETCH(QList<qreal>, labelCentres);
     QFETCH(QList<int>, climbs);
+    QFETCH(QRectF, panel);
 
     RecordingPaintDevice device(540, 400);
     QPainter painter(&device);
     QFont font(QStringLiteral("Helvetica"));
     font.setPointSize(20);
     font.setWeight(QFont::Thin);
-    TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font);
+    TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font, nullptr, {panel});
     painter.end();
     const int lineHeight = QFontMetrics(font, &device).height();
 
@@ -150,6 +158,9 @@ void OverlaysTest::quartileSearch()
         const qreal frameEdge = 7 + labels[i].textWidth / 2;
         QVERIFY(std::abs(labels[i].textCentre().x() - std::max(labelCentres[i], frameEdge)) <= 0.5);
         QVERIFY(std::abs(labels[i].textCentre().y() - (355 - climbs[i] * lineHeight)) <= 1.0);
+        const QSizeF box(labels[i].textWidth, lineHeight);
+        QVERIFY(!QRectF(labels[i].textCentre() - QPointF(box.width(), box.height()) / 2, box)
+                     .intersects(panel));
     }
 }
 
@@ -249,11 +260,6 @@ void OverlaysTest::noMarkersWithoutLevels_data()
     QTest::addColumn<bool>("primaryBox");
     QTest::addColumn<bool>("secondaryBox");
 
-    QTest::newRow("a single time") << QStringLiteral("9.5") << QString() << true << true;
-    QTest::newRow("all times equal")
-        << QStringLiteral("11.25, 11.25, 11.25") << QString() << true << true;
-    QTest::newRow("single secondary time beside a list")
-        << QString() << QStringLiteral("12.5") << true << true;
     QTest::newRow("both boxes unchecked") << symmetricTimes << symmetricTimes << false << false;
     QTest::newRow("secondary box only, no secondary list")
         << symmetricTimes << QString() << false << true;

@@ -1,9 +1,11 @@
-// Writes a rendered chart with PngWriter under a file-size limit, so that the write fails partway.
-// The limit would hit every file of the process, so it lives in this separate program.
+// Writes a rendered chart with PngWriter under a file-size limit, so that the write fails partway,
+// or pastes a text under a memory limit that it exceeds. A limit would hit everything the process
+// does, so it lives in this separate program.
 //
-// Usage: exportchild <target> <limit>, with <limit> one of "none", "half", "all-but-one" or a
+// Usage: limitchild <target> <limit>, with <limit> one of "none", "half", "all-but-one" or a
 // byte count. Prints "size <PNG bytes>" and "error <reason>" (empty on success); exits 0 when the
-// write was attempted, 2 on a setup problem.
+// write was attempted, 2 on a setup problem. With <limit> "memory" it prints "times <first list's
+// size>" and "note <the note>" instead.
 
 #include "app/timesdistributiondialog.h"
 #include "chart/pngwriter.h"
@@ -12,6 +14,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QFile>
+#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStringList>
@@ -38,7 +42,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3) {
-        std::fputs("usage: exportchild <target> <limit>\n", stderr);
+        std::fputs("usage: limitchild <target> <limit>\n", stderr);
         return 2;
     }
     const QString target = args.at(1);
@@ -56,6 +60,32 @@ int main(int argc, char **argv)
     paste->click();
     if (dialog.primaryTimeList().size() != 3000)
         return 2;
+
+    // A text that needs more memory than is left: the list and its chart stay.
+    if (limitText == QLatin1String("memory")) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("9.5\n").repeated(20'000'000));
+        rlimit memory {};
+        if (getrlimit(RLIMIT_AS, &memory) != 0)
+            return 2;
+        const rlimit original = memory;
+        QFile status(QStringLiteral("/proc/self/statm"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 2;
+        memory.rlim_cur
+            = rlim_t(status.readAll().split(' ').at(0).toULongLong()) * 4096 + (64 << 20);
+        if (setrlimit(RLIMIT_AS, &memory) != 0)
+            return 2;
+        paste->click();
+        if (setrlimit(RLIMIT_AS, &original) != 0)
+            return 2;
+        std::printf("times %lld\nnote %s\n",
+                    static_cast<long long>(dialog.primaryTimeList().size()),
+                    dialog.findChild<QLabel *>(QStringLiteral("noteText"))
+                        ->text()
+                        .toLocal8Bit()
+                        .constData());
+        return 0;
+    }
 
     const QPixmap image = dialog.renderChart();
     QByteArray encoded;
