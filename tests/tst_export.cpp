@@ -13,8 +13,8 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QImage>
-#include <QLabel>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -35,7 +35,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -142,9 +141,6 @@ bool isFullDevice(const QString &path)
         && status.st_rdev == makedev(1, 7);
 }
 
-// What a row does to the window to match the options given to the command line.
-using Adjust = std::function<void(TimesDistributionDialog &)>;
-
 // Runs the program as a script would and gives its standard output.
 QByteArray runProgram(const QStringList &arguments)
 {
@@ -169,7 +165,6 @@ QString timesText()
 
 Q_DECLARE_METATYPE(Place)
 Q_DECLARE_METATYPE(ImageFile::Format)
-Q_DECLARE_METATYPE(Adjust)
 
 class ExportTest : public QObject
 {
@@ -808,56 +803,23 @@ void ExportTest::commandLineDrawsWhatTheWindowCopies_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("second");
-    QTest::addColumn<Adjust>("adjust");
+    // What is done in the window: "name=value" sets a slider, the title or a list's colour,
+    // a bare name clicks a check box or checks an action.
+    QTest::addColumn<QStringList>("inWindow");
 
-    const auto slider = [](const char *name, int value) {
-        return [=](TimesDistributionDialog &dialog) {
-            dialog.findChild<QSlider *>(QString::fromLatin1(name))->setValue(value);
-        };
+    const auto list = [](const char *words) {
+        return QString::fromUtf8(words).split(u' ', Qt::SkipEmptyParts);
     };
-    const auto click = [](const QStringList &names) {
-        return [=](TimesDistributionDialog &dialog) {
-            for (const QString &name : names)
-                dialog.findChild<QAbstractButton *>(name)->click();
-        };
-    };
-    QTest::newRow("one list, as the window starts") << QStringList() << false << Adjust();
-    QTest::newRow("two lists") << QStringList() << true << Adjust();
-    QTest::newRow("--trim") << QStringList {QStringLiteral("--trim"), QStringLiteral("400")} << true
-                            << Adjust(slider("trimSlider", 400));
-    QTest::newRow("--detail") << QStringList {QStringLiteral("--detail"), QStringLiteral("900")}
-                              << true << Adjust(slider("sigmaSlider", 900));
-    QTest::newRow("--no-stats --no-quartiles --quartiles2")
-        << QStringList {QStringLiteral("--no-stats"), QStringLiteral("--no-quartiles"),
-                        QStringLiteral("--quartiles2")}
-        << true
-        << Adjust(click({QStringLiteral("showStatsCheck"), QStringLiteral("showQuartiles"),
-                         QStringLiteral("showQuartiles2")}));
-    QTest::newRow("--key --title")
-        << QStringList {QStringLiteral("--key"), QStringLiteral("--title"),
-                        QStringLiteral("Club PBs")}
-        << true << Adjust([](TimesDistributionDialog &dialog) {
-               dialog.findChild<QAction *>(QStringLiteral("showKeyAction"))->setChecked(true);
-               dialog.findChild<QLineEdit *>(QStringLiteral("nameEdit"))
-                   ->setText(QStringLiteral("Club PBs"));
-           });
-    QTest::newRow("--color --color2")
-        << QStringList {QStringLiteral("--color"), QStringLiteral("#123456"),
-                        QStringLiteral("--color2"), QStringLiteral("darkred")}
-        << true << Adjust([](TimesDistributionDialog &dialog) {
-               for (const auto &[button, colour] :
-                    {std::pair {"colorButton", QColor(0x12, 0x34, 0x56)},
-                     std::pair {"colorButton_2", QColor(0x8b, 0, 0)}}) {
-                   QTimer::singleShot(0, &dialog, [colour = colour] {
-                       auto *chooser
-                           = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
-                       QVERIFY(chooser);
-                       chooser->setCurrentColor(colour);
-                       chooser->accept();
-                   });
-                   dialog.findChild<QPushButton *>(QString::fromLatin1(button))->click();
-               }
-           });
+    QTest::newRow("one list, as the window starts") << QStringList() << false << QStringList();
+    QTest::newRow("two lists") << QStringList() << true << QStringList();
+    QTest::newRow("--trim --detail")
+        << list("--trim 400 --detail 900") << true << list("trimSlider=400 sigmaSlider=900");
+    QTest::newRow("--no-stats --no-quartiles --quartiles2 --key")
+        << list("--no-stats --no-quartiles --quartiles2 --key") << true
+        << list("showStatsCheck showQuartiles showQuartiles2 showKeyAction");
+    QTest::newRow("--title --color --color2")
+        << list("--title Club --color #123456 --color2 darkred") << true
+        << list("nameEdit=Club colorButton=#123456 colorButton_2=darkred");
 }
 
 // At the window's first size and one pixel per unit, the command line's PNG is To Clipboard's
@@ -866,7 +828,7 @@ void ExportTest::commandLineDrawsWhatTheWindowCopies()
 {
     QFETCH(QStringList, options);
     QFETCH(bool, second);
-    QFETCH(Adjust, adjust);
+    QFETCH(QStringList, inWindow);
     showAt(*dialog, QSize(822, 392));
     QCOMPARE_EQ(child<QWidget>("display")->size(), QSize(624, 370));
     const QTemporaryDir files;
@@ -876,8 +838,28 @@ void ExportTest::commandLineDrawsWhatTheWindowCopies()
     paste("pasteButton", timesText());
     if (second)
         paste("pasteButton_2", others);
-    if (adjust)
-        adjust(*dialog);
+    for (const QString &step : std::as_const(inWindow)) {
+        const QString name = step.section(u'=', 0, 0);
+        const QString value = step.section(u'=', 1);
+        QObject *control = dialog->findChild<QObject *>(name);
+        if (auto *slider = qobject_cast<QSlider *>(control))
+            slider->setValue(value.toInt());
+        else if (auto *title = qobject_cast<QLineEdit *>(control))
+            title->setText(value);
+        else if (auto *action = qobject_cast<QAction *>(control))
+            action->setChecked(true);
+        else if (qobject_cast<QCheckBox *>(control) || value.isEmpty())
+            qobject_cast<QAbstractButton *>(control)->click();
+        else {
+            QTimer::singleShot(0, this, [colour = QColor::fromString(value)] {
+                auto *chooser = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+                QVERIFY(chooser);
+                chooser->setCurrentColor(colour);
+                chooser->accept();
+            });
+            qobject_cast<QAbstractButton *>(control)->click();
+        }
+    }
     child<QPushButton>("clipboardButton")->click();
 
     const QString out = files.filePath(QStringLiteral("chart.png"));
