@@ -18,6 +18,8 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <tuple>
+#include <variant>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -127,11 +129,11 @@ struct Options
     {
         // "-platform" is one of Qt's options, never -p -l -a ... -o rm.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.setApplicationDescription(
-            DialogText::tr("Charts the distribution of speedcubing solve times. Without options it "
-                           "opens the window, FILE read into the first list and SECOND into the "
-                           "second as a dropped file is. Qt's own options, such as -platform, are "
-                           "taken too."));
+        parser.setApplicationDescription(DialogText::tr(
+            "Charts the distribution of speedcubing solve times. Without options it "
+            "opens the window, FILE read into the first list and SECOND into the "
+            "second as a dropped file is. The window takes Qt's own options too, such "
+            "as -platform."));
         QList<const QCommandLineOption *> options {&help, &version, &output, &listSessions,
                                                    &statistics};
         options << first.all() << second.all() << drawing();
@@ -186,26 +188,26 @@ struct Failure
     QString message;
 };
 
+// A value, or why there is none.
+template<typename T> using OrFailure = std::variant<T, Failure>;
+
 struct ReadList
 {
     ParsedTimes parsed;
     ListLabel label;
 };
 
-std::shared_ptr<const SessionSet> readSessions(const QString &path, std::optional<Failure> &failed)
+OrFailure<std::shared_ptr<const SessionSet>> readSessions(const QString &path)
 {
     QString text;
     const QString problem = TimesDistributionDialog::readFile(path, text);
-    if (!problem.isEmpty()) {
-        failed = Failure {CommandLine::nothingToDraw, problem};
-        return {};
-    }
+    if (!problem.isEmpty())
+        return Failure {CommandLine::nothingToDraw, problem};
     try {
         return std::make_shared<const SessionSet>(TimeReaders::readSessions(std::move(text)));
     } catch (const std::bad_alloc &) {
-        failed = Failure {CommandLine::nothingToDraw,
-                          DialogText::tr("%1 is too large to read").arg(noteName(path))};
-        return {};
+        return Failure {CommandLine::nothingToDraw,
+                        DialogText::tr("%1 is too large to read").arg(noteName(path))};
     }
 }
 
@@ -224,25 +226,25 @@ std::optional<qsizetype> findSession(const SessionSet &set, const QString &wante
 }
 
 // The times of one list as its options choose them, or why there are none.
-std::optional<ReadList> readList(const QString &path, const QCommandLineParser &parser,
-                                 const ListOptions &options, std::optional<Failure> &failed)
+OrFailure<ReadList> readList(const QString &path, const QCommandLineParser &parser,
+                             const ListOptions &options)
 {
     const QString name
         = noteName(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
-    const std::shared_ptr<const SessionSet> set = readSessions(path, failed);
-    if (!set)
-        return std::nullopt;
+    const auto read = readSessions(path);
+    if (const Failure *failure = std::get_if<Failure>(&read))
+        return *failure;
+    const std::shared_ptr<const SessionSet> &set = std::get<0>(read);
 
     qsizetype session = set->current;
     if (parser.isSet(options.session)) {
         const QString wanted = parser.value(options.session);
         const std::optional<qsizetype> found = findSession(*set, wanted);
         if (!found) {
-            failed
-                = Failure {CommandLine::usageError,
-                           DialogText::tr("%1 holds no session \"%2\" (--list-sessions shows them)")
-                               .arg(name, wanted)};
-            return std::nullopt;
+            return Failure {
+                CommandLine::usageError,
+                DialogText::tr("%1 holds no session \"%2\" (--list-sessions shows them)")
+                    .arg(name, wanted)};
         }
         session = *found;
     }
@@ -252,11 +254,10 @@ std::optional<ReadList> readList(const QString &path, const QCommandLineParser &
         bool number = false;
         period.lastSolves = parser.value(options.last).toLongLong(&number);
         if (!number || period.lastSolves < 1) {
-            failed
-                = Failure {CommandLine::usageError,
-                           DialogText::tr("--%1 takes a number of solves from 1, not \"%2\"")
-                               .arg(options.last.names().constFirst(), parser.value(options.last))};
-            return std::nullopt;
+            return Failure {
+                CommandLine::usageError,
+                DialogText::tr("--%1 takes a number of solves from 1, not \"%2\"")
+                    .arg(options.last.names().constFirst(), parser.value(options.last))};
         }
     }
     for (const auto &[option, date] :
@@ -265,17 +266,15 @@ std::optional<ReadList> readList(const QString &path, const QCommandLineParser &
             continue;
         *date = QDate::fromString(parser.value(*option), Qt::ISODate);
         if (!date->isValid()) {
-            failed = Failure {CommandLine::usageError,
-                              DialogText::tr("--%1 takes a date as 2026-11-30, not \"%2\"")
-                                  .arg(option->names().constFirst(), parser.value(*option))};
-            return std::nullopt;
+            return Failure {CommandLine::usageError,
+                            DialogText::tr("--%1 takes a date as 2026-11-30, not \"%2\"")
+                                .arg(option->names().constFirst(), parser.value(*option))};
         }
     }
     const Session *chosen = set->sessions.isEmpty() ? nullptr : &set->sessions[session];
     if ((!period.from.isNull() || !period.to.isNull()) && chosen && !chosen->hasDates()) {
-        failed = Failure {CommandLine::nothingToDraw,
-                          DialogText::tr("%1 keeps no dates to choose a period by").arg(name)};
-        return std::nullopt;
+        return Failure {CommandLine::nothingToDraw,
+                        DialogText::tr("%1 keeps no dates to choose a period by").arg(name)};
     }
 
     ReadList list;
@@ -285,48 +284,43 @@ std::optional<ReadList> readList(const QString &path, const QCommandLineParser &
         QString message = !summary.isEmpty() ? name + QStringLiteral(": ") + summary
             : period.isWhole()               ? DialogText::tr("No times found in %1").arg(name)
                                : DialogText::tr("No times in %1 in that period").arg(name);
-        failed = Failure {CommandLine::nothingToDraw, message};
-        return std::nullopt;
+        return Failure {CommandLine::nothingToDraw, message};
     }
     list.label = TimesDistributionDialog::listLabel(*set, session, list.parsed);
     return list;
 }
 
 // A whole number in a range, or why not.
-std::optional<int> numberIn(const QCommandLineParser &parser, const QCommandLineOption &option,
-                            int lowest, int highest, std::optional<Failure> &failed)
+OrFailure<int> numberIn(const QCommandLineParser &parser, const QCommandLineOption &option,
+                        int lowest, int highest)
 {
     bool number = false;
     const int value = parser.value(option).toInt(&number);
     if (number && value >= lowest && value <= highest)
         return value;
-    failed = Failure {CommandLine::usageError,
-                      DialogText::tr("--%1 takes a whole number from %2 to %3, not \"%4\"")
-                          .arg(option.names().constFirst())
-                          .arg(lowest)
-                          .arg(highest)
-                          .arg(parser.value(option))};
-    return std::nullopt;
+    return Failure {CommandLine::usageError,
+                    DialogText::tr("--%1 takes a whole number from %2 to %3, not \"%4\"")
+                        .arg(option.names().constFirst())
+                        .arg(lowest)
+                        .arg(highest)
+                        .arg(parser.value(option))};
 }
 
 // The scene as the window would show it with these lists and settings.
-std::optional<ChartScene> sceneOf(const QCommandLineParser &parser, const Options &options,
-                                  std::optional<Failure> &failed)
+OrFailure<ChartScene> sceneOf(const QCommandLineParser &parser, const Options &options)
 {
     ChartScene scene;
     scene.title
         = parser.isSet(options.title) ? parser.value(options.title) : DialogText::tr("Chart Title");
-    if (parser.isSet(options.detail)) {
-        const std::optional<int> detail = numberIn(parser, options.detail, 0, 999, failed);
-        if (!detail)
-            return std::nullopt;
-        scene.detail = *detail;
-    }
-    if (parser.isSet(options.trim)) {
-        const std::optional<int> trim = numberIn(parser, options.trim, 1, 1000, failed);
-        if (!trim)
-            return std::nullopt;
-        scene.trim = *trim;
+    for (const auto &[option, value, lowest, highest] :
+         {std::tuple {&options.detail, &scene.detail, 0, 999},
+          std::tuple {&options.trim, &scene.trim, 1, 1000}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const OrFailure<int> number = numberIn(parser, *option, lowest, highest);
+        if (const Failure *failure = std::get_if<Failure>(&number))
+            return *failure;
+        *value = std::get<int>(number);
     }
     scene.statistics = !parser.isSet(options.noStats);
     scene.primaryQuartiles = !parser.isSet(options.noQuartiles);
@@ -338,12 +332,10 @@ std::optional<ChartScene> sceneOf(const QCommandLineParser &parser, const Option
             continue;
         *colour = QColor::fromString(parser.value(*option));
         if (!colour->isValid()) {
-            failed
-                = Failure {CommandLine::usageError,
-                           DialogText::tr("--%1 takes a colour such as #66ccff or steelblue, not "
-                                          "\"%2\"")
-                               .arg(option->names().constFirst(), parser.value(*option))};
-            return std::nullopt;
+            return Failure {CommandLine::usageError,
+                            DialogText::tr("--%1 takes a colour such as #66ccff or steelblue, not "
+                                           "\"%2\"")
+                                .arg(option->names().constFirst(), parser.value(*option))};
         }
     }
 
@@ -354,33 +346,30 @@ std::optional<ChartScene> sceneOf(const QCommandLineParser &parser, const Option
         scene.size = match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt())
                                       : QSize();
         if (scene.size.isEmpty()) {
-            failed = Failure {CommandLine::usageError,
-                              DialogText::tr("--size takes a width and a height as 624x370, not "
-                                             "\"%1\"")
-                                  .arg(parser.value(options.size))};
-            return std::nullopt;
+            return Failure {CommandLine::usageError,
+                            DialogText::tr("--size takes a width and a height as 624x370, not "
+                                           "\"%1\"")
+                                .arg(parser.value(options.size))};
         }
     }
     if (parser.isSet(options.scale)) {
         bool number = false;
         scene.devicePixelRatio = parser.value(options.scale).toDouble(&number);
         if (!number || !(scene.devicePixelRatio > 0.0)) {
-            failed = Failure {CommandLine::usageError,
-                              DialogText::tr("--scale takes a number above 0, as 2, not \"%1\"")
-                                  .arg(parser.value(options.scale))};
-            return std::nullopt;
+            return Failure {CommandLine::usageError,
+                            DialogText::tr("--scale takes a number above 0, as 2, not \"%1\"")
+                                .arg(parser.value(options.scale))};
         }
     }
     const QSizeF pixels = QSizeF(scene.size) * scene.devicePixelRatio;
     if (pixels.width() > largestImageSide || pixels.height() > largestImageSide
         || pixels.width() < 1.0 || pixels.height() < 1.0) {
-        failed = Failure {CommandLine::usageError,
-                          DialogText::tr("--size and --scale make an image of %1 x %2 pixels; it "
-                                         "takes 1 to %3 a side")
-                              .arg(qRound(pixels.width()))
-                              .arg(qRound(pixels.height()))
-                              .arg(largestImageSide)};
-        return std::nullopt;
+        return Failure {CommandLine::usageError,
+                        DialogText::tr("--size and --scale make an image of %1 x %2 pixels; it "
+                                       "takes 1 to %3 a side")
+                            .arg(qRound(pixels.width()))
+                            .arg(qRound(pixels.height()))
+                            .arg(largestImageSide)};
     }
     return scene;
 }
@@ -471,12 +460,11 @@ int runCommand(const QCommandLineParser &parser, const Options &options)
         }
     }
 
-    std::optional<Failure> failed;
     if (command == &options.listSessions) {
-        const std::shared_ptr<const SessionSet> set = readSessions(files.constFirst(), failed);
-        if (!set)
-            return fail(*failed);
-        print(listSessions(*set));
+        const auto read = readSessions(files.constFirst());
+        if (const Failure *failure = std::get_if<Failure>(&read))
+            return fail(*failure);
+        print(listSessions(*std::get<0>(read)));
         return 0;
     }
 
@@ -488,25 +476,27 @@ int runCommand(const QCommandLineParser &parser, const Options &options)
                          DialogText::tr("%1 names no image type: it ends in .png, .pdf or .svg")
                              .arg(parser.value(options.output))});
     }
-    std::optional<ChartScene> scene = sceneOf(parser, options, failed);
-    if (!scene)
-        return fail(*failed);
+    OrFailure<ChartScene> built = sceneOf(parser, options);
+    if (const Failure *failure = std::get_if<Failure>(&built))
+        return fail(*failure);
+    ChartScene &scene = std::get<ChartScene>(built);
     for (qsizetype i = 0; i < files.size(); ++i) {
         const bool primary = i == 0;
-        std::optional<ReadList> list
-            = readList(files[i], parser, primary ? options.first : options.second, failed);
-        if (!list)
-            return fail(*failed);
-        (primary ? scene->primaryTimes : scene->secondaryTimes) = std::move(list->parsed.times);
-        (primary ? scene->primaryLabel : scene->secondaryLabel) = std::move(list->label);
+        OrFailure<ReadList> read
+            = readList(files[i], parser, primary ? options.first : options.second);
+        if (const Failure *failure = std::get_if<Failure>(&read))
+            return fail(*failure);
+        ReadList &list = std::get<ReadList>(read);
+        (primary ? scene.primaryTimes : scene.secondaryTimes) = std::move(list.parsed.times);
+        (primary ? scene.primaryLabel : scene.secondaryLabel) = std::move(list.label);
     }
 
     if (command == &options.statistics) {
-        print(TimesDistributionDialog::statisticsText(*scene));
+        print(TimesDistributionDialog::statisticsText(scene));
         return 0;
     }
     const QString out = parser.value(options.output);
-    const QString error = ImageFile::write(*scene, *format, out);
+    const QString error = ImageFile::write(scene, *format, out);
     if (!error.isEmpty())
         return fail({CommandLine::nothingToDraw,
                      DialogText::tr("%1 could not be written: %2").arg(out, error)});
