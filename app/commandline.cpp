@@ -75,7 +75,8 @@ struct Options
     QCommandLineOption output {
         {QStringLiteral("o"), QStringLiteral("output")},
         DialogText::tr("Draw the chart of FILE (and SECOND) into OUT without a "
-                       "window; OUT ends in .png, .pdf or .svg."),
+                       "window; OUT ends in %1.")
+            .arg(ImageFile::suffixList()),
         QStringLiteral("OUT")};
     QCommandLineOption listSessions {QStringLiteral("list-sessions"),
                                      DialogText::tr("Print each session of FILE on a line: number, "
@@ -473,8 +474,8 @@ int runCommand(const QCommandLineParser &parser, const Options &options)
         format = ImageFile::formatOf(parser.value(options.output));
         if (!format)
             return fail({CommandLine::usageError,
-                         DialogText::tr("%1 names no image type: it ends in .png, .pdf or .svg")
-                             .arg(parser.value(options.output))});
+                         DialogText::tr("%1 names no image type: it ends in %2")
+                             .arg(parser.value(options.output), ImageFile::suffixList())});
     }
     OrFailure<ChartScene> built = sceneOf(parser, options);
     if (const Failure *failure = std::get_if<Failure>(&built))

@@ -49,9 +49,10 @@ void TimesDistributionDialog::on_clipboardButton_clicked()
 void TimesDistributionDialog::on_saveButton_clicked()
 {
     using ImageFile::Format;
-    const std::pair<QString, Format> types[] = {{tr("Images (*.png)"), Format::Png},
-                                                {tr("PDF documents (*.pdf)"), Format::Pdf},
-                                                {tr("SVG images (*.svg)"), Format::Svg}};
+    QList<std::pair<QString, Format>> types = {{tr("Images (*.png)"), Format::Png},
+                                               {tr("PDF documents (*.pdf)"), Format::Pdf},
+                                               {tr("SVG images (*.svg)"), Format::Svg}};
+    types.removeIf([](const auto &type) { return !ImageFile::formats().contains(type.second); });
     QStringList filters;
     for (const auto &type : types)
         filters << type.first;

@@ -9,7 +9,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPixmap>
+#include <QStringList>
+#ifdef SOLVIGRAM_SVG
 #include <QSvgGenerator>
+#endif
 
 namespace {
 
@@ -42,6 +45,7 @@ QByteArray pdf(const ChartScene &scene)
     return bytes;
 }
 
+#ifdef SOLVIGRAM_SVG
 QByteArray svg(const ChartScene &scene)
 {
     QByteArray bytes;
@@ -61,14 +65,33 @@ QByteArray svg(const ChartScene &scene)
     painter.end();
     return bytes;
 }
+#endif
 
 } // namespace
 
 namespace ImageFile {
 
+QList<Format> formats()
+{
+#ifdef SOLVIGRAM_SVG
+    return {Format::Png, Format::Pdf, Format::Svg};
+#else
+    return {Format::Png, Format::Pdf};
+#endif
+}
+
+QString suffixList()
+{
+    QStringList suffixes;
+    for (const Format format : formats())
+        suffixes << u'.' + suffix(format);
+    const QString last = suffixes.takeLast();
+    return DialogText::tr("%1 or %2").arg(suffixes.join(QStringLiteral(", ")), last);
+}
+
 std::optional<Format> formatOf(const QString &fileName)
 {
-    for (const Format format : {Format::Png, Format::Pdf, Format::Svg}) {
+    for (const Format format : formats()) {
         if (fileName.endsWith(u'.' + suffix(format), Qt::CaseInsensitive))
             return format;
     }
@@ -103,7 +126,11 @@ QByteArray encode(const ChartScene &scene, Format format)
     case Format::Pdf:
         return pdf(scene);
     case Format::Svg:
+#ifdef SOLVIGRAM_SVG
         return svg(scene);
+#else
+        return {};
+#endif
     }
     return {};
 }

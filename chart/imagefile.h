@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -11,6 +12,11 @@ struct ChartScene;
 namespace ImageFile {
 
 enum class Format { Png, Pdf, Svg };
+
+// The formats this build writes, PNG first: SVG only where it was built with Qt SVG.
+QList<Format> formats();
+// ".png, .pdf or .svg": the suffixes of formats().
+QString suffixList();
 
 // The format a file name's suffix names, in any case; nothing for another suffix or none.
 std::optional<Format> formatOf(const QString &fileName);
