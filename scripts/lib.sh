@@ -40,3 +40,35 @@ build_preset() {
     cmake --preset "$preset" -S "$repo_root" >/dev/null
     cmake --build --preset "$preset" -j "$(nproc)" "$@"
 }
+
+# For the scripts that drive the program in a virtual X server. Each keeps the processes it starts
+# in pids and its files in work, and may define fail to report a timeout its own way.
+
+# Runs the command until it succeeds; gives up after the given number of seconds.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            declare -F fail >/dev/null && fail "timed out after ${seconds} s waiting for $what"
+            echo "Timed out after ${seconds} s waiting for $what" >&2
+            exit 1
+        fi
+        sleep 0.2
+    done
+}
+
+# Stops what was started, then removes the work folder unless keep_work=1 keeps it for a look.
+stop_and_clean() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    if [ "${keep_work:-0}" = 1 ]; then
+        echo "Files kept in $work"
+    else
+        rm -rf "$work"
+    fi
+}

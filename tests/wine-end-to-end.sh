@@ -11,6 +11,7 @@
 #
 # Exits 77 (skipped) when Wine or the X tools are missing.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 
 skip() {
     echo "SKIPPED: $*"
@@ -81,30 +82,12 @@ done
 work=$(mktemp -d)
 pids=()
 cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
     [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true
-    wait 2>/dev/null || true
-    if [ "${keep_work:-0}" = 1 ]; then
-        echo "Files kept in $work"
-    else
-        rm -rf "$work"
-    fi
+    stop_and_clean
 }
 trap cleanup EXIT
 trap 'keep_work=1' ERR
 
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out after ${seconds} s waiting for $what"
-        sleep 0.2
-    done
-}
 step() { echo "== $*"; }
 running() { kill -0 "$1" 2>/dev/null; }
 stopped() { ! running "$1"; }

@@ -7,6 +7,7 @@
 #
 # Exits 77 (skipped) when the X tools are missing or no X server can start.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 
 program=$1
 sample=$2
@@ -30,32 +31,10 @@ done
 
 work=$(mktemp -d)
 pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    if [ "${keep_work:-0}" = 1 ]; then
-        echo "Files kept in $work"
-    else
-        rm -rf "$work"
-    fi
-}
-trap cleanup EXIT
+trap stop_and_clean EXIT
 # An unexpected error keeps the logs and images for a look, as a failure does.
 trap 'keep_work=1' ERR
 
-# Runs the command until it succeeds; fails after the given number of seconds.
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out after ${seconds} s waiting for $what"
-        sleep 0.2
-    done
-}
 
 running() { kill -0 "$1" 2>/dev/null; }
 stopped() { ! running "$1"; }
