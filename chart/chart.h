@@ -4,6 +4,7 @@
 #include "stats/density.h"
 
 #include <QColor>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -12,7 +13,6 @@
 class QFont;
 class QPainter;
 class QPixmap;
-class QRectF;
 
 // What the key says of a list beside its colour and its number of times.
 struct ListLabel
