@@ -404,21 +404,6 @@ void OverlaysTest::statisticsFormatting_data()
     QTest::addColumn<QString>("times");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("one time: nothing to average")
-        << QStringLiteral("7.5")
-        << QStringList {QStringLiteral("Best: 7.50"), QStringLiteral("Worst: 7.50"),
-                        QStringLiteral("Average: nan"), QStringLiteral("Median: 7.50"),
-                        QStringLiteral("MoXAo5: nan")};
-    QTest::newRow("two times, slower first")
-        << QStringLiteral("13.87, 11.23")
-        << QStringList {QStringLiteral("Best: 11.23"), QStringLiteral("Worst: 13.87"),
-                        QStringLiteral("Average: nan"), QStringLiteral("Median: 12.55"),
-                        QStringLiteral("MoXAo5: nan")};
-    QTest::newRow("four times: no group")
-        << QStringLiteral("4, 1, 3, 2")
-        << QStringList {QStringLiteral("Best: 1.00"), QStringLiteral("Worst: 4.00"),
-                        QStringLiteral("Average: 2.00"), QStringLiteral("Median: 2.50"),
-                        QStringLiteral("MoXAo5: nan")};
     QTest::newRow("rounding to two decimals")
         << QStringLiteral("9.996, 10.004, 10.13, 61.5, 10.3")
         << QStringList {QStringLiteral("Best: 10.00"), QStringLiteral("Worst: 61.50"),

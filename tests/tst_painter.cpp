@@ -12,15 +12,6 @@ namespace {
 const QColor mainColor(0x66, 0xCC, 0xFF);
 const QColor secondaryColor(0xFF, 0x82, 0x00);
 
-QFont chartFont(int pointSize, int weight)
-{
-    QFont font;
-    font.setFamily(QStringLiteral("Helvetica"));
-    font.setPointSize(pointSize);
-    font.setWeight(QFont::Weight(weight));
-    return font;
-}
-
 bool hasFont(const PaintRecord &record, int pointSize, int weight)
 {
     return record.kind == PaintRecord::Text && record.font.family() == QLatin1String("Helvetica")
@@ -401,7 +392,7 @@ void PainterTest::titleInCapitals()
         QCOMPARE(titles[0].text, drawn);
     }
     // The letters stand on the line at the title font's height.
-    const int height = QFontMetrics(chartFont(25, QFont::Bold), &device).height();
+    const int height = QFontMetrics(titles[0].font, &device).height();
     QCOMPARE(titles[0].baseline, QPointF(10, height));
     QCOMPARE(titles[0].pen.color(), QColor(Qt::black));
     QCOMPARE(titles[0].pen.widthF(), 3.0);
