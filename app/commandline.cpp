@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/controls.h"
 #include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
 #include "chart/imagefile.h"
@@ -66,6 +67,19 @@ struct ListOptions
     QList<const QCommandLineOption *> all() const { return {&session, &last, &from, &to}; }
 };
 
+// --detail or --trim, which sets a slider as the window's does.
+QCommandLineOption sliderOption(const QString &name, const QString &slider,
+                                Controls::SliderRange range)
+{
+    return {name,
+            DialogText::tr("%1, %2 to %3 (default %4).")
+                .arg(slider)
+                .arg(range.minimum)
+                .arg(range.maximum)
+                .arg(range.start),
+            QStringLiteral("%1-%2").arg(range.minimum).arg(range.maximum)};
+}
+
 struct Options
 {
     QCommandLineOption help {{QStringLiteral("h"), QStringLiteral("help")},
@@ -91,12 +105,10 @@ struct Options
     QCommandLineOption title {QStringLiteral("title"),
                               DialogText::tr("The chart's title (default \"Chart Title\")."),
                               QStringLiteral("TEXT")};
-    QCommandLineOption detail {QStringLiteral("detail"),
-                               DialogText::tr("The Detail slider, 0 to 999 (default 500)."),
-                               QStringLiteral("0-999")};
-    QCommandLineOption trim {QStringLiteral("trim"),
-                             DialogText::tr("The Trim slider, 1 to 1000 (default 1000)."),
-                             QStringLiteral("1-1000")};
+    QCommandLineOption detail = sliderOption(QStringLiteral("detail"),
+                                             DialogText::tr("The Detail slider"), Controls::detail);
+    QCommandLineOption trim
+        = sliderOption(QStringLiteral("trim"), DialogText::tr("The Trim slider"), Controls::trim);
     QCommandLineOption noStats {QStringLiteral("no-stats"),
                                 DialogText::tr("Without the statistics (Show Stats off).")};
     QCommandLineOption noQuartiles {QStringLiteral("no-quartiles"),
@@ -104,11 +116,13 @@ struct Options
     QCommandLineOption quartiles2 {QStringLiteral("quartiles2"),
                                    DialogText::tr("With the second list's quartile lines.")};
     QCommandLineOption color {QStringLiteral("color"),
-                              DialogText::tr("The first list's colour, any name Qt reads: #66ccff "
-                                             "(the default), steelblue ..."),
+                              DialogText::tr("The first list's colour, any name Qt reads: %1 "
+                                             "(the default), steelblue ...")
+                                  .arg(QColor::fromRgb(ChartScene::defaultPrimaryColor).name()),
                               QStringLiteral("COLOR")};
     QCommandLineOption color2 {QStringLiteral("color2"),
-                               DialogText::tr("The second list's colour (default #ff8200)."),
+                               DialogText::tr("The second list's colour (default %1).")
+                                   .arg(QColor::fromRgb(ChartScene::defaultSecondaryColor).name()),
                                QStringLiteral("COLOR")};
     QCommandLineOption key {QStringLiteral("key"), DialogText::tr("With the key (Show Key).")};
     QCommandLineOption size {QStringLiteral("size"),
@@ -313,16 +327,19 @@ OrFailure<ChartScene> sceneOf(const QCommandLineParser &parser, const Options &o
     ChartScene scene;
     scene.title
         = parser.isSet(options.title) ? parser.value(options.title) : DialogText::tr("Chart Title");
-    for (const auto &[option, value, lowest, highest] :
-         {std::tuple {&options.detail, &scene.detail, 0, 999},
-          std::tuple {&options.trim, &scene.trim, 1, 1000}}) {
+    int detail = Controls::detail.start;
+    int trim = Controls::trim.start;
+    for (const auto &[option, value, range] :
+         {std::tuple {&options.detail, &detail, Controls::detail},
+          std::tuple {&options.trim, &trim, Controls::trim}}) {
         if (!parser.isSet(*option))
             continue;
-        const OrFailure<int> number = numberIn(parser, *option, lowest, highest);
+        const OrFailure<int> number = numberIn(parser, *option, range.minimum, range.maximum);
         if (const Failure *failure = std::get_if<Failure>(&number))
             return *failure;
         *value = std::get<int>(number);
     }
+    Controls::setSliders(scene, detail, trim);
     scene.statistics = !parser.isSet(options.noStats);
     scene.primaryQuartiles = !parser.isSet(options.noQuartiles);
     scene.secondaryQuartiles = parser.isSet(options.quartiles2);

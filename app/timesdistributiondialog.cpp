@@ -1,5 +1,6 @@
 #include "app/timesdistributiondialog.h"
 
+#include "app/controls.h"
 #include "app/form/timesdistributionform.h"
 #include "app/notebar.h"
 #include "app/settingsstore.h"
@@ -82,8 +83,8 @@ TimesDistributionDialog::TimesDistributionDialog(QWidget *parent)
 
     const std::unique_ptr<QSettings> settings = SettingsStore::open();
     showKeyAction->setChecked(settings->value(QString::fromLatin1(showKeyKey), false).toBool());
-    mainColor = QColor(0x66, 0xCC, 0xFF);
-    secondaryColor = QColor(0xFF, 0x82, 0x00);
+    mainColor = QColor::fromRgb(ChartScene::defaultPrimaryColor);
+    secondaryColor = QColor::fromRgb(ChartScene::defaultSecondaryColor);
     // A stored empty string is a title too; only a missing key keeps the default.
     const QVariant stored = settings->value(QString::fromLatin1(titleKey));
     if (stored.isValid())
@@ -103,8 +104,7 @@ ChartScene TimesDistributionDialog::chartScene() const
     scene.secondaryTimes = secondaryTimes;
     scene.primaryColor = mainColor;
     scene.secondaryColor = secondaryColor;
-    scene.detail = form->sigmaSlider->value();
-    scene.trim = form->trimSlider->value();
+    Controls::setSliders(scene, form->sigmaSlider->value(), form->trimSlider->value());
     scene.primaryQuartiles = form->showQuartiles->isChecked();
     scene.secondaryQuartiles = form->showQuartiles2->isChecked();
     scene.statistics = form->showStatsCheck->isChecked();

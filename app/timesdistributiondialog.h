@@ -4,7 +4,6 @@
 #include "data/parsedtimes.h"
 #include "data/sessions.h"
 #include "data/timelist.h"
-#include "stats/density.h"
 #include "stats/timestatistics.h"
 
 #include <QColor>
@@ -43,6 +42,7 @@ public:
     // The same reading, with what it recognised and skipped.
     static ParsedTimes readTimeList(QString text);
     static TimeStatistics computeStatistics(TimeList times);
+    // low and high may be KernelDensity::lowestSample and highestSample, the samples' own ends.
     static std::vector<float> kernelDensity(const TimeList &samples, int points, float low,
                                             float high, float detail);
     static QPainterPath densityCurve(TimeList samples, float low, float high, float detail,
@@ -57,11 +57,9 @@ public:
     // The file name "Save" proposes for a chart of this title, safe on Linux and Windows.
     static QString chartFileName(const QString &title);
 
-    void paintChart(QPainter &painter);
-    // The chart as the display shows it, at the display's device pixel ratio or the one given.
+    // The chart as the display shows it, at the display's device pixel ratio.
     QPixmap renderChart();
-    QPixmap renderChart(qreal devicePixelRatio);
-    // The chart's overlays, drawn by paintChart with its geometry and fonts. Quartile labels keep
+    // The chart's overlays, drawn by the chart with its geometry and fonts. Quartile labels keep
     // clear of those in drawnLabels (the other curve's) and are added to it; a label that would
     // overlap a rectangle in keepClear (the statistics panel) is left out.
     static void drawQuartileMarkers(QPainter &painter, const std::vector<float> &values,
@@ -94,12 +92,6 @@ public:
     const TimeList &secondaryTimeList() const { return secondaryTimes; }
     QColor mainChartColor() const { return mainColor; }
     QColor secondaryChartColor() const { return secondaryColor; }
-
-    // "low" and "high" sentinels of kernelDensity: the samples' own minimum and maximum.
-    static constexpr float lowestSample = KernelDensity::lowestSample;
-    static constexpr float highestSample = KernelDensity::highestSample;
-    // Points of the density curve; a narrow kernel above the default Detail gets one per pixel.
-    static constexpr int curvePoints = KernelDensity::curvePoints;
 
 private slots:
     void on_pasteButton_clicked();

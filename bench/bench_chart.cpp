@@ -1,8 +1,13 @@
 // Speed and memory of what the user feels: a full repaint while dragging a slider, a paste, and
 // the density and statistics kernels against their straightforward evaluations.
 
+#include "app/controls.h"
 #include "app/timesdistributiondialog.h"
+#include "chart/chart.h"
+#include "data/timereaders.h"
 #include "reference.h"
+#include "stats/density.h"
+#include "stats/timestatistics.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -13,7 +18,6 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
-#include <QSlider>
 #include <QTemporaryFile>
 #include <QWidget>
 
@@ -27,6 +31,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -113,8 +118,7 @@ QString timerExport(const std::vector<double> &times)
 
 TimeList parsedTimes(qsizetype count, int resolution, unsigned seed)
 {
-    return TimesDistributionDialog::parseTimeList(
-        bareList(solveTimes(count, resolution, seed), resolution));
+    return TimeReaders::read(bareList(solveTimes(count, resolution, seed), resolution)).times;
 }
 
 template<typename T> T *child(QObject &parent, const char *name)
@@ -122,50 +126,26 @@ template<typename T> T *child(QObject &parent, const char *name)
     return parent.findChild<T *>(QLatin1String(name));
 }
 
-void paste(TimesDistributionDialog &dialog, const char *button, const QString &text)
+// The window's chart at its first size, with both curves, both sets of quartile markers and the
+// statistics, the sliders at these positions.
+ChartScene chartScene(TimeList primary, TimeList secondary, int detailSlider)
 {
-    QGuiApplication::clipboard()->setText(text);
-    child<QPushButton>(dialog, button)->click();
+    ChartScene scene;
+    scene.primaryTimes = std::move(primary);
+    scene.secondaryTimes = std::move(secondary);
+    scene.primaryQuartiles = scene.secondaryQuartiles = scene.statistics = true;
+    scene.title = QStringLiteral("Chart Title");
+    scene.size = QSize(624, 370);
+    Controls::setSliders(scene, detailSlider, Controls::trim.start);
+    return scene;
 }
 
-// A dialog of the default size, shown on the offscreen platform so that the layout gives the
-// display its real size, with both curves, both sets of quartile markers and the statistics.
-std::unique_ptr<TimesDistributionDialog> chartDialog()
+const TimeList &cachedTimes(qsizetype count, int resolution, unsigned seed = 1)
 {
-    auto dialog = std::make_unique<TimesDistributionDialog>();
-    dialog->resize(822, 392);
-    dialog->show();
-    QCoreApplication::processEvents();
-    child<QCheckBox>(*dialog, "showQuartiles")->setChecked(true);
-    child<QCheckBox>(*dialog, "showQuartiles2")->setChecked(true);
-    child<QCheckBox>(*dialog, "showStatsCheck")->setChecked(true);
-    return dialog;
-}
-
-// Dialogs are costly to fill with a million times; each list size is built once per process.
-std::map<std::pair<qsizetype, int>, std::unique_ptr<TimesDistributionDialog>> &dialogs()
-{
-    static std::map<std::pair<qsizetype, int>, std::unique_ptr<TimesDistributionDialog>> cache;
-    return cache;
-}
-
-TimesDistributionDialog &filledDialog(qsizetype perList, int resolution)
-{
-    auto &slot = dialogs()[{perList, resolution}];
-    if (!slot) {
-        slot = chartDialog();
-        paste(*slot, "pasteButton", bareList(solveTimes(perList, resolution, 1), resolution));
-        paste(*slot, "pasteButton_2", bareList(solveTimes(perList, resolution, 2), resolution));
-    }
-    return *slot;
-}
-
-const TimeList &cachedTimes(qsizetype count, int resolution)
-{
-    static std::map<std::pair<qsizetype, int>, TimeList> cache;
-    auto &slot = cache[{count, resolution}];
+    static std::map<std::tuple<qsizetype, int, unsigned>, TimeList> cache;
+    auto &slot = cache[{count, resolution, seed}];
     if (slot.isEmpty())
-        slot = parsedTimes(count, resolution, 1);
+        slot = parsedTimes(count, resolution, seed);
     return slot;
 }
 
@@ -174,29 +154,27 @@ QString sizeLabel(const QSize &size)
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
 }
 
-// renderChart at the display's size, the lists already painted before: the work of one repaint
-// while a slider is dragged.
+// The chart at the window's size, the lists painted before: the work of one repaint while a
+// slider is dragged.
 // Arguments: times per list, their Resolution, the Detail slider's value.
 void BM_FullPaint(benchmark::State &state)
 {
     const qsizetype perList = state.range(0);
     const int resolution = int(state.range(1));
-    TimesDistributionDialog &dialog = filledDialog(perList, resolution);
-    if (dialog.primaryTimeList().size() != perList
-        || dialog.secondaryTimeList().size() != perList) {
-        state.SkipWithError("the pasted lists lost times");
+    const ChartScene scene = chartScene(cachedTimes(perList, resolution, 1),
+                                        cachedTimes(perList, resolution, 2), int(state.range(2)));
+    if (scene.primaryTimes.size() != perList || scene.secondaryTimes.size() != perList) {
+        state.SkipWithError("the lists lost times");
         return;
     }
-    child<QSlider>(dialog, "sigmaSlider")->setValue(int(state.range(2)));
-    const QSize displaySize = child<QWidget>(dialog, "display")->size();
+    QPixmap(Chart::render(scene));
     for (auto _ : state) {
-        QPixmap chart = dialog.renderChart();
+        QPixmap chart = Chart::render(scene);
         benchmark::DoNotOptimize(chart);
-        if (chart.size() != displaySize)
-            state.SkipWithError("the chart does not have the display's size");
+        if (chart.size() != scene.size)
+            state.SkipWithError("the chart does not have the scene's size");
     }
-    child<QSlider>(dialog, "sigmaSlider")->setValue(500);
-    state.SetLabel(QStringLiteral("display %1").arg(sizeLabel(displaySize)).toStdString());
+    state.SetLabel(QStringLiteral("chart %1").arg(sizeLabel(scene.size)).toStdString());
     state.SetItemsProcessed(state.iterations() * 2 * perList);
 }
 BENCHMARK(BM_FullPaint)
@@ -205,29 +183,28 @@ BENCHMARK(BM_FullPaint)
     ->ArgsProduct({{10'000, 100'000, 1'000'000}, {0, 2}, {500, 0, 999}})
     ->Unit(benchmark::kMillisecond);
 
-// The first paint after both lists were replaced: the display is hidden while the lists are
-// pasted (outside the timing), so nothing is painted or remembered before renderChart.
+// The first paint after both lists were replaced: each repetition reads them afresh (outside the
+// timing), so nothing of them is remembered before the chart is rendered.
 void BM_FirstPaint(benchmark::State &state)
 {
     const qsizetype perList = state.range(0);
     const int resolution = int(state.range(1));
-    auto dialog = chartDialog();
-    dialog->hide();
-    child<QSlider>(*dialog, "sigmaSlider")->setValue(int(state.range(2)));
     const QString primary = bareList(solveTimes(perList, resolution, 1), resolution);
     const QString secondary = bareList(solveTimes(perList, resolution, 2), resolution);
-    const QSize displaySize = child<QWidget>(*dialog, "display")->size();
+    QSize size;
     for (auto _ : state) {
         state.PauseTiming();
-        paste(*dialog, "pasteButton", primary);
-        paste(*dialog, "pasteButton_2", secondary);
-        if (dialog->primaryTimeList().size() != perList)
-            state.SkipWithError("the pasted lists lost times");
+        const ChartScene scene
+            = chartScene(TimeReaders::read(primary).times, TimeReaders::read(secondary).times,
+                         int(state.range(2)));
+        if (scene.primaryTimes.size() != perList)
+            state.SkipWithError("the lists lost times");
+        size = scene.size;
         state.ResumeTiming();
-        QPixmap chart = dialog->renderChart();
+        QPixmap chart = Chart::render(scene);
         benchmark::DoNotOptimize(chart);
     }
-    state.SetLabel(QStringLiteral("display %1").arg(sizeLabel(displaySize)).toStdString());
+    state.SetLabel(QStringLiteral("chart %1").arg(sizeLabel(size)).toStdString());
     state.SetItemsProcessed(state.iterations() * 2 * perList);
 }
 BENCHMARK(BM_FirstPaint)
@@ -264,12 +241,10 @@ template<bool Fast, bool Repeated = false> void BM_KernelDensity(benchmark::Stat
         const TimeList samples = Repeated ? times : freshCopy(times);
         state.ResumeTiming();
         std::vector<float> density = Fast
-            ? TimesDistributionDialog::kernelDensity(samples, densityPoints,
-                                                     TimesDistributionDialog::lowestSample,
-                                                     TimesDistributionDialog::highestSample, detail)
-            : Reference::kernelDensity(samples, densityPoints,
-                                       TimesDistributionDialog::lowestSample,
-                                       TimesDistributionDialog::highestSample, detail);
+            ? KernelDensity::onGrid(samples, densityPoints, KernelDensity::lowestSample,
+                                    KernelDensity::highestSample, detail)
+            : Reference::kernelDensity(samples, densityPoints, KernelDensity::lowestSample,
+                                       KernelDensity::highestSample, detail);
         benchmark::DoNotOptimize(density.data());
     }
     state.SetItemsProcessed(state.iterations() * times.size());
@@ -305,8 +280,8 @@ template<bool Fast, bool Repeated = false> void BM_Statistics(benchmark::State &
         state.PauseTiming();
         const TimeList samples = Repeated ? times : freshCopy(times);
         state.ResumeTiming();
-        TimeStatistics statistics = Fast ? TimesDistributionDialog::computeStatistics(samples)
-                                         : Reference::computeStatistics(samples);
+        TimeStatistics statistics
+            = Fast ? SummaryStatistics::of(samples) : Reference::computeStatistics(samples);
         benchmark::DoNotOptimize(statistics);
     }
     state.SetItemsProcessed(state.iterations() * times.size());
@@ -349,7 +324,7 @@ const QString &export100k()
 void parseEveryIteration(benchmark::State &state, const QString &text, qsizetype expected)
 {
     for (auto _ : state) {
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        TimeList times = TimeReaders::read(text).times;
         if (times.size() != expected)
             state.SkipWithError("the text lost times");
         benchmark::DoNotOptimize(times.constData());
@@ -575,10 +550,15 @@ BENCHMARK(BM_ParseCommaColumn)
     ->Unit(benchmark::kMillisecond);
 
 // "Paste data" with a 100 000-solve export on the clipboard: parsing and the first paint of the
-// shown display, with quartile markers and statistics on.
+// shown display of a window at its first size, with quartile markers and statistics on.
 void BM_PasteExport(benchmark::State &state)
 {
-    auto dialog = chartDialog();
+    auto dialog = std::make_unique<TimesDistributionDialog>();
+    dialog->resize(822, 392);
+    dialog->show();
+    QCoreApplication::processEvents();
+    for (const char *box : {"showQuartiles", "showQuartiles2", "showStatsCheck"})
+        child<QCheckBox>(*dialog, box)->setChecked(true);
     QGuiApplication::clipboard()->setText(export100k());
     QPushButton *button = child<QPushButton>(*dialog, "pasteButton");
     PaintCounter paints;
@@ -663,7 +643,7 @@ void BM_ParseFiftyMegabytes(benchmark::State &state)
         resetPeakMemory();
         const qint64 before = statusField("VmRSS:");
         state.ResumeTiming();
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        TimeList times = TimeReaders::read(text).times;
         state.PauseTiming();
         growth = std::max(growth, double(statusField("VmHWM:") - before));
         count = times.size();
@@ -689,7 +669,7 @@ BENCHMARK(BM_ParseFiftyMegabytes)
 void BM_ParseLineEnds(benchmark::State &state)
 {
     static const QString lineFeeds = hugePaste(2);
-    static const qsizetype count = TimesDistributionDialog::parseTimeList(lineFeeds).size();
+    static const qsizetype count = TimeReaders::read(lineFeeds).times.size();
     const QString ends[] = {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")};
     const QString text = QString(lineFeeds).replace(u'\n', ends[state.range(0)]);
     parseEveryIteration(state, text, count);
@@ -745,7 +725,7 @@ void BM_ParseMillionSolveBackup(benchmark::State &state)
         resetPeakMemory();
         const qint64 before = statusField("VmRSS:");
         state.ResumeTiming();
-        TimeList times = TimesDistributionDialog::parseTimeList(text);
+        TimeList times = TimeReaders::read(text).times;
         state.PauseTiming();
         growth = std::max(growth, double(statusField("VmHWM:") - before));
         if (times.size() != 1'000'000)
@@ -783,7 +763,5 @@ int main(int argc, char **argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-
-    dialogs().clear();
     return 0;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "data/timelist.h"
-#include "stats/density.h"
 
 #include <QColor>
 #include <QRectF>
@@ -12,6 +11,7 @@
 
 class QFont;
 class QPainter;
+class QPainterPath;
 class QPixmap;
 
 // What the key says of a list beside its colour and its number of times.
@@ -25,17 +25,25 @@ struct ListLabel
     QString shownName(bool primary) const;
 };
 
-// Everything a chart shows, as a value: the two lists and their colours, the controls' settings,
-// the title, and the size and pixel density to draw at. The lists are shared, not copied.
+// Everything a chart shows, as a value: the two lists and their colours, what the controls ask
+// of the curves and the axis, the title, and the size and pixel density to draw at. The lists are
+// shared, not copied.
 struct ChartScene
 {
+    // The lists' colours until the user picks others.
+    static constexpr QRgb defaultPrimaryColor = 0xFF66CCFF;
+    static constexpr QRgb defaultSecondaryColor = 0xFFFF8200;
+
     TimeList primaryTimes;
     TimeList secondaryTimes;
-    QColor primaryColor = QColor(0x66, 0xCC, 0xFF);
-    QColor secondaryColor = QColor(0xFF, 0x82, 0x00);
-    // The Detail slider's position, and Trim in thousandths of the spread above the fastest time.
-    int detail = KernelDensity::defaultDetailSlider;
-    int trim = 1000;
+    QColor primaryColor = QColor::fromRgb(defaultPrimaryColor);
+    QColor secondaryColor = QColor::fromRgb(defaultSecondaryColor);
+    // The kernel's width multiplier, and whether a kernel narrower than the curve's 256 points
+    // may get a point per pixel (Detail above its start).
+    float detail = 1.0f;
+    bool finePoints = false;
+    // The share of the spread above the fastest time that the axis keeps.
+    float trim = 1.0f;
     bool primaryQuartiles = true;
     bool secondaryQuartiles = false;
     bool statistics = true;
@@ -71,6 +79,10 @@ struct AxisTick
 // every 1, 2, 5, 10, 15, 20, 30 or 60 s or whole minutes, whichever is the smallest step at which
 // they keep apart, on whole multiples of it, and a tick every second while ticks keep 3 px apart.
 std::vector<AxisTick> axisTicks(float low, float high, int plotWidth, double widestLabel);
+
+// The outline of a curve's heights over a plot of this size, its corner 2 and 4 margins in from
+// the origin: the first point at the left edge, the last at the right.
+QPainterPath curveOutline(const std::vector<float> &values, int width, int height, int margin);
 
 // Paints the scene at its size on a painter whose viewport is that size.
 void paint(QPainter &painter, const ChartScene &scene);

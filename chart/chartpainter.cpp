@@ -209,7 +209,7 @@ void drawCurve(QPainter &painter, const ChartScene &scene, const KernelDensity::
         drawPixelCurve(painter, curve.values, style.color, plotWidth, plotHeight);
     } else {
         const QPainterPath outline
-            = KernelDensity::path(curve.values, plotWidth, plotHeight, curveMargin);
+            = Chart::curveOutline(curve.values, plotWidth, plotHeight, curveMargin);
         painter.setOpacity(0.5);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QBrush(style.color, Qt::SolidPattern));
@@ -239,8 +239,8 @@ ListFigures figuresOf(const TimeList &times, const ChartScene &scene, Chart::Tim
     if (times.isEmpty())
         return figures;
     const int plotWidth = scene.size.width() - horizontalInset;
-    figures.curve = KernelDensity::curve(times, range.low, range.high,
-                                         KernelDensity::detailOfSlider(scene.detail), plotWidth);
+    figures.curve = KernelDensity::curve(times, range.low, range.high, scene.detail, plotWidth,
+                                         scene.finePoints);
     if (scene.statistics)
         figures.statistics = SummaryStatistics::of(times);
     return figures;
@@ -408,8 +408,24 @@ TimeRange timeRange(const ChartScene &scene)
                 slowest = time;
         }
     }
-    const float trimFraction = float(scene.trim) / 1000.0f;
-    return {std::floor(fastest), std::ceil((slowest - fastest) * trimFraction + fastest)};
+    return {std::floor(fastest), std::ceil((slowest - fastest) * scene.trim + fastest)};
+}
+
+QPainterPath curveOutline(const std::vector<float> &values, int width, int height, int margin)
+{
+    const float lastIndex = float(values.size() - 1);
+    QPainterPath path;
+    path.moveTo(0.0, double(height));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const float x = float(i) / lastIndex * float(width);
+        const float y = (1.0f - values[i]) * float(height);
+        // A zero density normalises to NaN; QPainterPath would drop such points with a warning.
+        if (std::isfinite(x) && std::isfinite(y))
+            path.lineTo(double(x), double(y));
+    }
+    path.lineTo(double(width), double(height));
+    path.translate(2.0 * margin, 4.0 * margin);
+    return path;
 }
 
 std::vector<AxisTick> axisTicks(float low, float high, int plotWidth, double widestLabel)

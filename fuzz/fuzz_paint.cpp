@@ -3,9 +3,11 @@
 // and paints the chart into a small image. For short lists the fast density and statistics are
 // also held to the straightforward evaluations.
 
-#include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
+#include "data/timereaders.h"
 #include "reference.h"
+#include "stats/density.h"
+#include "stats/timestatistics.h"
 
 #include <QApplication>
 #include <QImage>
@@ -60,15 +62,14 @@ void compareWithReference(const TimeList &times, float low, float high, float de
     if (times.isEmpty() || times.size() > differentialLimit)
         return;
 
-    const TimeStatistics fastStatistics = TimesDistributionDialog::computeStatistics(times);
+    const TimeStatistics fastStatistics = SummaryStatistics::of(times);
     const TimeStatistics referenceStatistics = Reference::computeStatistics(times);
     for (std::size_t i = 0; i < fastStatistics.size(); ++i) {
         if (!sameBits(fastStatistics[i], referenceStatistics[i]))
             fail("statistics differ", double(fastStatistics[i]), double(referenceStatistics[i]));
     }
 
-    const std::vector<float> fast
-        = TimesDistributionDialog::kernelDensity(times, 256, low, high, detail);
+    const std::vector<float> fast = KernelDensity::onGrid(times, 256, low, high, detail);
     const std::vector<float> reference = Reference::kernelDensity(times, 256, low, high, detail);
     float peak = 0.0f;
     for (float value : reference)
@@ -102,10 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const std::uint64_t hash = fnv1a(data, size);
     ChartScene scene;
-    scene.primaryTimes = TimesDistributionDialog::parseTimeList(QString::fromUtf8(primaryText));
-    scene.secondaryTimes = TimesDistributionDialog::parseTimeList(QString::fromUtf8(secondaryText));
-    scene.detail = int(hash % 1000);
-    scene.trim = 1 + int((hash >> 10) % 1000);
+    scene.primaryTimes = TimeReaders::read(QString::fromUtf8(primaryText)).times;
+    scene.secondaryTimes = TimeReaders::read(QString::fromUtf8(secondaryText)).times;
+    // Kernel widths from 2 down to 0.002 and shares of the spread from 0.001 to 1, as the sliders
+    // give them, with or without a point per pixel for narrow kernels.
+    scene.detail = float(1000 - int(hash % 1000)) / 500.0f;
+    scene.finePoints = hash & (1u << 23);
+    scene.trim = float(1 + int((hash >> 10) % 1000)) / 1000.0f;
     scene.primaryQuartiles = hash & (1u << 20);
     scene.secondaryQuartiles = hash & (1u << 21);
     scene.statistics = hash & (1u << 22);
@@ -121,12 +125,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Chart::paint(painter, scene);
     }
 
-    const float detail = KernelDensity::detailOfSlider(scene.detail);
+    const float detail = scene.detail;
     const Chart::TimeRange range = Chart::timeRange(scene);
     for (const TimeList *times : {&scene.primaryTimes, &scene.secondaryTimes}) {
         compareWithReference(*times, range.low, range.high, detail);
-        compareWithReference(*times, TimesDistributionDialog::lowestSample,
-                             TimesDistributionDialog::highestSample, detail);
+        compareWithReference(*times, KernelDensity::lowestSample, KernelDensity::highestSample,
+                             detail);
     }
     return 0;
 }

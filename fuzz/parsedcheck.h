@@ -5,7 +5,7 @@
 // no solve to read), and a summary
 // short enough for a note whatever names the text holds.
 
-#include "app/timesdistributiondialog.h"
+#include "data/timereaders.h"
 
 #include <QString>
 
@@ -15,7 +15,7 @@
 
 inline void checkParsed(const QString &text)
 {
-    const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
+    const ParsedTimes parsed = TimeReaders::read(text);
     const TimeList &times = parsed.times;
 
     // Entries are split at commas, semicolons (DCTimer) and line ends, and on a single line at

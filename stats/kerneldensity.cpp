@@ -1,8 +1,6 @@
 #include "stats/density.h"
 #include "stats/sortedtimes.h"
 
-#include <QPainterPath>
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -744,13 +742,13 @@ void makeSpike(Kernel &kernel, const TimeList &samples, int width)
     kernel.groups = SortedTimes::grouped(samples);
 }
 
-// Above the default Detail a kernel narrower than the step of the 256 points would fall between
-// them and hide its time; at and below it the curve keeps its 256 points.
-bool drawnInCells(const Kernel &kernel, float detail, int width)
+// With fine points a kernel narrower than the step of the 256 points would fall between them and
+// hide its time; without, the curve keeps its 256 points.
+bool drawnInCells(const Kernel &kernel, bool finePoints, int width)
 {
     const double span = double(kernel.hi - kernel.lo);
-    return kernel.groups && (KernelDensity::aboveDefaultDetail(detail) || kernel.withoutSpread)
-        && width > 0 && width <= widestCellPlot && std::isfinite(span)
+    return kernel.groups && (finePoints || kernel.withoutSpread) && width > 0
+        && width <= widestCellPlot && std::isfinite(span)
         && kernel.bandwidth < span / KernelDensity::curvePoints;
 }
 
@@ -763,13 +761,13 @@ std::vector<float> KernelDensity::onGrid(const TimeList &samples, int points, fl
 }
 
 KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, float high,
-                                          float detail, int width)
+                                          float detail, int width, bool finePoints)
 {
     Kernel kernel = kernelOf(samples, low, high, detail);
     if (kernel.withoutSpread)
         makeSpike(kernel, samples, width);
     Curve curve;
-    curve.onePerPixel = drawnInCells(kernel, detail, width);
+    curve.onePerPixel = drawnInCells(kernel, finePoints, width);
     curve.values = curve.onePerPixel ? cellMeans(kernel, width) : densityOn(kernel, curvePoints);
 
     float peak = 0.0f;
@@ -780,23 +778,4 @@ KernelDensity::Curve KernelDensity::curve(const TimeList &samples, float low, fl
     for (float &value : curve.values)
         value /= peak;
     return curve;
-}
-
-QPainterPath KernelDensity::path(const std::vector<float> &values, int width, int height,
-                                 int margin)
-{
-    // The first point stands at the left edge, the last at the right edge.
-    const float lastIndex = float(values.size() - 1);
-    QPainterPath path;
-    path.moveTo(0.0, double(height));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const float x = float(i) / lastIndex * float(width);
-        const float y = (1.0f - values[i]) * float(height);
-        // A zero density normalises to NaN; QPainterPath would drop such points with a warning.
-        if (std::isfinite(x) && std::isfinite(y))
-            path.lineTo(double(x), double(y));
-    }
-    path.lineTo(double(width), double(height));
-    path.translate(2.0 * margin, 4.0 * margin);
-    return path;
 }

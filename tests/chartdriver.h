@@ -2,8 +2,8 @@
 
 // A chart scene as the dialog builds one, with its defaults, painted on a recording device.
 
-#include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
+#include "data/timereaders.h"
 #include "recordingpaintengine.h"
 
 #include <QPainter>
@@ -13,13 +13,10 @@ class ChartDriver
 public:
     ChartDriver() { scene.title = QStringLiteral("Chart Title"); }
 
-    void paste(const QString &text)
-    {
-        scene.primaryTimes = TimesDistributionDialog::parseTimeList(text);
-    }
+    void paste(const QString &text) { scene.primaryTimes = TimeReaders::read(text).times; }
     void pasteSecondary(const QString &text)
     {
-        scene.secondaryTimes = TimesDistributionDialog::parseTimeList(text);
+        scene.secondaryTimes = TimeReaders::read(text).times;
     }
     // Quartile markers and the statistics panel off: the chart's own primitives only.
     void hideOverlays()

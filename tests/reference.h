@@ -4,7 +4,8 @@
 // the kernel sum in pasted order, and a comparison sort of a copy for the statistics. Shared by
 // the tests and the benchmarks; never linked into the program.
 
-#include "app/timesdistributiondialog.h"
+#include "stats/density.h"
+#include "stats/timestatistics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,8 +39,8 @@ inline Kernel kernelOf(const TimeList &samples, float low, float high, float det
     for (float v : samples)
         squares += (v - mean) * (v - mean);
     const float deviation = std::sqrt(squares / float(n));
-    const float lo = low == TimesDistributionDialog::lowestSample ? smallest : low;
-    const float hi = high == TimesDistributionDialog::highestSample ? largest : high;
+    const float lo = low == KernelDensity::lowestSample ? smallest : low;
+    const float hi = high == KernelDensity::highestSample ? largest : high;
     const float scale = deviation * detail * 0.5f;
     if (scale == 0.0f || std::isnan(scale))
         return {lo, hi, 0.0};

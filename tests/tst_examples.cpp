@@ -1,4 +1,5 @@
-#include "app/timesdistributiondialog.h"
+#include "data/timereaders.h"
+#include "stats/timestatistics.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -84,11 +85,11 @@ void ExamplesTest::readmeMatchesTheProgram()
 
     const QString text = readFile(examplesDir + u'/' + file);
     QVERIFY2(!text.isEmpty(), qPrintable(QStringLiteral("cannot read ") + file));
-    const TimeList times = TimesDistributionDialog::parseTimeList(text);
+    const TimeList times = TimeReaders::read(text).times;
     QCOMPARE(QString::number(times.size()), count);
 
     // The panel shows each value with two decimals; so does the README.
-    const TimeStatistics computed = TimesDistributionDialog::computeStatistics(times);
+    const TimeStatistics computed = SummaryStatistics::of(times);
     QStringList shown;
     for (float value : computed)
         shown.append(QString::number(value, 'f', 2));
@@ -170,7 +171,7 @@ void ExamplesTest::readsEveryTimersExport()
 
     const QString text = readFile(examplesDir + QStringLiteral("/timers/") + file);
     QVERIFY2(!text.isEmpty(), qPrintable(QStringLiteral("cannot read ") + file));
-    const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
+    const ParsedTimes parsed = TimeReaders::read(text);
     QCOMPARE_EQ(parsed.times, times);
     QCOMPARE_EQ(parsed.summary(), summary);
 }

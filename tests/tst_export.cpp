@@ -1,3 +1,4 @@
+#include "app/controls.h"
 #include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
 #include "chart/imagefile.h"
@@ -670,8 +671,7 @@ void ExportTest::chartWithoutTimesHoldsFrameAndTitleOnly()
     ChartScene scene;
     scene.title = title;
     scene.primaryQuartiles = scene.secondaryQuartiles = scene.statistics = overlaysTicked;
-    scene.detail = 900;
-    scene.trim = 20;
+    Controls::setSliders(scene, 900, 20);
     scene.size = QSize(600, 400);
     const QImage image = argb(Chart::render(scene));
     QCOMPARE_EQ(image.size(), scene.size);

@@ -141,7 +141,7 @@ void OverlaysTest::quartileSearch()
     QFont font(QStringLiteral("Helvetica"));
     font.setPointSize(20);
     font.setWeight(QFont::Thin);
-    TimesDistributionDialog::drawQuartileMarkers(painter, values, 500, 330, font, nullptr, {panel});
+    Chart::drawQuartileMarkers(painter, values, 500, 330, font, nullptr, {panel});
     painter.end();
     const int lineHeight = QFontMetrics(font, &device).height();
 
@@ -294,7 +294,8 @@ void OverlaysTest::allLevelsAtTheFirstPoint()
     chart.hideOverlays();
     chart.scene.primaryQuartiles = true;
     chart.scene.secondaryQuartiles = true;
-    chart.scene.detail = 999;
+    chart.scene.detail = 0.002f;
+    chart.scene.finePoints = true;
     chart.paste(QStringLiteral("8, 8, 8, 8, 9"));
     chart.pasteSecondary(QStringLiteral("8, 8, 8, 8, 9"));
     const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
@@ -341,8 +342,7 @@ void OverlaysTest::statisticsOfSecondaryOnly()
     QPainter painter(&device);
     QFont small(lines[0].font);
     small.setPointSize(6);
-    TimesDistributionDialog::drawStatisticsPanel(painter, {}, chart.scene.secondaryTimes,
-                                                 chartWidth, small);
+    Chart::drawStatisticsPanel(painter, {}, chart.scene.secondaryTimes, chartWidth, small);
     painter.end();
     QCOMPARE(panelLeft(device.records(), chartWidth), chartWidth - 100);
 }
@@ -354,8 +354,8 @@ void OverlaysTest::statisticsOfBothLists_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("short lists")
-        << TimesDistributionDialog::parseTimeList(QStringLiteral("9.874, 10, 11"))
-        << TimesDistributionDialog::parseTimeList(QStringLiteral("12, 13.5, 11, 14, 12.5"))
+        << TimeReaders::read(QStringLiteral("9.874, 10, 11")).times
+        << TimeReaders::read(QStringLiteral("12, 13.5, 11, 14, 12.5")).times
         << QStringList {QStringLiteral("Best: 9.87"),    QStringLiteral("Worst: 11.00"),
                         QStringLiteral("Average: nan"),  QStringLiteral("Median: 10.00"),
                         QStringLiteral("MoXAo5: nan"),   QStringLiteral("Best: 11.00"),

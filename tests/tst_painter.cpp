@@ -93,8 +93,8 @@ private slots:
     void trimmedRange_data();
     void trimmedRange();
     void trimmedTimesStillShapeTheCurve();
-    void detailSlider_data();
-    void detailSlider();
+    void kernelWidth_data();
+    void kernelWidth();
     void titleInCapitals_data();
     void titleInCapitals();
     void fontsAndPens();
@@ -220,23 +220,23 @@ void PainterTest::singleTime()
 void PainterTest::trimmedRange_data()
 {
     QTest::addColumn<QString>("times");
-    QTest::addColumn<int>("trim");
+    QTest::addColumn<float>("trim");
     QTest::addColumn<int>("tickCount");
     QTest::addColumn<QString>("lastLabel");
 
     const QString from82 = QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
     const QString from80 = QStringLiteral("8.0, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
-    QTest::newRow("8.2 to 30 untrimmed") << from82 << 1000 << 23 << QStringLiteral("30");
-    QTest::newRow("8.2 to 30 at half") << from82 << 500 << 13 << QStringLiteral("20");
-    QTest::newRow("8.2 to 30 at the minimum") << from82 << 1 << 2 << QStringLiteral("9");
-    QTest::newRow("8.0 to 30 at the minimum") << from80 << 1 << 2 << QStringLiteral("9");
-    QTest::newRow("8.0 to 30 at 999") << from80 << 999 << 23 << QStringLiteral("30");
+    QTest::newRow("8.2 to 30 untrimmed") << from82 << 1.0f << 23 << QStringLiteral("30");
+    QTest::newRow("8.2 to 30 at half") << from82 << 0.5f << 13 << QStringLiteral("20");
+    QTest::newRow("8.2 to 30 at the minimum") << from82 << 0.001f << 2 << QStringLiteral("9");
+    QTest::newRow("8.0 to 30 at the minimum") << from80 << 0.001f << 2 << QStringLiteral("9");
+    QTest::newRow("8.0 to 30 at 999") << from80 << 0.999f << 23 << QStringLiteral("30");
 }
 
 void PainterTest::trimmedRange()
 {
     QFETCH(QString, times);
-    QFETCH(int, trim);
+    QFETCH(float, trim);
     QFETCH(int, tickCount);
     QFETCH(QString, lastLabel);
 
@@ -258,7 +258,7 @@ void PainterTest::trimmedTimesStillShapeTheCurve()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.scene.trim = 1;
+    chart.scene.trim = 0.001f;
     chart.paste(QStringLiteral("8.2, 8.5, 8.7, 9.7, 11.3, 12.0, 25.1, 30.0"));
     const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));
     chart.paste(QStringLiteral("8.2, 8.5, 8.7, 9.7, 11.3, 12.0, 45.1, 60.0"));
@@ -268,32 +268,33 @@ void PainterTest::trimmedTimesStillShapeTheCurve()
     QVERIFY(largestElementDistance(curves[1].path, slower[1].path) > 1.0);
 }
 
-void PainterTest::detailSlider_data()
+void PainterTest::kernelWidth_data()
 {
-    QTest::addColumn<int>("sliderValue");
+    QTest::addColumn<float>("kernelWidth");
     // The curve's height halfway between two times, as a share of its peak; -1 for spikes.
     QTest::addColumn<double>("midway");
     QTest::addColumn<qreal>("ratio");
 
     // 9 and 11 s: a deviation of 1 s, so a bandwidth of 1.0592 * 1 * detail / 2 * 2^-0.2 s,
-    // 0.9221 s at 0 and 0.4611 s at 500. Over the 256 points from 9 s, the height at 10 s is
-    // 0.9810 of the peak at 0 (two humps barely apart) and 0.1903 at 500.
-    QTest::newRow("widest kernel at 0") << 0 << 0.9810 << 1.0;
-    QTest::newRow("default 500") << 500 << 0.1903 << 1.0;
-    QTest::newRow("narrowest kernel at 999") << 999 << -1.0 << 1.0;
-    QTest::newRow("narrowest kernel at 999 on a 200 % screen") << 999 << -1.0 << 2.0;
+    // 0.9221 s at width 2 and 0.4611 s at 1. Over the 256 points from 9 s, the height at 10 s is
+    // 0.9810 of the peak at 2 (two humps barely apart) and 0.1903 at 1.
+    QTest::newRow("widest kernel, Detail at 0") << 2.0f << 0.9810 << 1.0;
+    QTest::newRow("Detail at its start") << 1.0f << 0.1903 << 1.0;
+    QTest::newRow("narrowest kernel, Detail at 999") << 0.002f << -1.0 << 1.0;
+    QTest::newRow("narrowest kernel on a 200 % screen") << 0.002f << -1.0 << 2.0;
 }
 
-void PainterTest::detailSlider()
+void PainterTest::kernelWidth()
 {
-    QFETCH(int, sliderValue);
+    QFETCH(float, kernelWidth);
     QFETCH(double, midway);
     QFETCH(qreal, ratio);
 
     ChartDriver chart;
     chart.hideOverlays();
     chart.scene.title = QString();
-    chart.scene.detail = sliderValue;
+    chart.scene.detail = kernelWidth;
+    chart.scene.finePoints = kernelWidth < 1.0f;
     if (midway >= 0) {
         chart.paste(QStringLiteral("9, 11"));
         const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));

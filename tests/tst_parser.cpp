@@ -1,4 +1,3 @@
-#include "app/timesdistributiondialog.h"
 #include "data/readerkit.h"
 #include "data/timereaders.h"
 #include "testsupport.h"
@@ -16,7 +15,7 @@ namespace {
 
 TimeList parse(const QString &text)
 {
-    return TimesDistributionDialog::parseTimeList(text);
+    return TimeReaders::read(text).times;
 }
 
 // Builds text from UTF-16 literals that may hold NUL characters. QString::fromUtf16 would eat a
@@ -760,7 +759,7 @@ void ParserTest::readsTheTimersFormats()
     QFETCH(QString, text);
     QFETCH(TimeList, expected);
     QFETCH(QString, summary);
-    const ParsedTimes parsed = TimesDistributionDialog::readTimeList(text);
+    const ParsedTimes parsed = TimeReaders::read(text);
     QCOMPARE_EQ(parsed.times, expected);
     QCOMPARE_EQ(parsed.summary(), summary);
 }

@@ -1,4 +1,4 @@
-#include "app/timesdistributiondialog.h"
+#include "stats/timestatistics.h"
 
 #include <QTest>
 
@@ -99,7 +99,7 @@ void StatisticsTest::shortAndWorkedLists()
     QFETCH(TimeList, times);
     QFETCH(TimeList, expected);
 
-    const TimeStatistics result = TimesDistributionDialog::computeStatistics(times);
+    const TimeStatistics result = SummaryStatistics::of(times);
     for (int i = 0; i < 5; ++i) {
         if (std::isnan(expected[i]))
             QVERIFY2(std::isnan(result[i]), qPrintable(QString::number(i)));
@@ -128,8 +128,7 @@ void StatisticsTest::trimCount()
     QFETCH(int, n);
     QFETCH(int, k);
 
-    const TimeStatistics result
-        = TimesDistributionDialog::computeStatistics(shuffledIndices(n, unsigned(n)));
+    const TimeStatistics result = SummaryStatistics::of(shuffledIndices(n, unsigned(n)));
     QCOMPARE(result[Best], 0.0f);
     QCOMPARE(result[Worst], float(n - 1));
     if (n == 3) {
@@ -170,12 +169,12 @@ void StatisticsTest::trimmedEndsAreExcluded()
     std::mt19937 random(7);
     std::shuffle(times.begin(), times.end(), random);
 
-    QCOMPARE(TimesDistributionDialog::computeStatistics(times)[Average], 1.0f);
+    QCOMPARE(SummaryStatistics::of(times)[Average], 1.0f);
 
     // One more slow time in place of a kept one would be averaged in if only k were cut there.
     TimeList oneSlowMore = times;
     *std::find(oneSlowMore.begin(), oneSlowMore.end(), 1.0f) = 999.0f;
-    QCOMPARE_NE(TimesDistributionDialog::computeStatistics(oneSlowMore)[Average], 1.0f);
+    QCOMPARE_NE(SummaryStatistics::of(oneSlowMore)[Average], 1.0f);
 }
 
 void StatisticsTest::reorderingChangesOnlyMoXAo5_data()
@@ -200,12 +199,12 @@ void StatisticsTest::reorderingChangesOnlyMoXAo5()
 {
     QFETCH(TimeList, times);
 
-    const TimeStatistics original = TimesDistributionDialog::computeStatistics(times);
+    const TimeStatistics original = SummaryStatistics::of(times);
     std::mt19937 random(11);
     for (int round = 0; round < 20; ++round) {
         TimeList shuffled = times;
         std::shuffle(shuffled.begin(), shuffled.end(), random);
-        const TimeStatistics reordered = TimesDistributionDialog::computeStatistics(shuffled);
+        const TimeStatistics reordered = SummaryStatistics::of(shuffled);
         for (int i = Best; i <= Median; ++i)
             QCOMPARE(bits(reordered[i]), bits(original[i]));
 
@@ -215,7 +214,7 @@ void StatisticsTest::reorderingChangesOnlyMoXAo5()
             const qsizetype last = std::min(first + 5, withinGroups.size());
             std::shuffle(withinGroups.begin() + first, withinGroups.begin() + last, random);
         }
-        const TimeStatistics same = TimesDistributionDialog::computeStatistics(withinGroups);
+        const TimeStatistics same = SummaryStatistics::of(withinGroups);
         for (int i = Best; i <= MoXAo5; ++i)
             QCOMPARE(bits(same[i]), bits(original[i]));
     }
@@ -246,11 +245,11 @@ void StatisticsTest::groupOfFive()
 
     TimeList permutation = values;
     std::sort(permutation.begin(), permutation.end());
-    const float sorted = TimesDistributionDialog::computeStatistics(permutation)[MoXAo5];
+    const float sorted = SummaryStatistics::of(permutation)[MoXAo5];
     QVERIFY2(std::abs(sorted - average) <= 1e-6f * std::abs(average),
              qPrintable(QString::number(double(sorted), 'g', 9)));
     do {
-        const TimeStatistics result = TimesDistributionDialog::computeStatistics(permutation);
+        const TimeStatistics result = SummaryStatistics::of(permutation);
         QVERIFY2(bits(result[MoXAo5]) == bits(sorted),
                  qPrintable(QStringLiteral("%1, %2, %3, %4, %5 gives %6")
                                 .arg(permutation[0])
@@ -266,9 +265,9 @@ void StatisticsTest::incompleteGroupIsIgnored()
 {
     // Two complete groups with strict averages 11 and 12; the trailing 100 and 200 take no part.
     const TimeList times = listOf({10, 12, 11, 9, 30, 13, 12.5f, 11.5f, 12, 10.5f, 100, 200});
-    QCOMPARE(TimesDistributionDialog::computeStatistics(times)[MoXAo5], 11.5f);
+    QCOMPARE(SummaryStatistics::of(times)[MoXAo5], 11.5f);
     const TimeList fourteen = times + listOf({300, 400});
-    QCOMPARE(TimesDistributionDialog::computeStatistics(fourteen)[MoXAo5], 11.5f);
+    QCOMPARE(SummaryStatistics::of(fourteen)[MoXAo5], 11.5f);
 }
 
 QTEST_GUILESS_MAIN(StatisticsTest)

@@ -1,6 +1,6 @@
 #include "app/form/timesdistributionform.h"
+#include "app/controls.h"
 #include "data/dialogtext.h"
-#include "stats/density.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -76,8 +76,8 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
     horizontalLayout_5->addWidget(label);
     sigmaSlider = named(new QSlider(widget_4), "sigmaSlider");
     sigmaSlider->setOrientation(Qt::Horizontal);
-    sigmaSlider->setMaximum(KernelDensity::detailSliderMaximum);
-    sigmaSlider->setValue(KernelDensity::defaultDetailSlider);
+    sigmaSlider->setRange(Controls::detail.minimum, Controls::detail.maximum);
+    sigmaSlider->setValue(Controls::detail.start);
     horizontalLayout_5->addWidget(sigmaSlider);
     verticalLayout->addWidget(widget_4);
 
@@ -87,9 +87,8 @@ void TimesDistributionForm::setupForm(QDialog *dialog)
     horizontalLayout_4->addWidget(label_2);
     trimSlider = named(new QSlider(widget_3), "trimSlider");
     trimSlider->setOrientation(Qt::Horizontal);
-    trimSlider->setMinimum(1);
-    trimSlider->setMaximum(1000);
-    trimSlider->setValue(1000);
+    trimSlider->setRange(Controls::trim.minimum, Controls::trim.maximum);
+    trimSlider->setValue(Controls::trim.start);
     horizontalLayout_4->addWidget(trimSlider);
     verticalLayout->addWidget(widget_3);
 
