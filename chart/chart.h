@@ -89,6 +89,17 @@ void paint(QPainter &painter, const ChartScene &scene);
 // The chart as an image at the scene's device pixel ratio, transparent outside its frame.
 QPixmap render(const ChartScene &scene);
 
+// Where a curve's quartile markers stand over a plot this wide: for 25 %, 50 % and 75 %, the first
+// point at which the running sum of the heights reaches that share of their sum, and its offset
+// from the plot's left end. A curve without a finite sum has none.
+struct QuartileMarker
+{
+    float offset;
+    std::size_t index;
+    QString label;
+};
+std::vector<QuartileMarker> quartileMarkers(const std::vector<float> &values, int plotWidth);
+
 // The overlays, drawn by paint with its geometry and fonts. Quartile labels keep clear of those in
 // drawnLabels (the other curve's) and are added to it; a label that would overlap a rectangle in
 // keepClear (the statistics panel) is left out.

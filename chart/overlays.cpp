@@ -66,46 +66,48 @@ qreal coverage(const QRectF &box, const std::vector<Overlays::PlottedCurve> &cur
 
 } // namespace
 
-void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, int plotWidth,
-                                int plotHeight, const QFont &quartileFont,
-                                std::vector<QRectF> *drawnLabels,
-                                const std::vector<QRectF> &keepClear)
+std::vector<Chart::QuartileMarker> Chart::quartileMarkers(const std::vector<float> &values,
+                                                          int plotWidth)
 {
     const std::size_t n = values.size();
-    if (n == 0)
-        return;
-
     std::vector<float> runningSums(n);
     float running = 0.0f;
     for (std::size_t i = 0; i < n; ++i) {
         running += values[i];
         runningSums[i] = running;
     }
+    std::vector<QuartileMarker> markers;
+    if (n == 0)
+        return markers;
     const double total = runningSums.back();
-
-    struct Marker
-    {
-        float offset;
-        std::size_t index;
-        const char *label;
-    };
-    std::vector<Marker> markers;
     for (const QuartileLevel &level : quartileLevels) {
         // NaN sums reach no level, so a curve of NaNs gets no markers.
         for (std::size_t i = 0; i < n; ++i) {
             if (double(runningSums[i]) >= total * level.fraction) {
                 // The divisor is the point count, not the 255 gaps of the curve.
-                markers.push_back({float(i) / float(n) * float(plotWidth), i, level.label});
+                markers.push_back(
+                    {float(i) / float(n) * float(plotWidth), i, QString::fromLatin1(level.label)});
                 break;
             }
         }
     }
+    return markers;
+}
+
+void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &values, int plotWidth,
+                                int plotHeight, const QFont &quartileFont,
+                                std::vector<QRectF> *drawnLabels,
+                                const std::vector<QRectF> &keepClear)
+{
+    const std::vector<QuartileMarker> markers = quartileMarkers(values, plotWidth);
+    if (markers.empty())
+        return;
 
     painter.setPen(pen(Qt::black, 1, Qt::DashLine));
     painter.setBrush(Qt::NoBrush);
     painter.setFont(quartileFont);
     const int axisY = plotHeight + plotTop;
-    for (const Marker &marker : markers) {
+    for (const QuartileMarker &marker : markers) {
         const int x = int(marker.offset + float(plotLeft));
         const int top = int((1.0f - values[marker.index]) * float(plotHeight) + float(plotTop));
         painter.drawLine(x, top, x, axisY);
@@ -116,8 +118,8 @@ void Chart::drawQuartileMarkers(QPainter &painter, const std::vector<float> &val
     std::vector<QRectF> &drawn = drawnLabels ? *drawnLabels : ownLabels;
     // At least a pixel, so a climb always ends above the labels drawn before.
     const int lineHeight = std::max(1, painter.fontMetrics().height());
-    for (const Marker &marker : markers) {
-        const QString text = QString::fromLatin1(marker.label);
+    for (const QuartileMarker &marker : markers) {
+        const QString &text = marker.label;
         QRectF box(quartileLabelLeft + marker.offset, plotHeight + quartileLabelAbove,
                    quartileLabelWidth, quartileLabelHeight);
         const qreal width = textWidth(quartileFont, painter.device(), text);

@@ -80,6 +80,8 @@ class OverlaysTest : public QObject
     Q_OBJECT
 
 private slots:
+    void quartileMarkers_data();
+    void quartileMarkers();
     void quartileSearch_data();
     void quartileSearch();
     void markersOfSymmetricCurve();
@@ -94,6 +96,50 @@ private slots:
     void statisticsFormatting();
     void noStatisticsWithoutTimes();
 };
+
+void OverlaysTest::quartileMarkers_data()
+{
+    QTest::addColumn<std::vector<float>>("values");
+    QTest::addColumn<int>("width");
+    // Of 25 %, 50 % and 75 %.
+    QTest::addColumn<QList<int>>("indices");
+    QTest::addColumn<QList<float>>("offsets");
+
+    // Running sums 0, 0.5, 1.5, 2, 2 of 2; offsets are i / 5 of the width, not i / 4.
+    QTest::newRow("worked example") << std::vector<float> {0, 0.5f, 1, 0.5f, 0} << 500
+                                    << QList<int> {1, 2, 2} << QList<float> {100, 200, 200};
+    QTest::newRow("each level reached exactly")
+        << std::vector<float> {1, 1, 1, 1} << 400 << QList<int> {0, 1, 2}
+        << QList<float> {0, 100, 200};
+    QTest::newRow("the first point holds three quarters")
+        << std::vector<float> {1, 0.1f, 0.1f, 0.1f} << 500 << QList<int> {0, 0, 0}
+        << QList<float> {0, 0, 0};
+    QTest::newRow("the last point holds three quarters")
+        << std::vector<float> {0.1f, 0.1f, 0.1f, 1} << 300 << QList<int> {3, 3, 3}
+        << QList<float> {225, 225, 225};
+    QTest::newRow("a plot of no width")
+        << std::vector<float> {1, 1, 1, 1} << 0 << QList<int> {0, 1, 2} << QList<float> {0, 0, 0};
+    QTest::newRow("NaN values reach no level")
+        << std::vector<float>(5, std::nanf("")) << 500 << QList<int> {} << QList<float> {};
+    QTest::newRow("no values") << std::vector<float> {} << 500 << QList<int> {} << QList<float> {};
+}
+
+void OverlaysTest::quartileMarkers()
+{
+    QFETCH(std::vector<float>, values);
+    QFETCH(int, width);
+    QFETCH(QList<int>, indices);
+    QFETCH(QList<float>, offsets);
+
+    const std::vector<Chart::QuartileMarker> markers = Chart::quartileMarkers(values, width);
+    QCOMPARE(qsizetype(markers.size()), indices.size());
+    const QStringList names {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")};
+    for (qsizetype i = 0; i < indices.size(); ++i) {
+        QCOMPARE(markers[i].index, std::size_t(indices[i]));
+        QCOMPARE(markers[i].offset, offsets[i]);
+        QCOMPARE(markers[i].label, names[i]);
+    }
+}
 
 void OverlaysTest::quartileSearch_data()
 {
@@ -120,11 +166,6 @@ void OverlaysTest::quartileSearch_data()
         << std::vector<float> {1, 0.1f, 0.1f, 0.1f}
         << QList<QLineF> {{20, 40, 20, 370}, {20, 40, 20, 370}, {20, 40, 20, 370}}
         << QList<qreal> {-4, -4, -4} << QList<int> {0, 1, 2} << QRectF();
-    QTest::newRow("NaN values reach no level")
-        << std::vector<float>(5, std::nanf("")) << QList<QLineF> {} << QList<qreal> {}
-        << QList<int> {} << QRectF();
-    QTest::newRow("no values") << std::vector<float> {} << QList<QLineF> {} << QList<qreal> {}
-                               << QList<int> {} << QRectF();
 }
 
 // Offsets divide by the number of values: with 5 values over 500 px, index 1 sits 100 px in.

@@ -79,6 +79,11 @@ double largestElementDistance(const QPainterPath &a, const QPainterPath &b)
     return largest;
 }
 
+QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
+}
+
 } // namespace
 
 class PainterTest : public QObject
@@ -90,6 +95,12 @@ private slots:
     void frameAndTitleOnlyWithoutTimes();
     void onlySecondaryTimes();
     void singleTime();
+    void curveOutline_data();
+    void curveOutline();
+    void timeRange_data();
+    void timeRange();
+    void axisTicks_data();
+    void axisTicks();
     void trimmedRange_data();
     void trimmedRange();
     void trimmedTimesStillShapeTheCurve();
@@ -217,6 +228,171 @@ void PainterTest::singleTime()
     QCOMPARE(found[1].label, QStringLiteral("10"));
 }
 
+void PainterTest::curveOutline_data()
+{
+    QTest::addColumn<std::vector<float>>("values");
+    QTest::addColumn<QSize>("plot");
+    QTest::addColumn<int>("margin");
+    QTest::addColumn<QList<QPointF>>("points");
+
+    // From the zero line at the left edge, through each height, back to it at the right edge;
+    // the whole moved 2 margins right and 4 down. A path skips a line to where it stands.
+    QTest::newRow("worked example")
+        << std::vector<float> {0, 1, 0.5f} << QSize(500, 300) << 10
+        << QList<QPointF> {{20, 340}, {270, 40}, {520, 190}, {520, 340}};
+    QTest::newRow("another size and margin")
+        << std::vector<float> {1, 1} << QSize(200, 100) << 7
+        << QList<QPointF> {{14, 128}, {14, 28}, {214, 28}, {214, 128}};
+    QTest::newRow("NaN heights leave the zero line")
+        << std::vector<float>(3, std::nanf("")) << QSize(500, 300) << 10
+        << QList<QPointF> {{20, 340}, {520, 340}};
+}
+
+void PainterTest::curveOutline()
+{
+    QFETCH(std::vector<float>, values);
+    QFETCH(QSize, plot);
+    QFETCH(int, margin);
+    QFETCH(QList<QPointF>, points);
+
+    const QPainterPath path = Chart::curveOutline(values, plot.width(), plot.height(), margin);
+    QList<QPointF> drawn;
+    for (int i = 0; i < path.elementCount(); ++i)
+        drawn.append(path.elementAt(i));
+    QCOMPARE(drawn, points);
+}
+
+void PainterTest::timeRange_data()
+{
+    QTest::addColumn<QString>("primary");
+    QTest::addColumn<QString>("secondary");
+    QTest::addColumn<float>("trim");
+    QTest::addColumn<float>("low");
+    QTest::addColumn<float>("high");
+
+    const QString from82 = QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
+    const QString from80 = QStringLiteral("8.0, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
+    QTest::newRow("untrimmed") << from82 << QString() << 1.0f << 8.0f << 30.0f;
+    // 8.2 + 21.8 / 2 = 19.1, and 8.2 + 0.0218.
+    QTest::newRow("at half") << from82 << QString() << 0.5f << 8.0f << 20.0f;
+    QTest::newRow("at the least share") << from82 << QString() << 0.001f << 8.0f << 9.0f;
+    QTest::newRow("from a whole second, at the least share")
+        << from80 << QString() << 0.001f << 8.0f << 9.0f;
+    QTest::newRow("at 999 thousandths") << from80 << QString() << 0.999f << 8.0f << 30.0f;
+    QTest::newRow("the second list widens it")
+        << QStringLiteral("9.5, 10") << QStringLiteral("7.2, 12.1") << 1.0f << 7.0f << 13.0f;
+    QTest::newRow("the second list alone")
+        << QString() << QStringLiteral("12.5, 14") << 1.0f << 12.0f << 14.0f;
+    // The slowest time is a running maximum from 0.
+    QTest::newRow("both lists negative: up to 0")
+        << QStringLiteral("-5.5, -3.2") << QStringLiteral("-7.1, -4") << 1.0f << -8.0f << 0.0f;
+    QTest::newRow("every time on one whole second")
+        << QStringLiteral("10, 10, 10") << QStringLiteral("10") << 1.0f << 10.0f << 10.0f;
+    QTest::newRow("1e30 beside ordinary times")
+        << QStringLiteral("10.5, 12.25, 1e30") << QString() << 1.0f << 10.0f << 1e30f;
+    QTest::newRow("the largest float in the second list")
+        << QStringLiteral("10.5, 11.25") << QStringLiteral("3.4028235e38") << 1.0f << 10.0f
+        << 3.4028235e38f;
+    QTest::newRow("a spread beyond the float range")
+        << QStringLiteral("-3e38, 3e38") << QString() << 1.0f << -3e38f << float(qInf());
+}
+
+void PainterTest::timeRange()
+{
+    QFETCH(QString, primary);
+    QFETCH(QString, secondary);
+    QFETCH(float, trim);
+    QFETCH(float, low);
+    QFETCH(float, high);
+
+    ChartDriver chart;
+    chart.paste(primary);
+    chart.pasteSecondary(secondary);
+    chart.scene.trim = trim;
+    const Chart::TimeRange range = Chart::timeRange(chart.scene);
+    QCOMPARE_EQ(range.low, low);
+    QCOMPARE_EQ(range.high, high);
+}
+
+void PainterTest::axisTicks_data()
+{
+    QTest::addColumn<float>("low");
+    QTest::addColumn<float>("high");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<double>("widestLabel");
+    // -1 where only the properties are checked.
+    QTest::addColumn<int>("count");
+    // The first two labels, or the one, between spaces.
+    QTest::addColumn<QStringList>("labels");
+
+    // A label step is the least of 1, 2, 5, 10, 15, 20, 30, 60 s or whole minutes that keeps
+    // (widest + 4) px between labels; a tick stands on each second while they keep 3 px apart.
+    // 11 s over 560 px: 0.31 s for 16 px.
+    QTest::newRow("9 to 20: a label every second")
+        << 9.0f << 20.0f << 560 << 12.0 << 12 << words("9 10");
+    // 31 s: 1.55 s for 28 px.
+    QTest::newRow("11 to 42: labels every 2 s, ticks every second")
+        << 11.0f << 42.0f << 560 << 24.0 << 32 << words("12 14");
+    // 234 s: 11.7 s for 28 px; seconds stand 2.4 px apart, so ticks only under the labels.
+    QTest::newRow("31 to 265: labels every 15 s on its multiples")
+        << 31.0f << 265.0f << 560 << 24.0 << 15 << words("45 60");
+    QTest::newRow("1 to 1001: labels every minute")
+        << 1.0f << 1001.0f << 560 << 24.0 << 16 << words("60 120");
+    // 78.6 s for 44 px.
+    QTest::newRow("wider labels: every other minute")
+        << 1.0f << 1001.0f << 560 << 40.0 << 8 << words("120 240");
+    // 500 000 s for 28 px: 8334 minutes.
+    QTest::newRow("0 to 9999999: labels on whole minutes")
+        << 0.0f << 9999999.0f << 560 << 24.0 << 20 << words("0 500040");
+    QTest::newRow("both ends negative") << -8.0f << -3.0f << 560 << 16.0 << 6 << words("-8 -7");
+    QTest::newRow("around 2^24: labels every 10 s")
+        << 16777216.0f << 16777280.0f << 560 << 40.0 << 65 << words("16777220 16777230");
+    QTest::newRow("one whole second") << 10.0f << 10.0f << 560 << 24.0 << 1 << words("10");
+    QTest::newRow("1e30 alone") << 1e30f << 1e30f << 560 << 24.0 << 1
+                                << QStringList {QString::number(1e30f, 'f', 0)};
+    // A plot of no width counts as one pixel: a step of 6 minutes, none of it in range.
+    QTest::newRow("no plot width: one label at the start")
+        << 9.0f << 20.0f << 0 << 24.0 << 1 << words("9");
+    QTest::newRow("10 to 1e30") << 10.0f << 1e30f << 560 << 40.0 << -1 << QStringList();
+    QTest::newRow("10 to the largest float")
+        << 10.0f << 3.4028235e38f << 560 << 40.0 << -1 << QStringList();
+    QTest::newRow("an infinite end: no second to count")
+        << -3e38f << float(qInf()) << 560 << 24.0 << 0 << QStringList();
+    QTest::newRow("high below low") << 5.0f << 4.0f << 560 << 24.0 << 0 << QStringList();
+    QTest::newRow("a NaN end") << 5.0f << std::nanf("") << 560 << 24.0 << 0 << QStringList();
+}
+
+void PainterTest::axisTicks()
+{
+    QFETCH(float, low);
+    QFETCH(float, high);
+    QFETCH(int, width);
+    QFETCH(double, widestLabel);
+    QFETCH(int, count);
+    QFETCH(QStringList, labels);
+
+    const std::vector<Chart::AxisTick> ticks = Chart::axisTicks(low, high, width, widestLabel);
+    QVERIFY(count < 0 || ticks.size() == std::size_t(count));
+    QVERIFY(count != -1 || !ticks.empty());
+    QStringList shown;
+    const Chart::AxisTick *previous = nullptr;
+    for (const Chart::AxisTick &tick : ticks) {
+        // In the plot, from its left end at 20 px.
+        QVERIFY2(tick.x >= 20 && tick.x <= 20 + width + 1e-3, qPrintable(QString::number(tick.x)));
+        if (tick.label.isEmpty())
+            continue;
+        shown.append(tick.label);
+        // Labels keep their width and 4 px apart, on rising whole seconds.
+        if (previous) {
+            QVERIFY(tick.x - previous->x >= widestLabel + 4 - 1e-2);
+            QVERIFY(tick.label.toDouble() > previous->label.toDouble());
+        }
+        previous = &tick;
+    }
+    if (count >= 0)
+        QCOMPARE(shown.mid(0, 2), labels);
+}
+
 void PainterTest::trimmedRange_data()
 {
     QTest::addColumn<QString>("times");
@@ -225,12 +401,8 @@ void PainterTest::trimmedRange_data()
     QTest::addColumn<QString>("lastLabel");
 
     const QString from82 = QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
-    const QString from80 = QStringLiteral("8.0, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
     QTest::newRow("8.2 to 30 untrimmed") << from82 << 1.0f << 23 << QStringLiteral("30");
     QTest::newRow("8.2 to 30 at half") << from82 << 0.5f << 13 << QStringLiteral("20");
-    QTest::newRow("8.2 to 30 at the minimum") << from82 << 0.001f << 2 << QStringLiteral("9");
-    QTest::newRow("8.0 to 30 at the minimum") << from80 << 0.001f << 2 << QStringLiteral("9");
-    QTest::newRow("8.0 to 30 at 999") << from80 << 0.999f << 23 << QStringLiteral("30");
 }
 
 void PainterTest::trimmedRange()
@@ -508,31 +680,9 @@ void PainterTest::hostileRanges_data()
 
     QTest::newRow("1e30 beside ordinary times")
         << QStringLiteral("10.5, 12.25, 1e30") << QString() << -1 << QString();
-    QTest::newRow("1e30 alone") << QStringLiteral("1e30") << QString() << 1
-                                << QString::number(1e30f, 'f', 0);
-    QTest::newRow("3e38 beside ordinary times")
-        << QStringLiteral("10.5, 3e38") << QString() << -1 << QString();
-    QTest::newRow("largest float in the second list")
-        << QStringLiteral("10.5, 11.25") << QStringLiteral("3.4028235e38") << -1 << QString();
     // The spread overflows the float range: the axis has no countable second, so no tick.
     QTest::newRow("both float extremes")
         << QStringLiteral("-3e38, 3e38") << QString() << 0 << QString();
-    QTest::newRow("0.01 beside 9999999")
-        << QStringLiteral("0.01, 9999999") << QString() << -1 << QStringLiteral("0");
-    QTest::newRow("every time on one whole second")
-        << QStringLiteral("10, 10, 10") << QStringLiteral("10") << 1 << QStringLiteral("10");
-    QTest::newRow("a single zero") << QStringLiteral("0") << QString() << 1 << QStringLiteral("0");
-    QTest::newRow("both lists negative")
-        << QStringLiteral("-5.5, -3.2") << QStringLiteral("-7.1, -4") << 9 << QStringLiteral("-8");
-    QTest::newRow("a thousand seconds: labels on whole minutes")
-        << QStringLiteral("1, 1001") << QString() << -1 << QStringLiteral("120");
-    QTest::newRow("around 2^24") << QStringLiteral("16777216, 16777280") << QString() << 65
-                                 << QString();
-    QTest::newRow("9 to 20: a label every second")
-        << QStringLiteral("9.2, 12.5, 19.8") << QString() << 12 << QStringLiteral("9");
-    QTest::newRow("12 s session with one 41 s solve: labels every 2 s")
-        << QStringLiteral("12.1, 11.8, 12.5, 13.0, 41.2") << QString() << 32
-        << QStringLiteral("12");
     QTest::newRow("a 4 min solve beside 31 s ones: labels every 15 s")
         << QStringLiteral("31.2, 32.5, 264.4") << QString() << -1 << QStringLiteral("45");
     QTest::newRow("3x3 against 4x4: labels every 5 s")
