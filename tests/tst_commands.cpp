@@ -1,4 +1,9 @@
+#include "app/controls.h"
 #include "app/timesdistributiondialog.h"
+#include "chart/chart.h"
+#include "data/timereaders.h"
+#include "stats/density.h"
+#include "stats/timestatistics.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -18,6 +23,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
@@ -154,6 +161,8 @@ private slots:
     void controlsRepaintTheChartAtOnce();
     void choosesASessionAndPeriodForEitherList_data();
     void choosesASessionAndPeriodForEitherList();
+    void namedOperationsAreTheirFloorsFaces_data();
+    void namedOperationsAreTheirFloorsFaces();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -875,4 +884,76 @@ void CommandsTest::choosesASessionAndPeriodForEitherList()
 }
 
 QTEST_MAIN(CommandsTest)
+void CommandsTest::namedOperationsAreTheirFloorsFaces_data()
+{
+    QTest::addColumn<QByteArray>("operation");
+    for (const char *name :
+         {"parseTimeList", "readTimeList", "computeStatistics", "kernelDensity", "densityCurve",
+          "renderChart", "drawQuartileMarkers", "drawStatisticsPanel"})
+        QTest::newRow(name) << QByteArray(name);
+}
+
+// Each gives what the face below gives; the window's chart is the scene its controls ask for.
+void CommandsTest::namedOperationsAreTheirFloorsFaces()
+{
+    QFETCH(QByteArray, operation);
+    using Dialog = TimesDistributionDialog;
+    const QString text = QStringLiteral("9.87\n10.50\nDNF\n11.02\nsee you\n12.40\n1:02.10\n10.8");
+    const ParsedTimes read = TimeReaders::read(text);
+    const TimeList &times = read.times;
+    const auto painted = [](const std::function<void(QPainter &)> &paint) {
+        QImage image(600, 400, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        paint(painter);
+        return image;
+    };
+    QFont font;
+    if (operation == "parseTimeList") {
+        QCOMPARE(Dialog::parseTimeList(text), times);
+    } else if (operation == "readTimeList") {
+        const ParsedTimes parsed = Dialog::readTimeList(text);
+        QCOMPARE(parsed.times, times);
+        QCOMPARE(parsed.summary(), read.summary());
+    } else if (operation == "computeStatistics") {
+        const TimeStatistics statistics = Dialog::computeStatistics(times);
+        const TimeStatistics face = SummaryStatistics::of(times);
+        QCOMPARE(std::memcmp(&statistics, &face, sizeof statistics), 0);
+    } else if (operation == "kernelDensity") {
+        QCOMPARE(Dialog::kernelDensity(times, 64, 9, 63, 0.5f),
+                 KernelDensity::onGrid(times, 64, 9, 63, 0.5f));
+    } else if (operation == "densityCurve") {
+        // Above Detail's start a narrow kernel gets a point per pixel of the 500.
+        std::vector<float> heights;
+        const QPainterPath path
+            = Dialog::densityCurve(times, 9, 63, 0.002f, 500, 300, 10, &heights);
+        const KernelDensity::Curve curve = KernelDensity::curve(times, 9, 63, 0.002f, 500, true);
+        QCOMPARE(heights, curve.values);
+        QCOMPARE(heights.size(), std::size_t(501));
+        QCOMPARE(path, Chart::curveOutline(curve.values, 500, 300, 10));
+        QCOMPARE(Dialog::densityCurve(times, 9, 63, 0.002f, 500, 300, 10, nullptr), path);
+    } else if (operation == "renderChart") {
+        paste("pasteButton", text);
+        child<QSlider>("sigmaSlider")->setValue(999);
+        child<QSlider>("trimSlider")->setValue(20);
+        ChartScene scene;
+        scene.primaryTimes = times;
+        scene.title = QStringLiteral("Chart Title");
+        scene.size = child<QWidget>("display")->size();
+        scene.devicePixelRatio = child<QWidget>("display")->devicePixelRatioF();
+        Controls::setSliders(scene, 999, 20);
+        QCOMPARE(dialog->renderChart().toImage(), Chart::render(scene).toImage());
+    } else if (operation == "drawQuartileMarkers") {
+        const std::vector<float> heights {0, 0.5f, 1, 0.5f, 0};
+        QCOMPARE(
+            painted([&](QPainter &p) { Dialog::drawQuartileMarkers(p, heights, 500, 330, font); }),
+            painted([&](QPainter &p) { Chart::drawQuartileMarkers(p, heights, 500, 330, font); }));
+    } else {
+        const TimeList second {20.5f, 22.0f};
+        QCOMPARE(
+            painted([&](QPainter &p) { Dialog::drawStatisticsPanel(p, times, second, 600, font); }),
+            painted([&](QPainter &p) { Chart::drawStatisticsPanel(p, times, second, 600, font); }));
+    }
+}
+
 #include "tst_commands.moc"

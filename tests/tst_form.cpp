@@ -1,3 +1,4 @@
+#include "app/controls.h"
 #include "app/timesdistributiondialog.h"
 #include "testsupport.h"
 
@@ -49,6 +50,8 @@ private slots:
     void smallFontOnExactlyFiveWidgets();
     void slidersStartAtTheirValues_data();
     void slidersStartAtTheirValues();
+    void sliderPositionsAskOfTheChart_data();
+    void sliderPositionsAskOfTheChart();
     void checkBoxesStartAtTheirStates_data();
     void checkBoxesStartAtTheirStates();
     void textsAndTooltips_data();
@@ -282,6 +285,36 @@ void FormTest::slidersStartAtTheirValues()
     QCOMPARE_EQ(slider->maximum(), maximum);
     QCOMPARE_EQ(slider->value(), value);
     QCOMPARE_EQ(slider->tickPosition(), QSlider::NoTicks);
+}
+
+void FormTest::sliderPositionsAskOfTheChart_data()
+{
+    QTest::addColumn<int>("detail");
+    QTest::addColumn<int>("trim");
+    QTest::addColumn<float>("kernelWidth");
+    QTest::addColumn<bool>("finePoints");
+    QTest::addColumn<float>("trimShare");
+
+    QTest::newRow("both at their left ends") << 0 << 1 << 2.0f << false << 0.001f;
+    QTest::newRow("both where they start") << 500 << 1000 << 1.0f << false << 1.0f;
+    QTest::newRow("just above Detail's start") << 501 << 500 << 0.998f << true << 0.5f;
+    // About 0.002: 1 - 0.999 in float is 0.00099998713.
+    QTest::newRow("Detail at its right end") << 999 << 999 << 0.0019999743f << true << 0.999f;
+}
+
+void FormTest::sliderPositionsAskOfTheChart()
+{
+    QFETCH(int, detail);
+    QFETCH(int, trim);
+    QFETCH(float, kernelWidth);
+    QFETCH(bool, finePoints);
+    QFETCH(float, trimShare);
+
+    ChartScene scene;
+    Controls::setSliders(scene, detail, trim);
+    QCOMPARE(scene.detail, kernelWidth);
+    QCOMPARE_EQ(scene.finePoints, finePoints);
+    QCOMPARE(scene.trim, trimShare);
 }
 
 void FormTest::checkBoxesStartAtTheirStates_data()
