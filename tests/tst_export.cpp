@@ -1,4 +1,5 @@
 #include "app/controls.h"
+#include "app/settingsstore.h"
 #include "app/timesdistributiondialog.h"
 #include "chart/chart.h"
 #include "chart/imagefile.h"
@@ -569,7 +570,7 @@ void ExportTest::saveDialogStartsInTheCurrentFolderEveryTime()
     QCOMPARE_EQ(run.directory, later);
 
     dialog.reset();
-    QCOMPARE_EQ(QSettings(QStringLiteral("Orvane"), QStringLiteral("SolvigramCharts")).allKeys(),
+    QCOMPARE_EQ(SettingsStore::open()->allKeys(),
                 QStringList {QStringLiteral("timeDistributionName")});
 }
 

@@ -22,9 +22,9 @@ namespace {
 
 const QString titleKey = QStringLiteral("timeDistributionName");
 
-QSettings store()
+std::unique_ptr<QSettings> store()
 {
-    return QSettings(QStringLiteral("Orvane"), QStringLiteral("SolvigramCharts"));
+    return SettingsStore::open();
 }
 
 QLineEdit *titleField(const TimesDistributionDialog &dialog)
@@ -94,14 +94,14 @@ void LifecycleTest::titleSurvivesARestart()
 
     titleOfANewDialog(title);
     QVERIFY(QFile::exists(settings.storeFile()));
-    QCOMPARE_EQ(store().value(titleKey).toString(), title);
+    QCOMPARE_EQ(store()->value(titleKey).toString(), title);
     QCOMPARE_EQ(titleOfANewDialog(), title);
 }
 
 void LifecycleTest::storedEmptyStringIsATitle()
 {
     IsolatedSettings settings;
-    store().setValue(titleKey, QStringLiteral(""));
+    store()->setValue(titleKey, QStringLiteral(""));
     QCOMPARE_EQ(titleOfANewDialog(), QString());
 }
 
@@ -109,7 +109,7 @@ void LifecycleTest::titleIsWrittenWhenNeverEdited()
 {
     IsolatedSettings settings;
     titleOfANewDialog();
-    const QVariant stored = store().value(titleKey);
+    const QVariant stored = store()->value(titleKey);
     QVERIFY(stored.isValid());
     QCOMPARE_EQ(stored.toString(), QStringLiteral("Chart Title"));
 }
