@@ -226,27 +226,13 @@ void OverlaysTest::markersOfSymmetricCurve()
         QCOMPARE(line.brush.style(), Qt::NoBrush);
     }
 
-    // 10 s is grid point 128 of 256 over 8 .. 12 s: the peak.
-    const int quarter = markerIndex(lines[0]);
-    const int half = markerIndex(lines[1]);
-    const int threeQuarters = markerIndex(lines[2]);
-    QVERIFY2(std::abs(half - 128) <= 1, qPrintable(QString::number(half)));
-    QVERIFY(quarter < half && half < threeQuarters);
-    QVERIFY2(std::abs((128 - quarter) - (threeQuarters - 128)) <= 1,
-             qPrintable(QStringLiteral("%1 %2").arg(quarter).arg(threeQuarters)));
-    QVERIFY(std::abs(lines[1].line.y1() - 40) <= 1);
-    QVERIFY(lines[0].line.y1() > 45 && lines[0].line.y1() < axisY);
-
+    // Where they stand is quartileMarkers' and quartileSearch's; here, how they are drawn.
     const QList<PaintRecord> labels = select(records, isQuartileLabel);
     QCOMPARE(textsOf(labels),
              (QStringList {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")}));
-    for (int i = 0; i < 3; ++i) {
-        // Centred 24 px left of the line and 15 px above the axis.
-        const QPointF centre = labels[i].textCentre();
-        QVERIFY(std::abs(centre.x() - (lines[i].line.x1() - 24)) <= 0.5);
-        QVERIFY(std::abs(centre.y() - (plotHeight + 25)) <= 1.0);
-        QCOMPARE(labels[i].font.family(), QStringLiteral("Helvetica"));
-        QCOMPARE(labels[i].font.weight(), QFont::Thin);
+    for (const PaintRecord &label : labels) {
+        QCOMPARE(label.font.family(), QStringLiteral("Helvetica"));
+        QCOMPARE(label.font.weight(), QFont::Thin);
     }
     // All three lines first, then the three labels.
     const auto firstLabel = std::find_if(records.begin(), records.end(), isQuartileLabel);

@@ -94,15 +94,12 @@ private slots:
     void workedGeometry();
     void frameAndTitleOnlyWithoutTimes();
     void onlySecondaryTimes();
-    void singleTime();
     void curveOutline_data();
     void curveOutline();
     void timeRange_data();
     void timeRange();
     void axisTicks_data();
     void axisTicks();
-    void trimmedRange_data();
-    void trimmedRange();
     void trimmedTimesStillShapeTheCurve();
     void kernelWidth_data();
     void kernelWidth();
@@ -206,26 +203,6 @@ void PainterTest::onlySecondaryTimes()
     QCOMPARE(curves.size(), 2);
     QCOMPARE(curves[0].brush.color(), secondaryColor);
     QCOMPARE(curves[1].pen.color(), secondaryColor);
-
-    // The range comes from the secondary list alone: 20 to 24.
-    const QList<Tick> found = ticks(records, 370);
-    QCOMPARE(found.size(), 5);
-    QCOMPARE(found.first().label, QStringLiteral("20"));
-    QCOMPARE(found.last().label, QStringLiteral("24"));
-}
-
-void PainterTest::singleTime()
-{
-    ChartDriver chart;
-    chart.hideOverlays();
-    chart.paste(QStringLiteral("9.5"));
-    const QList<PaintRecord> records = chart.paint(600, 400);
-    const QList<Tick> found = ticks(records, 370);
-    QCOMPARE(found.size(), 2);
-    QCOMPARE(found[0].x, 20);
-    QCOMPARE(found[0].label, QStringLiteral("9"));
-    QCOMPARE(found[1].x, 580);
-    QCOMPARE(found[1].label, QStringLiteral("10"));
 }
 
 void PainterTest::curveOutline_data()
@@ -279,6 +256,7 @@ void PainterTest::timeRange_data()
     QTest::newRow("from a whole second, at the least share")
         << from80 << QString() << 0.001f << 8.0f << 9.0f;
     QTest::newRow("at 999 thousandths") << from80 << QString() << 0.999f << 8.0f << 30.0f;
+    QTest::newRow("a single time") << QStringLiteral("9.5") << QString() << 1.0f << 9.0f << 10.0f;
     QTest::newRow("the second list widens it")
         << QStringLiteral("9.5, 10") << QStringLiteral("7.2, 12.1") << 1.0f << 7.0f << 13.0f;
     QTest::newRow("the second list alone")
@@ -391,38 +369,6 @@ void PainterTest::axisTicks()
     }
     if (count >= 0)
         QCOMPARE(shown.mid(0, 2), labels);
-}
-
-void PainterTest::trimmedRange_data()
-{
-    QTest::addColumn<QString>("times");
-    QTest::addColumn<float>("trim");
-    QTest::addColumn<int>("tickCount");
-    QTest::addColumn<QString>("lastLabel");
-
-    const QString from82 = QStringLiteral("8.2, 9.7, 11.3, 12.0, 14.6, 19.9, 25.1, 30.0");
-    QTest::newRow("8.2 to 30 untrimmed") << from82 << 1.0f << 23 << QStringLiteral("30");
-    QTest::newRow("8.2 to 30 at half") << from82 << 0.5f << 13 << QStringLiteral("20");
-}
-
-void PainterTest::trimmedRange()
-{
-    QFETCH(QString, times);
-    QFETCH(float, trim);
-    QFETCH(int, tickCount);
-    QFETCH(QString, lastLabel);
-
-    ChartDriver chart;
-    chart.hideOverlays();
-    chart.paste(times);
-    chart.scene.trim = trim;
-    const QList<PaintRecord> records = chart.paint(600, 400);
-    const QList<Tick> found = ticks(records, 370);
-    QCOMPARE(found.size(), tickCount);
-    QCOMPARE(found.first().label, QStringLiteral("8"));
-    QCOMPARE(found.first().x, 20);
-    QCOMPARE(found.last().label, lastLabel);
-    QCOMPARE(found.last().x, 580);
 }
 
 // The axis ends at 9 s either way; the slow times beyond it still set the kernel's width.
