@@ -38,9 +38,9 @@ constexpr float trimShare(int trimPosition)
 // The scene with what the sliders at these positions ask of it.
 inline void setSliders(ChartScene &scene, int detailPosition, int trimPosition)
 {
-    scene.detail = kernelWidth(detailPosition);
-    scene.finePoints = finePoints(scene.detail);
-    scene.trim = trimShare(trimPosition);
+    scene.kernelWidth = kernelWidth(detailPosition);
+    scene.finePoints = finePoints(scene.kernelWidth);
+    scene.trimShare = trimShare(trimPosition);
 }
 
 } // namespace Controls

@@ -1,5 +1,8 @@
 #pragma once
 
+// The chart's face: a scene in, pixels out, and the pure steps between them that tests read as
+// values.
+
 #include "data/timelist.h"
 
 #include <QColor>
@@ -40,10 +43,10 @@ struct ChartScene
     QColor secondaryColor = QColor::fromRgb(defaultSecondaryColor);
     // The kernel's width multiplier, and whether a kernel narrower than the curve's 256 points
     // may get a point per pixel (Detail above its start).
-    float detail = 1.0f;
+    float kernelWidth = 1.0f;
     bool finePoints = false;
     // The share of the spread above the fastest time that the axis keeps.
-    float trim = 1.0f;
+    float trimShare = 1.0f;
     bool primaryQuartiles = true;
     bool secondaryQuartiles = false;
     bool statistics = true;

@@ -239,7 +239,7 @@ ListFigures figuresOf(const TimeList &times, const ChartScene &scene, Chart::Tim
     if (times.isEmpty())
         return figures;
     const int plotWidth = scene.size.width() - horizontalInset;
-    figures.curve = KernelDensity::curve(times, range.low, range.high, scene.detail, plotWidth,
+    figures.curve = KernelDensity::curve(times, range.low, range.high, scene.kernelWidth, plotWidth,
                                          scene.finePoints);
     if (scene.statistics)
         figures.statistics = SummaryStatistics::of(times);
@@ -408,7 +408,7 @@ TimeRange timeRange(const ChartScene &scene)
                 slowest = time;
         }
     }
-    return {std::floor(fastest), std::ceil((slowest - fastest) * scene.trim + fastest)};
+    return {std::floor(fastest), std::ceil((slowest - fastest) * scene.trimShare + fastest)};
 }
 
 QPainterPath curveOutline(const std::vector<float> &values, int width, int height, int margin)

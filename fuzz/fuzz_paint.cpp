@@ -107,9 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     scene.secondaryTimes = TimeReaders::read(QString::fromUtf8(secondaryText)).times;
     // Kernel widths from 2 down to 0.002 and shares of the spread from 0.001 to 1, as the sliders
     // give them, with or without a point per pixel for narrow kernels.
-    scene.detail = float(1000 - int(hash % 1000)) / 500.0f;
+    scene.kernelWidth = float(1000 - int(hash % 1000)) / 500.0f;
     scene.finePoints = hash & (1u << 23);
-    scene.trim = float(1 + int((hash >> 10) % 1000)) / 1000.0f;
+    scene.trimShare = float(1 + int((hash >> 10) % 1000)) / 1000.0f;
     scene.primaryQuartiles = hash & (1u << 20);
     scene.secondaryQuartiles = hash & (1u << 21);
     scene.statistics = hash & (1u << 22);
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Chart::paint(painter, scene);
     }
 
-    const float detail = scene.detail;
+    const float detail = scene.kernelWidth;
     const Chart::TimeRange range = Chart::timeRange(scene);
     for (const TimeList *times : {&scene.primaryTimes, &scene.secondaryTimes}) {
         compareWithReference(*times, range.low, range.high, detail);

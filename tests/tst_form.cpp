@@ -312,9 +312,9 @@ void FormTest::sliderPositionsAskOfTheChart()
 
     ChartScene scene;
     Controls::setSliders(scene, detail, trim);
-    QCOMPARE(scene.detail, kernelWidth);
+    QCOMPARE(scene.kernelWidth, kernelWidth);
     QCOMPARE_EQ(scene.finePoints, finePoints);
-    QCOMPARE(scene.trim, trimShare);
+    QCOMPARE(scene.trimShare, trimShare);
 }
 
 void FormTest::checkBoxesStartAtTheirStates_data()

@@ -321,7 +321,7 @@ void OverlaysTest::allLevelsAtTheFirstPoint()
     chart.hideOverlays();
     chart.scene.primaryQuartiles = true;
     chart.scene.secondaryQuartiles = true;
-    chart.scene.detail = 0.002f;
+    chart.scene.kernelWidth = 0.002f;
     chart.scene.finePoints = true;
     chart.paste(QStringLiteral("8, 8, 8, 8, 9"));
     chart.pasteSecondary(QStringLiteral("8, 8, 8, 8, 9"));

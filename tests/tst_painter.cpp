@@ -286,7 +286,7 @@ void PainterTest::timeRange()
     ChartDriver chart;
     chart.paste(primary);
     chart.pasteSecondary(secondary);
-    chart.scene.trim = trim;
+    chart.scene.trimShare = trim;
     const Chart::TimeRange range = Chart::timeRange(chart.scene);
     QCOMPARE_EQ(range.low, low);
     QCOMPARE_EQ(range.high, high);
@@ -376,7 +376,7 @@ void PainterTest::trimmedTimesStillShapeTheCurve()
 {
     ChartDriver chart;
     chart.hideOverlays();
-    chart.scene.trim = 0.001f;
+    chart.scene.trimShare = 0.001f;
     chart.paste(QStringLiteral("8.2, 8.5, 8.7, 9.7, 11.3, 12.0, 25.1, 30.0"));
     const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));
     chart.paste(QStringLiteral("8.2, 8.5, 8.7, 9.7, 11.3, 12.0, 45.1, 60.0"));
@@ -411,7 +411,7 @@ void PainterTest::kernelWidth()
     ChartDriver chart;
     chart.hideOverlays();
     chart.scene.title = QString();
-    chart.scene.detail = kernelWidth;
+    chart.scene.kernelWidth = kernelWidth;
     chart.scene.finePoints = kernelWidth < 1.0f;
     if (midway >= 0) {
         chart.paste(QStringLiteral("9, 11"));
