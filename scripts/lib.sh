@@ -59,13 +59,18 @@ wait_for() {
     done
 }
 
-# Stops what was started, then removes the work folder unless keep_work=1 keeps it for a look.
-stop_and_clean() {
+# Stops what was started; stop_and_clean then removes the work folder unless keep_work=1 keeps
+# it for a look.
+stop_started() {
     local pid
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
+}
+
+stop_and_clean() {
+    stop_started
     if [ "${keep_work:-0}" = 1 ]; then
         echo "Files kept in $work"
     else

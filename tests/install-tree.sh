@@ -9,7 +9,7 @@
 #
 # The two validators exit 77 (skipped) when their tool is missing; the package test does when it
 # is not root, when no package was built (scripts/package) or when the program is installed already.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 
 app_id=com.orvane.SolvigramCharts
 icon_sizes=(16 32 48 64 128 256)
@@ -129,11 +129,7 @@ check_package() {
 }
 
 purge_package() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
+    stop_started
     DEBIAN_FRONTEND=noninteractive apt-get purge -y -o DPkg::Lock::Timeout=120 solvigram-charts \
         >"$work/apt.log" 2>&1 || fail "apt-get cannot purge solvigram-charts: $(cat "$work/apt.log")"
     [ ! -e /usr/bin/solvigram-charts ] || fail "/usr/bin/solvigram-charts is left after the purge"
