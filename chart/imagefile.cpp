@@ -23,6 +23,16 @@ int pixmapDpi()
     return QPixmap(1, 1).logicalDpiY();
 }
 
+// Paints the scene on a device that writes its file as the painter ends.
+bool paintOn(QPaintDevice &device, const ChartScene &scene)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    Chart::paint(painter, scene);
+    return painter.end();
+}
+
 QByteArray pdf(const ChartScene &scene)
 {
     QByteArray bytes;
@@ -37,12 +47,7 @@ QByteArray pdf(const ChartScene &scene)
                          QPageSize::ExactMatch);
     if (!writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF())))
         return {};
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return {};
-    Chart::paint(painter, scene);
-    painter.end();
-    return bytes;
+    return paintOn(writer, scene) ? bytes : QByteArray();
 }
 
 #ifdef SOLVIGRAM_SVG
@@ -58,12 +63,7 @@ QByteArray svg(const ChartScene &scene)
     generator.setViewBox(QRect(QPoint(0, 0), scene.size));
     generator.setTitle(scene.title);
     generator.setDescription(QStringLiteral("Solvigram Charts"));
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return {};
-    Chart::paint(painter, scene);
-    painter.end();
-    return bytes;
+    return paintOn(generator, scene) ? bytes : QByteArray();
 }
 #endif
 
