@@ -9,7 +9,7 @@
 #include "stats/density.h"
 #include "stats/timestatistics.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -29,7 +29,7 @@ struct Harness
     int argc = 1;
     char name[11] = "fuzz_paint";
     char *argv[2] = {name, nullptr};
-    QApplication application {argc, argv};
+    QGuiApplication application {argc, argv};
 };
 
 Harness *harness = nullptr;
