@@ -304,7 +304,8 @@ QString ExportTest::prepare(Place place)
         return QStringLiteral("<h1>x</h1>/missing/chart.png");
     case Place::LockedFolder:
         dir.mkdir(QStringLiteral("locked"));
-        writeFile(inFolder(QStringLiteral("locked/chart.png")), oldBytes);
+        // Longer than any chart: written in place, the new file must be cut to its own length.
+        writeFile(inFolder(QStringLiteral("locked/chart.png")), oldBytes.repeated(40'000));
         return lock(QStringLiteral("locked")) ? QStringLiteral("locked/chart.png") : QString();
     case Place::LockedFile:
         writeFile(inFolder(QStringLiteral("chart.png")), oldBytes);

@@ -95,6 +95,7 @@ private slots:
     void statisticsFormatting_data();
     void statisticsFormatting();
     void noStatisticsWithoutTimes();
+    void keyNamesEachList();
 };
 
 void OverlaysTest::quartileMarkers_data()
@@ -468,6 +469,21 @@ void OverlaysTest::noStatisticsWithoutTimes()
     chart.paste(QStringLiteral("10.5, 11"));
     chart.scene.statistics = false;
     QVERIFY(select(chart.paint(chartWidth, chartHeight), isStatisticsLine).isEmpty());
+}
+
+// A list without a name is called by its place; the period follows the count.
+void OverlaysTest::keyNamesEachList()
+{
+    ChartDriver chart;
+    chart.hideOverlays();
+    chart.scene.key = true;
+    chart.paste(QStringLiteral("10.5, 11, 12"));
+    chart.pasteSecondary(QStringLiteral("20, 21"));
+    chart.scene.secondaryLabel = {QStringLiteral("OH"), QStringLiteral("2026-11-01 to 2026-11-30")};
+    // A name stands between isolation marks, each of its runs drawn apart.
+    const QString texts = textsOf(chart.paint(chartWidth, chartHeight)).join(QString());
+    QVERIFY2(texts.contains(QStringLiteral("First list: 3 times")), qPrintable(texts));
+    QVERIFY(texts.contains(QStringLiteral("\u2068OH\u2069: 2 times, 2026-11-01 to 2026-11-30")));
 }
 
 QTEST_MAIN(OverlaysTest)

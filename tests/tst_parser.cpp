@@ -32,6 +32,8 @@ class ParserTest : public QObject
     Q_OBJECT
 
 private slots:
+    void readsADate_data();
+    void readsADate();
     void readsATimeEntry_data();
     void readsATimeEntry();
     void readsTheListShapes_data();
@@ -45,6 +47,32 @@ private slots:
     void readsEverySessionAndPeriod_data();
     void readsEverySessionAndPeriod();
 };
+
+void ParserTest::readsADate_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("msSince1970");
+
+    const qint64 noon = 1'793'534'400'000; // 2026-11-01 12:00 UTC
+    const qint64 hour = 3'600'000;
+    QTest::newRow("UTC") << QStringLiteral("2026-11-01 12:00:00 +0000") << noon;
+    QTest::newRow("east of UTC") << QStringLiteral("2026-11-01 12:00:00 +0530")
+                                 << noon - 11 * hour / 2;
+    QTest::newRow("west of UTC") << QStringLiteral("2026-11-01 12:00:00 -0800") << noon + 8 * hour;
+    // Read under TZ=Europe/Berlin, an hour ahead of UTC in November.
+    QTest::newRow("local time") << QStringLiteral("2026-11-01 13:00:00") << noon;
+    QTest::newRow("no date") << QStringLiteral("N/A") << Session::noDate;
+    QTest::newRow("no such day") << QStringLiteral("2026-02-30 12:00:00 +0000") << Session::noDate;
+    QTest::newRow("an offset without its sign")
+        << QStringLiteral("2026-11-01 12:00:00 0100") << Session::noDate;
+}
+
+void ParserTest::readsADate()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, msSince1970);
+    QCOMPARE_EQ(ReaderKit::DateReader().read(text), msSince1970);
+}
 
 void ParserTest::readsATimeEntry_data()
 {
