@@ -3,6 +3,7 @@
 // takes at most the limit plus one byte and refuses exactly when there are more bytes than the
 // limit; what it reads parses as parsedcheck.h requires.
 
+#include "app/timesdistributiondialog.h"
 #include "parsedcheck.h"
 
 #include <QBuffer>
