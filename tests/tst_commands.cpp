@@ -271,9 +271,10 @@ void CommandsTest::pasteAndChoose(bool primary, Choice choice)
         switch (choice) {
         case Choice::AtReturn: {
             // Tab goes round the chooser as it is laid out, back to the list; a date edit takes
-            // it through its fields first.
+            // it through its fields first. The chooser's own focus widget, not hasFocus, which
+            // is false until the window system has made the chooser active.
             QStringList order;
-            for (int i = 0; i < 20 && (i == 0 || !sessions->hasFocus()); ++i) {
+            for (int i = 0; i < 20 && (i == 0 || chooser->focusWidget() != sessions); ++i) {
                 auto *button = qobject_cast<QPushButton *>(chooser->focusWidget());
                 const QString name = button ? button->text() : chooser->focusWidget()->objectName();
                 if (order.isEmpty() || order.last() != name)

@@ -838,6 +838,12 @@ void ParserTest::readsEverySessionAndPeriod_data()
         << TimeList {15.0f, 16.0f}
         << QStringLiteral(
                "Read 2 times from csTimer, session \"\u2068Red\u2069\" (the current one of 2)");
+    QTest::newRow("undated csTimer backup: the first session with solves")
+        << QStringLiteral(
+               R"({"session1":[],"session2":[[[0,15000],"",""]],"session3":[[[0,9000],"",""]]})")
+        << QStringList {u"1|0||"_s, u"2|1||"_s, u"3|1||"_s} << 1 << 1 << 0 << none << none
+        << TimeList {15.0f}
+        << QStringLiteral("Read 1 time from csTimer, session \"\u20682\u2069\" (the first of 2)");
     QTest::newRow("csTimer backup of 2016: properties in a string name the open session")
         << QStringLiteral(R"({"session1":[[[0,9000],"",""]],"session2":[[[0,15000],"",""]],)"
                           R"("properties":"{\"session\":2,\"sessionName\":)"
