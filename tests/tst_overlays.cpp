@@ -84,7 +84,6 @@ private slots:
     void quartileMarkers();
     void quartileSearch_data();
     void quartileSearch();
-    void markersOfSymmetricCurve();
     void markersFollowTheirCurve();
     void noMarkersWithoutLevels_data();
     void noMarkersWithoutLevels();
@@ -118,8 +117,6 @@ void OverlaysTest::quartileMarkers_data()
     QTest::newRow("the last point holds three quarters")
         << std::vector<float> {0.1f, 0.1f, 0.1f, 1} << 300 << QList<int> {3, 3, 3}
         << QList<float> {225, 225, 225};
-    QTest::newRow("a plot of no width")
-        << std::vector<float> {1, 1, 1, 1} << 0 << QList<int> {0, 1, 2} << QList<float> {0, 0, 0};
     QTest::newRow("NaN values reach no level")
         << std::vector<float>(5, std::nanf("")) << 500 << QList<int> {} << QList<float> {};
     QTest::newRow("no values") << std::vector<float> {} << 500 << QList<int> {} << QList<float> {};
@@ -206,40 +203,6 @@ void OverlaysTest::quartileSearch()
     }
 }
 
-void OverlaysTest::markersOfSymmetricCurve()
-{
-    ChartDriver chart;
-    chart.hideOverlays();
-    chart.scene.primaryQuartiles = true;
-    chart.paste(symmetricTimes);
-    const QList<PaintRecord> records = chart.paint(chartWidth, chartHeight);
-
-    const QList<PaintRecord> lines = select(records, isQuartileLine);
-    QCOMPARE(lines.size(), 3);
-    for (const PaintRecord &line : lines) {
-        QVERIFY(line.isVertical());
-        QCOMPARE(line.line.y2(), double(axisY));
-        QCOMPARE(int(line.line.x1() - 20) % 2, 0);
-        QCOMPARE(line.pen.color(), QColor(Qt::black));
-        QCOMPARE(line.pen.widthF(), 1.0);
-        QCOMPARE(line.pen.capStyle(), Qt::SquareCap);
-        QCOMPARE(line.pen.joinStyle(), Qt::BevelJoin);
-        QCOMPARE(line.brush.style(), Qt::NoBrush);
-    }
-
-    // Where they stand is quartileMarkers' and quartileSearch's; here, how they are drawn.
-    const QList<PaintRecord> labels = select(records, isQuartileLabel);
-    QCOMPARE(textsOf(labels),
-             (QStringList {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")}));
-    for (const PaintRecord &label : labels) {
-        QCOMPARE(label.font.family(), QStringLiteral("Helvetica"));
-        QCOMPARE(label.font.weight(), QFont::Thin);
-    }
-    // All three lines first, then the three labels.
-    const auto firstLabel = std::find_if(records.begin(), records.end(), isQuartileLabel);
-    QVERIFY(std::none_of(firstLabel, records.end(), isQuartileLine));
-}
-
 // Each line rises from the axis to the curve's outline at the grid point it marks.
 void OverlaysTest::markersFollowTheirCurve()
 {
@@ -266,8 +229,19 @@ void OverlaysTest::markersFollowTheirCurve()
     QCOMPARE(lines.size(), 3);
     QCOMPARE(std::count_if(secondaryOutline, primaryFill, isQuartileLine), 3);
 
+    // Dashed, thin and black, then the labels in thin Helvetica; where they stand is
+    // quartileMarkers' and quartileSearch's.
+    const QList<PaintRecord> labels = select(records, isQuartileLabel);
+    QCOMPARE(textsOf(labels),
+             (QStringList {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%")}));
+    for (const PaintRecord &label : labels)
+        QVERIFY(label.font.family() == u"Helvetica" && label.font.weight() == QFont::Thin);
+    QVERIFY(std::none_of(std::find_if(records.begin(), records.end(), isQuartileLabel),
+                         records.end(), isQuartileLine));
     const QPainterPath &curve = secondaryOutline->path;
     for (const PaintRecord &line : lines) {
+        QVERIFY(line.isVertical() && line.line.y2() == axisY);
+        QCOMPARE(line.pen, QPen(QBrush(Qt::black), 1, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
         const int index = markerIndex(line);
         const double curveX = double(index) / 255 * plotWidth + 20;
         bool found = false;

@@ -101,14 +101,13 @@ private slots:
     void axisTicks_data();
     void axisTicks();
     void trimmedTimesStillShapeTheCurve();
-    void kernelWidth_data();
-    void kernelWidth();
+    void narrowKernelSpikes_data();
+    void narrowKernelSpikes();
     void titleInCapitals_data();
     void titleInCapitals();
     void fontsAndPens();
     void drawingOrder();
-    void hostileRanges_data();
-    void hostileRanges();
+    void paintedLabelsKeepApart();
     void viewportSizes_data();
     void viewportSizes();
     void rasterRender();
@@ -253,8 +252,6 @@ void PainterTest::timeRange_data()
     // 8.2 + 21.8 / 2 = 19.1, and 8.2 + 0.0218.
     QTest::newRow("at half") << from82 << QString() << 0.5f << 8.0f << 20.0f;
     QTest::newRow("at the least share") << from82 << QString() << 0.001f << 8.0f << 9.0f;
-    QTest::newRow("from a whole second, at the least share")
-        << from80 << QString() << 0.001f << 8.0f << 9.0f;
     QTest::newRow("at 999 thousandths") << from80 << QString() << 0.999f << 8.0f << 30.0f;
     QTest::newRow("a single time") << QStringLiteral("9.5") << QString() << 1.0f << 9.0f << 10.0f;
     QTest::newRow("the second list widens it")
@@ -326,17 +323,13 @@ void PainterTest::axisTicks_data()
     QTest::newRow("around 2^24: labels every 10 s")
         << 16777216.0f << 16777280.0f << 560 << 40.0 << 65 << words("16777220 16777230");
     QTest::newRow("one whole second") << 10.0f << 10.0f << 560 << 24.0 << 1 << words("10");
-    QTest::newRow("1e30 alone") << 1e30f << 1e30f << 560 << 24.0 << 1
-                                << QStringList {QString::number(1e30f, 'f', 0)};
     // A plot of no width counts as one pixel: a step of 6 minutes, none of it in range.
     QTest::newRow("no plot width: one label at the start")
         << 9.0f << 20.0f << 0 << 24.0 << 1 << words("9");
-    QTest::newRow("10 to 1e30") << 10.0f << 1e30f << 560 << 40.0 << -1 << QStringList();
     QTest::newRow("10 to the largest float")
         << 10.0f << 3.4028235e38f << 560 << 40.0 << -1 << QStringList();
     QTest::newRow("an infinite end: no second to count")
         << -3e38f << float(qInf()) << 560 << 24.0 << 0 << QStringList();
-    QTest::newRow("high below low") << 5.0f << 4.0f << 560 << 24.0 << 0 << QStringList();
     QTest::newRow("a NaN end") << 5.0f << std::nanf("") << 560 << 24.0 << 0 << QStringList();
 }
 
@@ -386,42 +379,23 @@ void PainterTest::trimmedTimesStillShapeTheCurve()
     QVERIFY(largestElementDistance(curves[1].path, slower[1].path) > 1.0);
 }
 
-void PainterTest::kernelWidth_data()
+void PainterTest::narrowKernelSpikes_data()
 {
-    QTest::addColumn<float>("kernelWidth");
-    // The curve's height halfway between two times, as a share of its peak; -1 for spikes.
-    QTest::addColumn<double>("midway");
     QTest::addColumn<qreal>("ratio");
-
-    // 9 and 11 s: a deviation of 1 s, so a bandwidth of 1.0592 * 1 * detail / 2 * 2^-0.2 s,
-    // 0.9221 s at width 2 and 0.4611 s at 1. Over the 256 points from 9 s, the height at 10 s is
-    // 0.9810 of the peak at 2 (two humps barely apart) and 0.1903 at 1.
-    QTest::newRow("widest kernel, Detail at 0") << 2.0f << 0.9810 << 1.0;
-    QTest::newRow("Detail at its start") << 1.0f << 0.1903 << 1.0;
-    QTest::newRow("narrowest kernel, Detail at 999") << 0.002f << -1.0 << 1.0;
-    QTest::newRow("narrowest kernel on a 200 % screen") << 0.002f << -1.0 << 2.0;
+    QTest::newRow("100 % screen") << 1.0;
+    QTest::newRow("200 % screen") << 2.0;
 }
 
-void PainterTest::kernelWidth()
+// At Detail's right end, a point per pixel.
+void PainterTest::narrowKernelSpikes()
 {
-    QFETCH(float, kernelWidth);
-    QFETCH(double, midway);
     QFETCH(qreal, ratio);
 
     ChartDriver chart;
     chart.hideOverlays();
     chart.scene.title = QString();
-    chart.scene.kernelWidth = kernelWidth;
-    chart.scene.finePoints = kernelWidth < 1.0f;
-    if (midway >= 0) {
-        chart.paste(QStringLiteral("9, 11"));
-        const QList<PaintRecord> curves = curvePaths(chart.paint(600, 400));
-        QCOMPARE(curves.size(), 2);
-        // Point 128 of the plot from 40 to 370 px is 10 s.
-        const double height = (370 - curves[1].path.elementAt(129).y) / 330;
-        QVERIFY2(std::abs(height - midway) < 0.002, qPrintable(QString::number(height)));
-        return;
-    }
+    chart.scene.kernelWidth = 0.002f;
+    chart.scene.finePoints = true;
     // Some 0.3 px off the pixels' centres, on a kernel of 0.13 px at 999: spikes of many heights.
     chart.paste(QStringLiteral("8.1024, 8.9023, 9.3022, 9.4021, 10.2024, 11.7023, 11.9022"));
     // A point per pixel: each time rises as a spike of its own, seen 10 px above the axis.
@@ -615,62 +589,19 @@ void PainterTest::drawingOrder()
     QCOMPARE(steps, expected);
 }
 
-void PainterTest::hostileRanges_data()
+// The axis as painted: the ticks axisTicks gives, their labels measured in the tick font keeping
+// 4 px apart, here for 3x3 against 4x4, labels every 5 s.
+void PainterTest::paintedLabelsKeepApart()
 {
-    QTest::addColumn<QString>("primary");
-    QTest::addColumn<QString>("secondary");
-    // -1: seconds stand under 3 px apart, so ticks stand only at the labels.
-    QTest::addColumn<int>("tickCount");
-    // Empty where it depends on the font's width.
-    QTest::addColumn<QString>("firstLabel");
-
-    QTest::newRow("1e30 beside ordinary times")
-        << QStringLiteral("10.5, 12.25, 1e30") << QString() << -1 << QString();
-    // The spread overflows the float range: the axis has no countable second, so no tick.
-    QTest::newRow("both float extremes")
-        << QStringLiteral("-3e38, 3e38") << QString() << 0 << QString();
-    QTest::newRow("a 4 min solve beside 31 s ones: labels every 15 s")
-        << QStringLiteral("31.2, 32.5, 264.4") << QString() << -1 << QStringLiteral("45");
-    QTest::newRow("3x3 against 4x4: labels every 5 s")
-        << QStringLiteral("11.62, 13.5, 19.42") << QStringLiteral("55.77, 67.4, 76.28") << 67
-        << QStringLiteral("15");
-}
-
-void PainterTest::hostileRanges()
-{
-    QFETCH(QString, primary);
-    QFETCH(QString, secondary);
-    QFETCH(int, tickCount);
-    QFETCH(QString, firstLabel);
-
     ChartDriver chart;
-    chart.scene.primaryQuartiles = true;
-    chart.scene.secondaryQuartiles = true;
-    chart.paste(primary);
-    if (!secondary.isEmpty())
-        chart.pasteSecondary(secondary);
-    QVERIFY(!chart.scene.primaryTimes.isEmpty());
-    const QList<PaintRecord> records = chart.paint(600, 400);
-
-    QVERIFY(std::any_of(records.begin(), records.end(), [](const PaintRecord &r) {
-        return r.kind == PaintRecord::Line && r.line == QLineF(20, 370, 580, 370);
-    }));
-    const QList<Tick> found = ticks(records, 370);
-    if (tickCount == 0) {
-        QVERIFY(found.isEmpty());
-        return;
-    }
+    chart.paste(QStringLiteral("11.62, 13.5, 19.42"));
+    chart.pasteSecondary(QStringLiteral("55.77, 67.4, 76.28"));
+    const QList<Tick> found = ticks(chart.paint(600, 400), 370);
+    QCOMPARE(found.size(), 67);
     QList<Tick> labelled;
     std::copy_if(found.begin(), found.end(), std::back_inserter(labelled),
                  [](const Tick &tick) { return !tick.label.isEmpty(); });
-    QVERIFY(!labelled.isEmpty());
-    if (!firstLabel.isEmpty())
-        QCOMPARE(labelled.first().label, firstLabel);
-    for (const Tick &tick : found)
-        QVERIFY2(tick.x >= 20 && tick.x <= 580, qPrintable(QString::number(tick.x)));
-    QCOMPARE(found.size(), tickCount >= 0 ? tickCount : labelled.size());
-
-    // Neighbouring labels keep 4 px apart.
+    QCOMPARE(labelled.first().label, QStringLiteral("15"));
     for (qsizetype i = 1; i < labelled.size(); ++i) {
         const double apart = labelled[i].labelCentre.x() - labelled[i - 1].labelCentre.x();
         const double room = apart - (labelled[i].labelWidth + labelled[i - 1].labelWidth) / 2;
