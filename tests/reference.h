@@ -7,6 +7,8 @@
 #include "stats/density.h"
 #include "stats/timestatistics.h"
 
+#include <QtMath>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
